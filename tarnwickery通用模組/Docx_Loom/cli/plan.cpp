@@ -1,0 +1,101 @@
+#include "plan.hpp"
+
+#include <functional>
+#include <map>
+
+namespace docx_loom::cli {
+namespace {
+
+using Json = nlohmann::json;
+
+struct Field {
+    const Json& value;
+    std::string where;  // "plan entry N, key K"
+
+    [[noreturn]] void wrong(const std::string& expected) const {
+        throw PlanError(where + " must be " + expected + ", not " + value.dump());
+    }
+    std::string text() const {
+        if (!value.is_string()) wrong("text");
+        return value.get<std::string>();
+    }
+    double number() const {
+        if (!value.is_number()) wrong("a number");
+        return value.get<double>();
+    }
+    std::optional<double> number_or_none() const {
+        if (value.is_null()) return std::nullopt;
+        return number();
+    }
+    // Text, or a number as its decimal text.
+    std::string text_form() const {
+        if (value.is_string()) return value.get<std::string>();
+        if (value.is_number()) return value.dump();
+        wrong("text or a number");
+    }
+};
+
+using Setter = std::function<void(PlanItem&, const Field&)>;
+
+const std::map<std::string, Setter>& setters() {
+    static const std::map<std::string, Setter> table = {
+        {"old_text", [](PlanItem& item, const Field& f) { item.old_text = f.text_form(); }},
+        {"new_text", [](PlanItem& item, const Field& f) { item.new_text = f.text_form(); }},
+        {"new_font_name", [](PlanItem& item, const Field& f) { item.options.new_font_name = f.text(); }},
+        {"new_font_name_Chinese",
+         [](PlanItem& item, const Field& f) { item.options.new_font_name_Chinese = f.text(); }},
+        {"new_font_size", [](PlanItem& item, const Field& f) { item.options.new_font_size = Pt(f.number()); }},
+        {"remark_new_font_size",
+         [](PlanItem& item, const Field& f) { item.options.remark_new_font_size = Pt(f.number()); }},
+        {"new_alignment", [](PlanItem& item, const Field& f) { item.options.new_alignment = f.text(); }},
+        {"left_indent", [](PlanItem& item, const Field& f) { item.options.left_indent = f.number_or_none(); }},
+        {"line_spacing", [](PlanItem& item, const Field& f) { item.options.line_spacing = f.number_or_none(); }},
+        {"font_color",
+         [](PlanItem& item, const Field& f) {
+             if (f.value.is_null()) return item.options.font_color.reset();
+             if (!f.value.is_array() || f.value.size() != 3) f.wrong("[red, green, blue]");
+             int rgb[3];
+             for (int i = 0; i < 3; ++i) {
+                 if (!f.value[i].is_number_integer()) f.wrong("[red, green, blue] of whole numbers");
+                 rgb[i] = f.value[i].get<int>();
+             }
+             item.options.font_color = Rgb{rgb[0], rgb[1], rgb[2]};
+         }},
+        {"image_path",
+         [](PlanItem& item, const Field& f) {
+             if (f.value.is_null()) return item.options.image_path.reset();
+             item.options.image_path = f.text();
+         }},
+        {"image_height", [](PlanItem& item, const Field& f) { item.options.image_height = f.number_or_none(); }},
+        {"image_width", [](PlanItem& item, const Field& f) { item.options.image_width = f.number_or_none(); }},
+        {"image_fixed_ratio",
+         [](PlanItem& item, const Field& f) {
+             if (!f.value.is_boolean()) f.wrong("true or false");
+             item.options.image_fixed_ratio = f.value.get<bool>();
+         }},
+    };
+    return table;
+}
+
+}  // namespace
+
+std::vector<PlanItem> read_plan(const Json& plan) {
+    if (!plan.is_array()) throw PlanError("the plan must be a JSON array of entries");
+    std::vector<PlanItem> items;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const std::string entry = "plan entry " + std::to_string(i + 1);
+        if (!plan[i].is_object()) throw PlanError(entry + " must be an object");
+        for (const char* required : {"old_text", "new_text"})
+            if (!plan[i].contains(required)) throw PlanError(entry + " has no \"" + required + "\"");
+        PlanItem item;
+        for (const auto& [key, value] : plan[i].items()) {
+            const auto setter = setters().find(key);
+            if (setter == setters().end()) throw PlanError(entry + " has an unknown key \"" + key + "\"");
+            setter->second(item, Field{value, entry + ", key \"" + key + "\","});
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+}  // namespace docx_loom::cli

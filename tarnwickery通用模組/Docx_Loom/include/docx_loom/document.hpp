@@ -1,0 +1,69 @@
+#pragma once
+
+#include <docx_loom/replacement_plan.hpp>
+#include <docx_loom/word_document.hpp>
+#include <pdf_press/pdf_press.hpp>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace docx_loom {
+
+// One template at a time: registered template files by version name, the queued
+// replacement plan, the open document and the output folder. Attributes are public;
+// those that are optional do not exist until the operation that sets them has run,
+// and an operation that needs one before then throws AttributeMissing.
+class Document {
+public:
+    // Throws whatever creating the PDF converter throws.
+    Document();
+
+    std::map<std::string, std::string> version_path;
+    ReplacementPlan replace_value;
+    Pdf_Press pdf_press;
+    std::optional<std::string> save_path;
+    std::optional<std::string> version;
+    std::optional<WordDocument> doc;
+    std::optional<std::string> name;
+
+    // Registers `path` under the text form of `name`; the file is not examined.
+    void set_word_version_path(const TextForm& name, std::string path);
+
+    // Sets save_path (the root folder when not given), then opens the template
+    // registered under `version`. An unregistered name prints
+    // "word的檔案格式名稱並沒有定義" and returns; a template that cannot be opened
+    // throws PackageError or XmlError with save_path and version already set.
+    void run_version(const TextForm& version);
+    void run_version(const TextForm& version, std::string save_path);
+
+    // The paragraph's text with every tracked change accepted, page breaks as
+    // "$$$page$$$". Throws XmlError if its XML cannot be read.
+    std::string get_accepted_text(const Paragraph& p) const;
+    // The w:t texts with tracked changes accepted, without page markers.
+    std::string _get_accepted_text(const Paragraph& p) const;
+
+    // Empties the replacement plan.
+    void delete_();
+    // Queues a replacement of `old_text` by `new_text` with the given options; a
+    // placeholder already queued gets the new entry in its old place.
+    void set(const TextForm& old_text, const TextForm& new_text, SetOptions options = {});
+    // The text of one paragraph's XML, a page break in a run as "$$$AAAA$$$".
+    // Throws XmlError for XML that is not well-formed or leaves the w prefix unbound.
+    std::string ttff(std::string_view xml) const;
+
+    // Applies the plan to the body paragraphs, then to the table cells. Throws
+    // AttributeMissing without a document and TemplateError for a value that cannot
+    // be applied; a picture that cannot be placed is reported and passed over.
+    void execute_set();
+
+    // Saves save_path + name + ".docx", converts it to ".pdf" when asked, deletes the
+    // .docx unless kept, and prints "[完成！] " with the PDF's path.
+    void output(const std::string& name, bool pdf = false, bool docx = true);
+
+private:
+    WordDocument& loaded_doc();
+};
+
+}  // namespace docx_loom

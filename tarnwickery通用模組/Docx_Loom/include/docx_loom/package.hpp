@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct zip;
+
+namespace docx_loom {
+
+// An OPC package as a list of parts (name and uncompressed bytes), in the order the
+// zip file stored them. Parts that nobody changes are written back byte for byte.
+class Package {
+public:
+    // Largest uncompressed size one part may have; a larger one is refused as a
+    // probable zip bomb.
+    static constexpr std::size_t kMaxPartSize = std::size_t{256} << 20;
+
+    // Throws PackageError if the file is missing, unreadable, not a zip, or holds a
+    // part whose stated or actual size exceeds kMaxPartSize.
+    static Package open(const std::filesystem::path& path);
+    // Same checks on zip bytes held in memory; `label` names them in errors.
+    static Package from_bytes(const std::string& zip_bytes, const std::string& label);
+
+    // Writes a complete zip into a temporary file beside `path`, then renames it into
+    // place; throws PackageError and leaves `path` untouched on failure.
+    void save(const std::filesystem::path& path) const;
+    // The package as zip bytes.
+    std::string save_to_bytes() const;
+
+    bool has_part(const std::string& name) const;
+    // Throws PackageError if there is no such part.
+    const std::string& part(const std::string& name) const;
+    // Replaces the part's bytes, or appends a new part.
+    void set_part(const std::string& name, std::string bytes);
+    std::vector<std::string> part_names() const;
+
+    // The file or label the package came from, for error messages.
+    const std::string& source() const { return source_; }
+
+private:
+    struct Part {
+        std::string name;
+        std::string bytes;
+    };
+    void read_parts(struct zip* archive);
+    Part* find(const std::string& name);
+    const Part* find(const std::string& name) const;
+
+    std::vector<Part> parts_;
+    std::string source_;
+};
+
+}  // namespace docx_loom

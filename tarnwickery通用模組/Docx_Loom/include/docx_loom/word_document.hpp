@@ -1,0 +1,180 @@
+#pragma once
+
+#include <docx_loom/length.hpp>
+#include <docx_loom/package.hpp>
+
+#include <pugixml.hpp>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace docx_loom {
+
+namespace detail {
+struct WordState;
+}
+
+// Thin handles over elements of the main document part. They are cheap values that
+// stay valid while their WordDocument lives and the element is in the tree; a
+// default-constructed handle is empty and converts to false.
+
+class Run {
+public:
+    Run() = default;
+    Run(pugi::xml_node node, detail::WordState* state) : node_(node), state_(state) {}
+    explicit operator bool() const { return bool(node_); }
+    pugi::xml_node node() const { return node_; }
+
+    // w:t texts, with w:tab as a tab and line breaks (w:br without a page or column
+    // type, w:cr) as a line feed.
+    std::string text() const;
+    // Replaces everything but w:rPr by the text; a line feed becomes w:br, a tab w:tab.
+    void set_text(std::string_view text);
+
+    // w:rFonts w:ascii and w:hAnsi.
+    void set_font_name(std::string_view name);
+    // w:rFonts w:eastAsia.
+    void set_east_asian_font(std::string_view name);
+    // w:sz in half-points; throws TemplateError unless the size is a positive number
+    // of half-points.
+    void set_size(Length size);
+    // w:color RRGGBB, dropping theme colours; throws TemplateError unless each
+    // component is 0 to 255.
+    void set_color(int red, int green, int blue);
+    // Appends w:br w:type="page" after the run's content.
+    void add_page_break();
+    // Stores the picture in the package and appends it inline. A missing dimension
+    // follows the picture's proportions; with neither, its pixel size at 96 ppi.
+    // Throws PictureError if the file cannot be read or is not PNG, JPEG, GIF or BMP.
+    void add_picture(const std::string& path, std::optional<Length> width,
+                     std::optional<Length> height);
+
+private:
+    pugi::xml_node node_;
+    detail::WordState* state_ = nullptr;
+};
+
+class Paragraph {
+public:
+    Paragraph() = default;
+    Paragraph(pugi::xml_node node, detail::WordState* state) : node_(node), state_(state) {}
+    explicit operator bool() const { return bool(node_); }
+    pugi::xml_node node() const { return node_; }
+
+    // Text of the runs that are direct children or inside hyperlinks, in order.
+    std::string text() const;
+    // Keeps w:pPr and leaves one run without properties holding the text.
+    void set_text(std::string_view text);
+    // The w:p element written out with the document's own prefixes, as a fragment
+    // that declares every namespace its prefixes use.
+    std::string xml() const;
+
+    // Removes every child but w:pPr.
+    void clear();
+    // Appends a run without properties holding the text (none for empty text).
+    Run add_run(std::string_view text = {});
+    // The direct w:r children, as they are now.
+    std::vector<Run> runs() const;
+
+    // w:jc; throws TemplateError for a value that is not a justification of ECMA-376.
+    void set_alignment(std::string_view justification);
+    // w:ind w:left in twentieths of a point.
+    void set_left_indent(Length indent);
+    // w:spacing w:line in twentieths of a point with w:lineRule "exact".
+    void set_line_spacing(Length spacing);
+
+private:
+    pugi::xml_node node_;
+    detail::WordState* state_ = nullptr;
+};
+
+class Cell {
+public:
+    Cell() = default;
+    Cell(pugi::xml_node node, detail::WordState* state) : node_(node), state_(state) {}
+    explicit operator bool() const { return bool(node_); }
+    pugi::xml_node node() const { return node_; }
+    friend bool operator==(const Cell& a, const Cell& b) { return a.node_ == b.node_; }
+
+    // The texts of the cell's paragraphs joined with a line feed.
+    std::string text() const;
+    // Keeps w:tcPr and leaves one paragraph without properties holding one run.
+    void set_text(std::string_view text);
+    std::vector<Paragraph> paragraphs() const;
+
+private:
+    pugi::xml_node node_;
+    detail::WordState* state_ = nullptr;
+};
+
+class Row {
+public:
+    Row(pugi::xml_node node, detail::WordState* state) : node_(node), state_(state) {}
+    pugi::xml_node node() const { return node_; }
+    // One cell per grid column: a cell spanning n columns appears n times, and a
+    // vertically merged continuation stands for the cell it continues.
+    std::vector<Cell> cells() const;
+
+private:
+    pugi::xml_node node_;
+    detail::WordState* state_ = nullptr;
+};
+
+class Table {
+public:
+    Table(pugi::xml_node node, detail::WordState* state) : node_(node), state_(state) {}
+    pugi::xml_node node() const { return node_; }
+    std::vector<Row> rows() const;
+
+private:
+    pugi::xml_node node_;
+    detail::WordState* state_ = nullptr;
+};
+
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The pixel size of a PNG, JPEG, GIF or BMP file; throws PictureError if the file
+// cannot be read or is not such a picture.
+PixelSize picture_pixel_size(const std::string& path);
+
+// An open .docx package with its main document part parsed. Elements are matched by
+// the WordprocessingML namespace URI, whatever prefix the file binds to it.
+class WordDocument {
+public:
+    // Throws PackageError for a missing file, a file that is not a .docx package or
+    // has no main document part, and XmlError for a part that is not well-formed.
+    static WordDocument open(const std::filesystem::path& path);
+    static WordDocument from_package(Package package);
+
+    WordDocument(WordDocument&&) noexcept;
+    WordDocument& operator=(WordDocument&&) noexcept;
+    ~WordDocument();
+
+    // Writes the complete package through a temporary file renamed into place; an
+    // existing file is replaced. Throws PackageError on failure.
+    void save(const std::filesystem::path& path) const;
+    std::string save_to_bytes() const;
+
+    // Direct w:p children of w:body, in document order.
+    std::vector<Paragraph> paragraphs() const;
+    // Direct w:tbl children of w:body, in document order.
+    std::vector<Table> tables() const;
+    pugi::xml_node body() const;
+    // The parsed main document part, for inspection.
+    const pugi::xml_document& xml() const;
+    // The package as it would be saved now.
+    Package package() const;
+
+private:
+    explicit WordDocument(std::unique_ptr<detail::WordState> state);
+    std::unique_ptr<detail::WordState> state_;
+};
+
+}  // namespace docx_loom

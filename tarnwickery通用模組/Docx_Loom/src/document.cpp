@@ -1,0 +1,90 @@
+#include <docx_loom/document.hpp>
+
+#include "detail/log_lines.hpp"
+#include "detail/namespaces.hpp"
+
+#include <docx_loom/errors.hpp>
+#include <platform/root_folder.hpp>
+
+#include <filesystem>
+#include <system_error>
+
+namespace docx_loom {
+
+Document::Document() = default;
+
+WordDocument& Document::loaded_doc() {
+    if (!doc) throw AttributeMissing("doc");
+    return *doc;
+}
+
+void Document::set_word_version_path(const TextForm& name, std::string path) {
+    version_path[name.str()] = std::move(path);
+}
+
+void Document::run_version(const TextForm& version) { run_version(version, platform::root_folder()); }
+
+void Document::run_version(const TextForm& version_name, std::string folder) {
+    save_path = std::move(folder);
+    const auto registered = version_path.find(version_name.str());
+    if (registered == version_path.end()) {
+        detail::log_unknown_version();
+        return;
+    }
+    version = version_name.str();
+    doc = WordDocument::open(platform::to_path(registered->second));
+}
+
+void Document::delete_() { replace_value = ReplacementPlan{}; }
+
+void Document::set(const TextForm& old_text, const TextForm& new_text, SetOptions options) {
+    PlanEntry entry{std::move(options)};
+    entry.new_text = new_text.str();
+    replace_value.put(old_text.str(), std::move(entry));
+}
+
+std::string Document::ttff(std::string_view xml) const {
+    pugi::xml_document fragment;
+    const auto result = fragment.load_buffer(xml.data(), xml.size(), pugi::parse_default | pugi::parse_ws_pcdata);
+    if (!result)
+        throw XmlError(std::string("paragraph XML is not well-formed: ") + result.description() + " at byte " +
+                       std::to_string(result.offset));
+    const auto root = fragment.document_element();
+    const auto prefix = detail::prefix_of(root.name());
+    if (detail::namespace_uri(root, prefix) != detail::kWordMl)
+        throw XmlError("paragraph XML does not bind its prefix '" + std::string(prefix) +
+                       "' to the WordprocessingML namespace");
+
+    detail::WordNames names;
+    names.bind(root);
+    std::string text;
+    for (auto run : root.children()) {
+        if (!names.is(run, "r")) continue;
+        const auto br = names.child(run, "br");
+        if (br && std::string_view(names.attribute(br, "type").value()) == "page") text += "$$$AAAA$$$";
+        const auto t = names.child(run, "t");
+        text += t.text().get();
+    }
+    return text;
+}
+
+void Document::output(const std::string& output_name, bool pdf, bool docx) {
+    name = output_name;
+    if (!save_path) throw AttributeMissing("save_path");
+    const WordDocument& document = loaded_doc();
+    const std::string name_pdf = *save_path + output_name;
+    const std::string name_docx = *save_path + output_name;
+
+    document.save(platform::to_path(name_docx + ".docx"));
+    const std::string input_docx = name_docx + ".docx";
+    const std::string output_pdf = name_pdf + ".pdf";
+    if (pdf) pdf_press.convert(input_docx, output_pdf, true);
+    if (!docx) {
+        std::error_code ec;
+        if (!std::filesystem::remove(platform::to_path(input_docx), ec) || ec)
+            throw Error("cannot delete '" + input_docx + "': " + (ec ? ec.message() : "no such file"));
+    }
+    detail::log_finished(output_pdf);
+}
+
+}  // namespace docx_loom

@@ -1,0 +1,237 @@
+// The only file that talks to libzip.
+#include <docx_loom/package.hpp>
+
+#include <docx_loom/errors.hpp>
+#include <platform/root_folder.hpp>
+
+#include <zip.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <system_error>
+
+namespace docx_loom {
+namespace {
+
+struct ArchiveCloser {
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+struct FileCloser {
+    void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+struct SourceFreer {
+    void operator()(zip_source_t* source) const { zip_source_free(source); }
+};
+struct ErrorFinisher {
+    zip_error_t error;
+    ErrorFinisher() { zip_error_init(&error); }
+    ~ErrorFinisher() { zip_error_fini(&error); }
+    ErrorFinisher(const ErrorFinisher&) = delete;
+    ErrorFinisher& operator=(const ErrorFinisher&) = delete;
+};
+
+using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
+using ZipFile = std::unique_ptr<zip_file_t, FileCloser>;
+using Source = std::unique_ptr<zip_source_t, SourceFreer>;
+
+// Every libzip failure becomes a PackageError through here.
+[[noreturn]] void fail(const std::string& what, const std::string& source, zip_error_t* error) {
+    std::string reason = error ? zip_error_strerror(error) : "unknown error";
+    if (error && (zip_error_code_zip(error) == ZIP_ER_NOZIP || zip_error_code_zip(error) == ZIP_ER_INCONS))
+        reason = "not a .docx package (not a valid zip file)";
+    throw PackageError(what + " '" + source + "': " + reason);
+}
+
+[[noreturn]] void fail_archive(const std::string& what, const std::string& source, zip_t* archive) {
+    fail(what, source, zip_get_error(archive));
+}
+
+std::string too_large(const std::string& part, const std::string& source) {
+    return "part '" + part + "' of '" + source + "' inflates to more than " +
+           std::to_string(Package::kMaxPartSize >> 20) +
+           " MiB; refusing it as a possible zip bomb";
+}
+
+std::string read_part(zip_t* archive, zip_uint64_t index, const std::string& name,
+                      const std::string& source) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(archive, index, 0, &stat) != 0) fail_archive("cannot read", source, archive);
+    if ((stat.valid & ZIP_STAT_SIZE) && stat.size > Package::kMaxPartSize)
+        throw PackageError(too_large(name, source));
+
+    ZipFile file(zip_fopen_index(archive, index, 0));
+    if (!file) fail_archive("cannot read part '" + name + "' of", source, archive);
+
+    std::string bytes;
+    if (stat.valid & ZIP_STAT_SIZE) bytes.reserve(stat.size);
+    char buffer[64 * 1024];
+    for (;;) {
+        const zip_int64_t n = zip_fread(file.get(), buffer, sizeof buffer);
+        if (n < 0) fail("cannot inflate part '" + name + "' of", source, zip_file_get_error(file.get()));
+        if (n == 0) break;
+        // The stated size may lie; the inflated size is what counts.
+        if (bytes.size() + static_cast<std::size_t>(n) > Package::kMaxPartSize)
+            throw PackageError(too_large(name, source));
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+Package Package::open(const std::filesystem::path& path) {
+    const std::string source = platform::from_path(path);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        throw PackageError("cannot open '" + source + "': no such file");
+
+    int code = 0;
+    Archive archive(zip_open(source.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
+    if (!archive) {
+        zip_error_t error;
+        zip_error_init_with_code(&error, code);
+        try {
+            fail("cannot open", source, &error);
+        } catch (...) {
+            zip_error_fini(&error);
+            throw;
+        }
+    }
+
+    Package package;
+    package.source_ = source;
+    package.read_parts(archive.get());
+    return package;
+}
+
+Package Package::from_bytes(const std::string& zip_bytes, const std::string& label) {
+    ErrorFinisher error;
+    Source source(zip_source_buffer_create(zip_bytes.data(), zip_bytes.size(), 0, &error.error));
+    if (!source) fail("cannot read", label, &error.error);
+    Archive archive(zip_open_from_source(source.get(), ZIP_RDONLY | ZIP_CHECKCONS, &error.error));
+    if (!archive) fail("cannot open", label, &error.error);
+    source.release();  // the archive owns it now
+
+    Package package;
+    package.source_ = label;
+    package.read_parts(archive.get());
+    return package;
+}
+
+std::string Package::save_to_bytes() const {
+    ErrorFinisher error;
+    Source buffer(zip_source_buffer_create(nullptr, 0, 0, &error.error));
+    if (!buffer) fail("cannot build zip for", source_, &error.error);
+    // The archive frees its source on close; keep ours to read the result back.
+    zip_source_keep(buffer.get());
+    Archive archive(zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &error.error));
+    if (!archive) {
+        zip_source_free(buffer.get());
+        fail("cannot build zip for", source_, &error.error);
+    }
+
+    for (const Part& part : parts_) {
+        zip_source_t* data = zip_source_buffer(archive.get(), part.bytes.data(), part.bytes.size(), 0);
+        if (!data) fail_archive("cannot add part '" + part.name + "' for", source_, archive.get());
+        if (zip_file_add(archive.get(), part.name.c_str(), data, ZIP_FL_ENC_UTF_8) < 0) {
+            zip_source_free(data);
+            fail_archive("cannot add part '" + part.name + "' for", source_, archive.get());
+        }
+    }
+    if (zip_close(archive.get()) != 0) fail_archive("cannot write zip for", source_, archive.get());
+    archive.release();  // closed
+
+    if (zip_source_open(buffer.get()) != 0) fail("cannot read zip for", source_, zip_source_error(buffer.get()));
+    std::string bytes;
+    char chunk[64 * 1024];
+    for (;;) {
+        const zip_int64_t n = zip_source_read(buffer.get(), chunk, sizeof chunk);
+        if (n < 0) {
+            zip_source_close(buffer.get());
+            fail("cannot read zip for", source_, zip_source_error(buffer.get()));
+        }
+        if (n == 0) break;
+        bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+    zip_source_close(buffer.get());
+    return bytes;
+}
+
+void Package::save(const std::filesystem::path& path) const {
+    const std::string target = platform::from_path(path);
+    const std::string bytes = save_to_bytes();
+
+    // A unique name in the target folder, so the rename below cannot cross file systems.
+    std::random_device random;
+    const auto folder = path.parent_path();
+    const auto temporary = (folder.empty() ? std::filesystem::path(".") : folder) /
+                           platform::to_path("." + platform::from_path(path.filename()) + "." +
+                                             std::to_string(random()) + ".tmp");
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) throw PackageError("cannot save '" + target + "': cannot create a file in its folder");
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            throw PackageError("cannot save '" + target + "': writing failed");
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        throw PackageError("cannot save '" + target + "': " + ec.message());
+    }
+}
+
+void Package::read_parts(zip_t* archive) {
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const auto index = static_cast<zip_uint64_t>(i);
+        const char* name = zip_get_name(archive, index, ZIP_FL_ENC_GUESS);
+        if (!name) fail_archive("cannot read", source_, archive);
+        std::string part_name = name;
+        if (part_name.ends_with('/')) continue;  // folder entries are not parts
+        std::string bytes = read_part(archive, index, part_name, source_);
+        parts_.push_back({std::move(part_name), std::move(bytes)});
+    }
+}
+
+bool Package::has_part(const std::string& name) const { return find(name) != nullptr; }
+
+const std::string& Package::part(const std::string& name) const {
+    if (const Part* p = find(name)) return p->bytes;
+    throw PackageError("'" + source_ + "' has no part '" + name + "'");
+}
+
+void Package::set_part(const std::string& name, std::string bytes) {
+    if (Part* p = find(name))
+        p->bytes = std::move(bytes);
+    else
+        parts_.push_back({name, std::move(bytes)});
+}
+
+std::vector<std::string> Package::part_names() const {
+    std::vector<std::string> names;
+    names.reserve(parts_.size());
+    for (const Part& p : parts_) names.push_back(p.name);
+    return names;
+}
+
+Package::Part* Package::find(const std::string& name) {
+    auto it = std::find_if(parts_.begin(), parts_.end(), [&](const Part& p) { return p.name == name; });
+    return it == parts_.end() ? nullptr : &*it;
+}
+
+const Package::Part* Package::find(const std::string& name) const {
+    return const_cast<Package*>(this)->find(name);
+}
+
+}  // namespace docx_loom

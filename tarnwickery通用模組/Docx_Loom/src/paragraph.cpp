@@ -1,0 +1,112 @@
+#include <docx_loom/word_document.hpp>
+
+#include "detail/word_state.hpp"
+
+#include <docx_loom/errors.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <set>
+#include <sstream>
+
+namespace docx_loom {
+namespace {
+
+constexpr std::array<std::string_view, 12> kJustifications = {
+    "start", "center", "end", "both", "mediumKashida", "distribute", "numTab",
+    "highKashida", "lowKashida", "thaiDistribute", "left", "right"};
+
+pugi::xml_node paragraph_property(pugi::xml_node p, const detail::WordNames& names, std::string_view local) {
+    auto properties = names.child(p, "pPr");
+    if (!properties) properties = p.prepend_child(names.q("pPr").c_str());
+    return names.ensure_child(properties, local, detail::paragraph_properties_order());
+}
+
+std::string twips(Length length) { return std::to_string(std::llround(length.pt() * 20)); }
+
+void collect_prefixes(pugi::xml_node node, std::set<std::string>& prefixes) {
+    if (node.type() != pugi::node_element) return;
+    prefixes.insert(std::string(detail::prefix_of(node.name())));
+    for (auto attr : node.attributes()) {
+        const auto prefix = detail::prefix_of(attr.name());
+        if (!prefix.empty() && prefix != "xmlns" && prefix != "xml") prefixes.insert(std::string(prefix));
+    }
+    for (auto child : node.children()) collect_prefixes(child, prefixes);
+}
+
+}  // namespace
+
+std::string Paragraph::text() const {
+    const auto& names = state_->names;
+    std::string text;
+    for (auto child : node_.children()) {
+        if (names.is(child, "r")) {
+            text += Run(child, state_).text();
+        } else if (names.is(child, "hyperlink")) {
+            for (auto run : child.children())
+                if (names.is(run, "r")) text += Run(run, state_).text();
+        }
+    }
+    return text;
+}
+
+void Paragraph::set_text(std::string_view text) {
+    clear();
+    add_run(text);
+}
+
+std::string Paragraph::xml() const {
+    pugi::xml_document fragment;
+    auto copy = fragment.append_copy(node_);
+    std::set<std::string> prefixes;
+    collect_prefixes(node_, prefixes);
+    for (const auto& prefix : prefixes) {
+        const std::string declaration = prefix.empty() ? "xmlns" : "xmlns:" + prefix;
+        if (copy.attribute(declaration.c_str())) continue;
+        const auto uri = detail::namespace_uri(node_, prefix);
+        if (!uri.empty()) copy.append_attribute(declaration.c_str()) = std::string(uri).c_str();
+    }
+    std::ostringstream out;
+    fragment.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return out.str();
+}
+
+void Paragraph::clear() {
+    for (auto child = node_.first_child(); child;) {
+        auto next = child.next_sibling();
+        if (!state_->names.is(child, "pPr")) node_.remove_child(child);
+        child = next;
+    }
+}
+
+Run Paragraph::add_run(std::string_view text) {
+    Run run(node_.append_child(state_->names.q("r").c_str()), state_);
+    if (!text.empty()) run.set_text(text);
+    return run;
+}
+
+std::vector<Run> Paragraph::runs() const {
+    std::vector<Run> result;
+    for (auto child : node_.children())
+        if (state_->names.is(child, "r")) result.emplace_back(child, state_);
+    return result;
+}
+
+void Paragraph::set_alignment(std::string_view justification) {
+    if (std::find(kJustifications.begin(), kJustifications.end(), justification) == kJustifications.end())
+        throw TemplateError("'" + std::string(justification) + "' is not a paragraph alignment (w:jc value)");
+    state_->names.set_attribute(paragraph_property(node_, state_->names, "jc"), "val", justification);
+}
+
+void Paragraph::set_left_indent(Length indent) {
+    state_->names.set_attribute(paragraph_property(node_, state_->names, "ind"), "left", twips(indent));
+}
+
+void Paragraph::set_line_spacing(Length spacing) {
+    auto element = paragraph_property(node_, state_->names, "spacing");
+    state_->names.set_attribute(element, "line", twips(spacing));
+    state_->names.set_attribute(element, "lineRule", "exact");
+}
+
+}  // namespace docx_loom

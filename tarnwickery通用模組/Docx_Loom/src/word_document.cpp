@@ -1,0 +1,216 @@
+#include <docx_loom/word_document.hpp>
+
+#include "detail/word_state.hpp"
+
+#include <docx_loom/errors.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <sstream>
+
+namespace docx_loom {
+namespace detail {
+namespace {
+
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata;
+
+std::string folder_of(const std::string& part) {
+    const auto slash = part.rfind('/');
+    return slash == std::string::npos ? std::string{} : part.substr(0, slash + 1);
+}
+
+// Resolves a relationship target against the folder of its source part.
+std::string resolve_target(const std::string& source_folder, std::string_view target) {
+    std::string path = target.starts_with('/') ? std::string(target.substr(1)) : source_folder + std::string(target);
+    std::vector<std::string> segments;
+    std::stringstream stream(path);
+    for (std::string segment; std::getline(stream, segment, '/');) {
+        if (segment == "..") {
+            if (!segments.empty()) segments.pop_back();
+        } else if (!segment.empty() && segment != ".") {
+            segments.push_back(segment);
+        }
+    }
+    std::string joined;
+    for (const auto& segment : segments) joined += (joined.empty() ? "" : "/") + segment;
+    return joined;
+}
+
+std::string rels_part_of(const std::string& part) {
+    const auto folder = folder_of(part);
+    return folder + "_rels/" + part.substr(folder.size()) + ".rels";
+}
+
+bool equals_ignoring_case(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) ==
+                                                  std::tolower(static_cast<unsigned char>(y)); });
+}
+
+std::uint32_t highest_drawing_id(const pugi::xml_document& xml) {
+    struct Walker : pugi::xml_tree_walker {
+        std::uint32_t highest = 0;
+        bool for_each(pugi::xml_node& node) override {
+            if (node.type() == pugi::node_element && local_name(node.name()) == "docPr")
+                highest = std::max(highest, node.attribute("id").as_uint());
+            return true;
+        }
+    } walker;
+    const_cast<pugi::xml_document&>(xml).traverse(walker);
+    return walker.highest;
+}
+
+}  // namespace
+
+void parse_part(pugi::xml_document& xml, const Package& package, const std::string& part) {
+    const std::string& bytes = package.part(part);
+    const auto result = xml.load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_auto);
+    if (!result)
+        throw XmlError("malformed XML in part '" + part + "' of '" + package.source() + "': " +
+                       result.description() + " at byte " + std::to_string(result.offset));
+}
+
+std::string serialize(const pugi::xml_document& xml) {
+    std::ostringstream out;
+    xml.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return out.str();
+}
+
+std::string WordState::picture_relationship(const std::string& bytes, std::string_view extension,
+                                            std::string_view content_type) {
+    auto relationships = main_rels.document_element();
+    const auto folder = folder_of(main_part);
+
+    // Pictures are stored once per distinct content.
+    for (auto rel : relationships.children()) {
+        if (std::strcmp(rel.attribute("Type").value(), kImageRel) != 0) continue;
+        if (std::strcmp(rel.attribute("TargetMode").value(), "External") == 0) continue;
+        const auto part = resolve_target(folder, rel.attribute("Target").value());
+        if (package.has_part(part) && package.part(part) == bytes) return rel.attribute("Id").value();
+    }
+
+    unsigned number = 1;
+    std::string part;
+    do part = folder + "media/image" + std::to_string(number++) + "." + std::string(extension);
+    while (package.has_part(part));
+    package.set_part(part, bytes);
+
+    unsigned highest = 0;
+    for (auto rel : relationships.children()) {
+        std::string_view id = rel.attribute("Id").value();
+        unsigned n = 0;
+        if (id.starts_with("rId") && std::from_chars(id.data() + 3, id.data() + id.size(), n).ec == std::errc{})
+            highest = std::max(highest, n);
+    }
+    const std::string id = "rId" + std::to_string(highest + 1);
+    auto rel = relationships.append_child("Relationship");
+    rel.append_attribute("Id") = id.c_str();
+    rel.append_attribute("Type") = kImageRel;
+    rel.append_attribute("Target") = part.substr(folder.size()).c_str();
+    rels_changed = true;
+
+    auto types = content_types.document_element();
+    bool known = false;
+    for (auto entry : types.children()) {
+        const std::string_view kind = local_name(entry.name());
+        if ((kind == "Default" && equals_ignoring_case(entry.attribute("Extension").value(), extension)) ||
+            (kind == "Override" && std::string_view(entry.attribute("PartName").value()) == "/" + part))
+            known = true;
+    }
+    if (!known) {
+        auto entry = types.prepend_child("Default");
+        entry.append_attribute("Extension") = std::string(extension).c_str();
+        entry.append_attribute("ContentType") = std::string(content_type).c_str();
+        content_types_changed = true;
+    }
+    return id;
+}
+
+Package WordState::current_package() const {
+    Package copy = package;
+    copy.set_part(main_part, serialize(main));
+    if (rels_changed) copy.set_part(main_rels_part, serialize(main_rels));
+    if (content_types_changed) copy.set_part("[Content_Types].xml", serialize(content_types));
+    return copy;
+}
+
+}  // namespace detail
+
+WordDocument::WordDocument(std::unique_ptr<detail::WordState> state) : state_(std::move(state)) {}
+WordDocument::WordDocument(WordDocument&&) noexcept = default;
+WordDocument& WordDocument::operator=(WordDocument&&) noexcept = default;
+WordDocument::~WordDocument() = default;
+
+WordDocument WordDocument::open(const std::filesystem::path& path) {
+    return from_package(Package::open(path));
+}
+
+WordDocument WordDocument::from_package(Package package) {
+    using namespace detail;
+    auto state = std::make_unique<WordState>();
+    state->package = std::move(package);
+    const std::string& source = state->package.source();
+    const auto not_docx = [&](const std::string& why) {
+        return PackageError("'" + source + "' is not a .docx package: " + why);
+    };
+
+    if (!state->package.has_part("_rels/.rels")) throw not_docx("it has no package relationships");
+    pugi::xml_document package_rels;
+    parse_part(package_rels, state->package, "_rels/.rels");
+    for (auto rel : package_rels.document_element().children()) {
+        const char* type = rel.attribute("Type").value();
+        if (std::strcmp(type, kOfficeDocumentRel) == 0 || std::strcmp(type, kStrictOfficeDocumentRel) == 0) {
+            state->main_part = resolve_target("", rel.attribute("Target").value());
+            break;
+        }
+    }
+    if (state->main_part.empty()) throw not_docx("no main document part is named");
+    if (!state->package.has_part(state->main_part))
+        throw not_docx("its main document part '" + state->main_part + "' is missing");
+    if (!state->package.has_part("[Content_Types].xml")) throw not_docx("it has no [Content_Types].xml");
+
+    parse_part(state->main, state->package, state->main_part);
+    auto root = state->main.document_element();
+    state->names.bind(root);
+    if (!state->names.is(root, "document") || !state->names.child(root, "body"))
+        throw not_docx("its main part '" + state->main_part + "' is not a WordprocessingML document");
+
+    state->main_rels_part = rels_part_of(state->main_part);
+    if (state->package.has_part(state->main_rels_part)) {
+        parse_part(state->main_rels, state->package, state->main_rels_part);
+    } else {
+        state->main_rels.append_child("Relationships").append_attribute("xmlns") = kPackageRelationships;
+    }
+    parse_part(state->content_types, state->package, "[Content_Types].xml");
+    state->last_drawing_id = highest_drawing_id(state->main);
+    return WordDocument(std::move(state));
+}
+
+void WordDocument::save(const std::filesystem::path& path) const { state_->current_package().save(path); }
+
+std::string WordDocument::save_to_bytes() const { return state_->current_package().save_to_bytes(); }
+
+pugi::xml_node WordDocument::body() const {
+    return state_->names.child(state_->main.document_element(), "body");
+}
+
+std::vector<Paragraph> WordDocument::paragraphs() const {
+    std::vector<Paragraph> result;
+    for (auto child : body().children())
+        if (state_->names.is(child, "p")) result.emplace_back(child, state_.get());
+    return result;
+}
+
+std::vector<Table> WordDocument::tables() const {
+    std::vector<Table> result;
+    for (auto child : body().children())
+        if (state_->names.is(child, "tbl")) result.emplace_back(child, state_.get());
+    return result;
+}
+
+const pugi::xml_document& WordDocument::xml() const { return state_->main; }
+
+Package WordDocument::package() const { return state_->current_package(); }
+
+}  // namespace docx_loom

@@ -1,0 +1,62 @@
+#include "platform/temp_folder.hpp"
+
+#include "platform/error.hpp"
+#include "platform/root_folder.hpp"
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <system_error>
+#include <utility>
+
+namespace platform {
+
+TempFolder::TempFolder(const std::filesystem::path& parent, std::string_view name_prefix) {
+    std::random_device entropy;
+    std::mt19937_64 random(
+        (static_cast<std::uint64_t>(entropy()) << 32) ^ static_cast<std::uint64_t>(entropy()));
+    constexpr char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::error_code ec;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name(name_prefix);
+        for (int i = 0; i < 12; ++i) {
+            name += digits[random() % (sizeof digits - 1)];
+        }
+        std::filesystem::path candidate = parent / to_path(name);
+        // create_directory fails on an existing name, so a folder someone else made
+        // at the same moment is never shared.
+        if (std::filesystem::create_directory(candidate, ec)) {
+            path_ = std::move(candidate);
+            return;
+        }
+        if (ec) {
+            break;
+        }
+    }
+    throw Error("cannot create a temporary folder in " + from_path(parent) + ": " +
+                (ec ? ec.message() : std::string("no free name")));
+}
+
+TempFolder::TempFolder(TempFolder&& other) noexcept : path_(std::exchange(other.path_, {})) {}
+
+TempFolder& TempFolder::operator=(TempFolder&& other) noexcept {
+    if (this != &other) {
+        remove();
+        path_ = std::exchange(other.path_, {});
+    }
+    return *this;
+}
+
+TempFolder::~TempFolder() {
+    remove();
+}
+
+void TempFolder::remove() noexcept {
+    if (!path_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+        path_.clear();
+    }
+}
+
+}  // namespace platform

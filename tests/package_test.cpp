@@ -1,0 +1,121 @@
+#include "docx_fixture.hpp"
+#include "tools.hpp"
+
+#include <docx_loom/errors.hpp>
+#include <platform/root_folder.hpp>
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <filesystem>
+
+using docx_loom::Package;
+using docx_loom::PackageError;
+using docx_loom::WordDocument;
+using docx_loom::XmlError;
+
+namespace {
+
+const std::string kBody = "<w:p><w:r><w:t>$$$A$$$</w:t></w:r></w:p>";
+
+template <typename Error>
+void expect_error(const std::function<void()>& action, const std::vector<std::string>& words) {
+    try {
+        action();
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        for (const auto& word : words)
+            EXPECT_NE(std::string(error.what()).find(word), std::string::npos) << error.what() << " lacks " << word;
+    }
+}
+
+// A zip whose one entry claims a small size but inflates to much more.
+std::string zip_with_lying_size(std::size_t real_size) {
+    zip_error_t error;
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_source_keep(buffer);
+    zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
+    static std::string zeros;
+    zeros.assign(real_size, '\0');
+    zip_file_add(archive, "word/document.xml", zip_source_buffer(archive, zeros.data(), zeros.size(), 0), 0);
+    zip_close(archive);
+    zip_source_open(buffer);
+    std::string bytes;
+    char chunk[65536];
+    for (zip_int64_t n; (n = zip_source_read(buffer, chunk, sizeof chunk)) > 0;) bytes.append(chunk, n);
+    zip_source_close(buffer);
+    zip_source_free(buffer);
+    return bytes;
+}
+
+}  // namespace
+
+TEST(Package, RoundTripKeepsUntouchedPartsByteForByte) {
+    const std::string styles = "<?xml version=\"1.0\"?>\n<w:styles   xmlns:w=\"x\" >  odd  spacing </w:styles>";
+    const std::string image = fixture::png_bytes(3, 2);
+    const auto bytes = fixture::docx_bytes(kBody, {{"word/styles.xml", styles}, {"word/media/keep.png", image}});
+    const Package original = Package::from_bytes(bytes, "in.docx");
+
+    WordDocument doc = WordDocument::from_package(original);
+    const Package saved = Package::from_bytes(doc.save_to_bytes(), "out.docx");
+    EXPECT_EQ(saved.part_names(), original.part_names());
+    for (const auto& name : original.part_names())
+        if (name != "word/document.xml") {
+            EXPECT_EQ(saved.part(name), original.part(name)) << name;
+        }
+    EXPECT_EQ(WordDocument::from_package(saved).paragraphs().at(0).text(), "$$$A$$$");
+}
+
+TEST(Package, SaveReplacesTheTargetThroughATemporaryFile) {
+    const std::string folder = tools::fresh_folder("save");
+    const std::string target = folder + "out.docx";
+    fixture::write_file(target, "old contents");
+    WordDocument doc = WordDocument::from_package(Package::from_bytes(fixture::docx_bytes(kBody), "in"));
+    doc.save(platform::to_path(target));
+    EXPECT_EQ(WordDocument::open(platform::to_path(target)).paragraphs().at(0).text(), "$$$A$$$");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(platform::to_path(folder)), {}), 1)
+        << "no temporary file is left behind";
+
+    // A folder that does not exist: the save fails and writes nothing.
+    expect_error<PackageError>([&] { doc.save(platform::to_path(folder + "missing/out.docx")); },
+                               {"cannot save", "missing/out.docx"});
+}
+
+TEST(Package, BadPackagesAreRefusedWithTheFileNamed) {
+    const std::string folder = tools::fresh_folder("bad");
+    const auto open = [&](const std::string& name, const std::string& bytes) {
+        fixture::write_file(folder + name, bytes);
+        return [path = folder + name] { WordDocument::open(platform::to_path(path)); };
+    };
+    expect_error<PackageError>([&] { WordDocument::open(platform::to_path(folder + "absent.docx")); },
+                               {"absent.docx", "no such file"});
+    expect_error<PackageError>(open("text.docx", "just some text, no zip"), {"text.docx", "not a .docx package"});
+    expect_error<PackageError>(open("nomain.docx", zip_with_lying_size(10)), {"nomain.docx", "not a .docx package"});
+    expect_error<XmlError>(open("broken.docx", fixture::docx_bytes("<w:p><w:r>")),
+                           {"broken.docx", "word/document.xml", "malformed XML"});
+    // An entry that inflates past the cap is refused while inflating.
+    expect_error<PackageError>(open("bomb.docx", zip_with_lying_size(Package::kMaxPartSize + 1)),
+                               {"bomb.docx", "zip bomb"});
+}
+
+TEST(Package, MainPartIsFoundThroughRelationshipsAndNamespaceUri) {
+    // Main part at another name, namespace bound to another prefix.
+    const std::string document =
+        R"(<d:document xmlns:d="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><d:body>)"
+        R"(<d:p><d:r><d:t>$$$X$$$</d:t></d:r></d:p><d:tbl><d:tr><d:tc><d:p><d:r><d:t>$$$X$$$</d:t></d:r></d:p></d:tc></d:tr></d:tbl>)"
+        R"(</d:body></d:document>)";
+    auto package = Package::from_bytes(fixture::docx_bytes_with_document("<unused/>"), "moved.docx");
+    package.set_part("word/main.xml", document);
+    package.set_part("_rels/.rels",
+                     R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+                     R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="/word/main.xml"/>)"
+                     R"(</Relationships>)");
+    docx_loom::Document filled;
+    filled.doc = WordDocument::from_package(package);
+    filled.set("$$$X$$$", "done");
+    filled.execute_set();
+    EXPECT_EQ(filled.doc->paragraphs().at(0).text(), "done");
+    EXPECT_EQ(filled.doc->tables().at(0).rows().at(0).cells().at(0).text(), "done");
+    const auto saved = Package::from_bytes(filled.doc->save_to_bytes(), "saved");
+    EXPECT_NE(saved.part("word/main.xml").find("<d:t>done</d:t>"), std::string::npos);
+}

@@ -1,0 +1,55 @@
+#include "tools.hpp"
+
+#include <platform/root_folder.hpp>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace tools {
+
+bool require(const std::string& program, const std::string& debian_package) {
+    if (run("command -v " + quote(program) + " >/dev/null 2>&1").status == 0) return true;
+    ADD_FAILURE() << "this test needs '" << program << "': install it with apt-get install " << debian_package
+                  << " (scripts/install-deps installs every package the project needs)";
+    return false;
+}
+
+CommandResult run(const std::string& command_line) {
+    CommandResult result;
+    FILE* pipe = popen((command_line + " 2>&1").c_str(), "r");
+    if (!pipe) return result;
+    std::array<char, 4096> buffer;
+    for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) result.output.append(buffer.data(), n);
+    const int status = pclose(pipe);
+#ifdef _WIN32
+    result.status = status;
+#else
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+    return result;
+}
+
+std::string quote(const std::string& argument) {
+    std::string quoted = "'";
+    for (char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string program_dir() { return TARNWICKERY_PROGRAM_DIR; }
+
+std::string fresh_folder(const std::string& name) {
+    const std::string folder = platform::root_folder() + name + "/";
+    std::filesystem::remove_all(platform::to_path(folder));
+    std::filesystem::create_directories(platform::to_path(folder));
+    return folder;
+}
+
+}  // namespace tools

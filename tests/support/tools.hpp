@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+// Outside programs that some tests need. A test whose tool is absent fails and says
+// which Debian package to install.
+namespace tools {
+
+struct CommandResult {
+    int status = -1;
+    std::string output;  // standard output and standard error together
+};
+
+// Fails the current test (and returns false) when `program` is not on PATH.
+bool require(const std::string& program, const std::string& debian_package);
+// Runs a shell command line and captures what it prints.
+CommandResult run(const std::string& command_line);
+// Quotes one argument for the shell.
+std::string quote(const std::string& argument);
+// The folder the build puts the program's executables and modules in.
+std::string program_dir();
+// A new empty folder under the test's root folder.
+std::string fresh_folder(const std::string& name);
+
+}  // namespace tools

@@ -35,9 +35,10 @@ void WordNames::bind(pugi::xml_node root) {
     }
     if (prefix_.empty()) {
         // New attributes need a prefix, since unprefixed attributes are in no namespace.
-        prefix_ = "w";
-        while (root.attribute(("xmlns:" + prefix_).c_str())) prefix_ += "w";
-        root.append_attribute(("xmlns:" + prefix_).c_str()) = kWordMl;
+        std::string declaration = "xmlns:w";
+        while (root.attribute(declaration.c_str())) declaration += 'w';
+        root.append_attribute(declaration.c_str()) = kWordMl;
+        prefix_ = declaration.substr(6);
     }
 
     nested_bindings_ = false;

@@ -167,9 +167,12 @@ void Package::save(const std::filesystem::path& path) const {
     // A unique name in the target folder, so the rename below cannot cross file systems.
     std::random_device random;
     const auto folder = path.parent_path();
-    const auto temporary = (folder.empty() ? std::filesystem::path(".") : folder) /
-                           platform::to_path("." + platform::from_path(path.filename()) + "." +
-                                             std::to_string(random()) + ".tmp");
+    std::string temporary_name = ".";
+    temporary_name += platform::from_path(path.filename());
+    temporary_name += '.';
+    temporary_name += std::to_string(random());
+    temporary_name += ".tmp";
+    const auto temporary = (folder.empty() ? std::filesystem::path(".") : folder) / platform::to_path(temporary_name);
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) throw PackageError("cannot save '" + target + "': cannot create a file in its folder");

@@ -1,0 +1,93 @@
+// Times one receipt-sized fill: open + 48 set + execute_set + save, and prints the
+// median over many runs and the process's peak memory.
+#include "docx_fixture.hpp"
+
+#include <docx_loom/document.hpp>
+#include <platform/memory.hpp>
+#include <platform/root_folder.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRuns = 300;
+
+std::string cell(const std::string& text) {
+    return "<w:tc><w:tcPr><w:tcW w:w=\"1200\" w:type=\"dxa\"/></w:tcPr><w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr>"
+           "<w:r><w:rPr><w:rFonts w:eastAsia=\"標楷體\"/><w:sz w:val=\"20\"/></w:rPr><w:t>" +
+           text + "</w:t></w:r></w:p></w:tc>";
+}
+
+std::string row(const std::vector<std::string>& texts) {
+    std::string xml = "<w:tr>";
+    for (const auto& text : texts) xml += cell(text);
+    return xml + "</w:tr>";
+}
+
+// A receipt-shaped template: title, buyer and date rows, a product table of seven
+// rows, the total boxes and two seal boxes; 48 placeholders in about 60 cells.
+std::string receipt_body() {
+    std::string body = "<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr><w:r><w:t>免用統一發票收據</w:t></w:r></w:p><w:tbl>";
+    std::vector<std::string> tax{"統一編號"};
+    for (int i = 1; i <= 8; ++i) tax.push_back("$$$A" + std::to_string(i) + "$$$");
+    body += row(tax);
+    body += row({"買受人", "$$$C1$$$", "中華民國", "$$$B1$$$", "年", "$$$B2$$$", "月", "$$$B3$$$", "日"});
+    body += row({"品名", "數量", "單價", "金額", "", "", "", "", ""});
+    for (int i = 1; i <= 7; ++i) {
+        const auto n = std::to_string(i);
+        body += row({"$$$D" + n + "$$$", "$$$E" + n + "$$$", "$$$F" + n + "$$$", "$$$G" + n + "$$$", "", "", "", "", ""});
+    }
+    std::vector<std::string> total{"總計新台幣"};
+    for (int i = 1; i <= 6; ++i) total.push_back("$$$H" + std::to_string(i) + "$$$");
+    total.push_back("整");
+    total.push_back("$$$I$$$");
+    body += row(total);
+    body += row({"負責人", "$$$J$$$", "", "", "", "", "", "", ""});
+    body += "</w:tbl><w:sectPr/>";
+    return body;
+}
+
+}  // namespace
+
+int main() {
+    const auto folder = std::filesystem::temp_directory_path() / "docx-loom-fill-bench";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+
+    const auto template_path = folder / "receipt.docx";
+    fixture::write_file(platform::from_path(template_path), fixture::docx_bytes(receipt_body()));
+    const auto seal = folder / "seal.png", owner = folder / "owner.png";
+    fixture::write_file(platform::from_path(seal), fixture::png_bytes(300, 270));
+    fixture::write_file(platform::from_path(owner), fixture::png_bytes(120, 120));
+
+    std::vector<double> milliseconds;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        docx_loom::Document document;
+        document.set_word_version_path("receipt", platform::from_path(template_path));
+        document.run_version("receipt", platform::from_path(folder) + "/");
+        document.set("$$$I$$$", "", {.image_path = platform::from_path(seal), .image_height = 1.2, .image_width = 1.3189});
+        document.set("$$$J$$$", "", {.image_path = platform::from_path(owner), .image_height = 0.4173, .image_width = 0.4173});
+        for (int i = 1; i <= 8; ++i) document.set("$$$A" + std::to_string(i) + "$$$", std::to_string(i));
+        for (int i = 1; i <= 3; ++i) document.set("$$$B" + std::to_string(i) + "$$$", std::to_string(100 + i));
+        document.set("$$$C1$$$", "台灣測試有限公司", {.new_font_size = docx_loom::Pt(12), .new_alignment = "left"});
+        for (const char* prefix : {"$$$D", "$$$E", "$$$F", "$$$G"})
+            for (int i = 1; i <= 7; ++i) document.set(prefix + std::to_string(i) + "$$$", "品項" + std::to_string(i));
+        for (int i = 1; i <= 6; ++i) document.set("$$$H" + std::to_string(i) + "$$$", "玖");
+        document.execute_set();
+        document.doc->save(folder / "filled.docx");
+        milliseconds.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+
+    std::sort(milliseconds.begin(), milliseconds.end());
+    std::printf("fill benchmark: open + 48 set + execute_set + save, %d runs\n", kRuns);
+    std::printf("median %.3f ms, fastest %.3f ms, slowest %.3f ms\n", milliseconds[milliseconds.size() / 2],
+                milliseconds.front(), milliseconds.back());
+    std::printf("peak resident memory %.1f MiB\n", platform::peak_resident_bytes() / (1024.0 * 1024.0));
+    std::filesystem::remove_all(folder);
+}

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -276,6 +277,79 @@ TEST_F(PdfPressTest, RootWithSpacesAndChineseStillWorks) {
     EXPECT_NE(pdf_text(output).find(receipt_sentence), std::string::npos);
     EXPECT_TRUE(fs::is_directory(root / "temp" / "libreoffice" / "profile-0" / "user"))
         << "LibreOffice kept its profile somewhere else";
+}
+
+// A stand-in for soffice, for the failures real LibreOffice shows only now and then.
+// `body` runs with $outdir set and $all holding every argument.
+class FakeOfficeTest : public testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = platform::to_path(platform::working_folder()) / "fake_office" /
+                  testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        input_ = folder_ / "receipt.docx";
+        output_ = folder_ / "receipt.pdf";
+        write_docx(input_, receipt_sentence);
+    }
+
+    void use_fake_office(const std::string& body) {
+        fs::path script = folder_ / "fake-soffice";
+        std::ofstream(script) << "#!/bin/sh\n"
+                                 "all=\"$*\"\n"
+                                 "while [ $# -gt 0 ]; do\n"
+                                 "  if [ \"$1\" = --outdir ]; then outdir=\"$2\"; fi\n"
+                                 "  shift\n"
+                                 "done\n"
+                              << body << "\n";
+        fs::permissions(script, fs::perms::owner_all);
+        env_.reset();
+        env_.emplace("TARNWICKERY_SOFFICE", platform::from_path(script).c_str());
+    }
+
+    // Converts, expecting failure; returns the message.
+    std::string failure(Pdf_Press press = {}) {
+        try {
+            press.convert(platform::from_path(input_), platform::from_path(output_), false);
+        } catch (const ConversionError& e) {
+            return e.what();
+        }
+        ADD_FAILURE() << "the conversion succeeded";
+        return {};
+    }
+
+    fs::path folder_;
+    fs::path input_;
+    fs::path output_;
+    std::optional<ScopedEnv> env_;
+};
+
+TEST_F(FakeOfficeTest, OnlyACompletePdfCounts) {
+    const std::set<std::string> nothing_new = {"fake-soffice", "receipt.docx"};
+    use_fake_office("echo 'pretending to convert'; exit 0");
+    std::string message = failure();
+    EXPECT_NE(message.find("pretending to convert"), std::string::npos) << message;
+    EXPECT_EQ(names_in(folder_), nothing_new);
+
+    use_fake_office("printf '%%PDF-1.7\\n1 0 obj' > \"$outdir/receipt.pdf\"; exit 0");
+    failure();
+    EXPECT_EQ(names_in(folder_), nothing_new) << "a half-written PDF was accepted";
+
+    // The same fake with a complete file passes, so the failures above are not the fake's.
+    use_fake_office("printf '%%PDF-1.7\\n1 0 obj\\n%%%%EOF\\n' > \"$outdir/receipt.pdf\"");
+    Pdf_Press().convert(platform::from_path(input_), platform::from_path(output_), false);
+    EXPECT_TRUE(fs::exists(output_));
+}
+
+TEST_F(FakeOfficeTest, TimeOutKillsHelpersTheOfficeStarted) {
+    // Like oosplash starting soffice.bin: a helper that carries the same arguments.
+    use_fake_office("sh -c \"sleep 60; : $all\" &\nwait");
+    Pdf_Press press;
+    press.time_limit = 500ms;
+    std::string message = failure(press);
+    EXPECT_NE(message.find("500 ms"), std::string::npos) << message;
+    EXPECT_TRUE(no_office_left_within(2s)) << "still running: " << testing::PrintToString(office_processes_of_this_test());
+    EXPECT_EQ(names_in(folder_), (std::set<std::string>{"fake-soffice", "receipt.docx"}));
 }
 
 TEST(PdfPressErrors, MissingFilesAreNamed) {

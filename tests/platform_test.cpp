@@ -37,12 +37,6 @@ fs::path fresh_folder(const std::string& name) {
 
 }  // namespace
 
-TEST(PathText, Utf8SurvivesTheRoundTrip) {
-    const std::string text = "收據/二〇二四年 一月/統一發票.pdf";
-    EXPECT_EQ(platform::from_path(platform::to_path(text)), text);
-    EXPECT_EQ(platform::from_path(platform::to_path(text).filename()), "統一發票.pdf");
-}
-
 TEST(TempFolder, IsUniqueAndRemovedWithItsContents) {
     fs::path parent = fresh_folder("temp-folder");
     fs::path kept;

@@ -1,6 +1,5 @@
 #include "platform/error.hpp"
 #include "platform/process.hpp"
-#include "platform/root_folder.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -204,7 +203,9 @@ Process::Process(const std::vector<std::string>& argv, const ProcessOptions& opt
     program_ = argv.front();
     std::optional<std::filesystem::path> executable = find_program(program_);
     if (!executable) {
-        throw ProcessError("cannot start " + program_ + ": no such program on PATH");
+        throw ProcessError("cannot start " + program_ +
+                           (program_.find('/') != std::string::npos ? ": no such executable file"
+                                                                    : ": no such program on PATH"));
     }
 
     // Everything the child needs is built before fork, where allocating is still safe.
@@ -249,7 +250,7 @@ Process::Process(const std::vector<std::string>& argv, const ProcessOptions& opt
         fail_to_start(program_, "cannot create a pipe", errno);
     }
     Fd error_read(error_pipe[0]);
-    Fd error_write(error_pipe[1]);
+    Fd error_write = above_stdio(error_pipe[1], program_, "cannot create a pipe");
 
     long max_fd = ::sysconf(_SC_OPEN_MAX);
     ChildSetup setup{executable_text.c_str(),
@@ -369,8 +370,13 @@ void Process::kill_tree() noexcept {
         return;
     }
     // The child leads its group, so the group id is its pid. A group id is not reused
-    // while any member lives, so this reaches the child's leftovers and no stranger.
-    ::kill(-pid_, SIGKILL);
+    // while any member lives, so soon after the child ended this reaches only its
+    // leftovers.
+    if (::kill(-pid_, SIGKILL) != 0 && !status_) {
+        // Whatever happened to the group, the waitpid below must not wait for a child
+        // that was never told to die.
+        ::kill(pid_, SIGKILL);
+    }
     if (!status_) {
         int wait_status;
         pid_t reaped;

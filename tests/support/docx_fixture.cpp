@@ -107,6 +107,41 @@ docx_loom::Document loaded(std::string_view body_xml) {
     return document;
 }
 
+docx_loom::Document loaded(std::string_view body_xml, const Parts& extra_parts) {
+    docx_loom::Document document;
+    document.doc = docx_loom::WordDocument::from_package(
+        docx_loom::Package::from_bytes(docx_bytes(body_xml, extra_parts), "fixture.docx"));
+    return document;
+}
+
+Parts styles_part(std::string_view styles_xml) {
+    std::string content_types = kContentTypes;
+    content_types.insert(content_types.rfind("</Types>"),
+                         R"(<Override PartName="/word/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"/>)");
+    std::string styles =
+        R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+        R"(<w:styles xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)";
+    styles += styles_xml;
+    styles += "</w:styles>";
+    return {{"[Content_Types].xml", content_types},
+            {"word/_rels/document.xml.rels",
+             R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+             R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+             R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="styles.xml"/>)"
+             R"(</Relationships>)"},
+            {"word/styles.xml", styles}};
+}
+
+std::string table_grid_style(std::string_view style_id) {
+    std::string borders;
+    for (const char* side : {"top", "left", "bottom", "right", "insideH", "insideV"})
+        borders += std::string("<w:") + side + R"( w:val="single" w:sz="4" w:space="0" w:color="auto"/>)";
+    return R"(<w:style w:type="table" w:styleId=")" + std::string(style_id) +
+           R"("><w:name w:val="Table Grid"/><w:tblPr><w:tblBorders>)" + borders +
+           R"(</w:tblBorders><w:tblCellMar><w:left w:w="108" w:type="dxa"/><w:right w:w="108" w:type="dxa"/>)"
+           R"(</w:tblCellMar></w:tblPr></w:style>)";
+}
+
 std::vector<pugi::xml_node> find_all(pugi::xml_node node, std::string_view uri, std::string_view local) {
     std::vector<pugi::xml_node> found;
     walk(node, uri, local, found);

@@ -27,6 +27,17 @@ std::string docx_bytes_with_document(std::string_view document_xml, const Parts&
 docx_loom::WordDocument word_document(std::string_view body_xml);
 // A Document whose doc is loaded from the body, without touching the disk.
 docx_loom::Document loaded(std::string_view body_xml);
+docx_loom::Document loaded(std::string_view body_xml, const Parts& extra_parts);
+
+// A styles part holding `styles_xml` (w:style elements), with the relationship and
+// the content type that tie it to the main part; for docx_bytes' extra parts.
+Parts styles_part(std::string_view styles_xml);
+// The table style named "Table Grid", drawing every border, under `style_id`.
+std::string table_grid_style(std::string_view style_id = "TableGrid");
+// Final section properties of an A4 page with margins of one inch.
+inline constexpr const char* kA4Section =
+    R"(<w:sectPr><w:pgSz w:w="11906" w:h="16838"/>)"
+    R"(<w:pgMar w:top="1440" w:right="1440" w:bottom="1440" w:left="1440" w:header="851" w:footer="992" w:gutter="0"/></w:sectPr>)";
 
 // Elements in namespace `uri` named `local`, anywhere below `node`, in document order.
 std::vector<pugi::xml_node> find_all(pugi::xml_node node, std::string_view uri, std::string_view local);

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <iostream>
+#include <optional>
 
 namespace {
 
@@ -29,6 +30,89 @@ nlohmann::json load_json(const std::string& path) {
     } catch (const nlohmann::json::parse_error& error) {
         throw docx_loom::cli::PlanError("plan '" + path + "' is not JSON: " + error.what());
     }
+}
+
+struct TextArguments {
+    std::string template_path;
+};
+
+struct CheckArguments {
+    std::string template_path;
+    std::string plan_path;
+    bool range = false;
+};
+
+struct TableArguments {
+    std::string output;
+    std::string template_path;
+    std::string abstract;
+    std::string papn;
+    std::string title;
+    int rows = 4;
+    int cols = 3;
+    std::optional<std::string> image;
+};
+
+// UTF-8 as it is; bytes that are not UTF-8 print as U+FFFD instead of failing.
+std::string to_json_text(const nlohmann::ordered_json& value) {
+    return value.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+void open_template(docx_loom::Document& document, const std::string& template_path) {
+    document.set_word_version_path("docx-loom", template_path);
+    document.run_version("docx-loom", "");
+}
+
+int text(const TextArguments& args) {
+    try {
+        Docx_Loom::Document document;
+        open_template(document, args.template_path);
+        std::cout << to_json_text(document.show_all_text()) << '\n';
+    } catch (const std::exception& error) {
+        std::cerr << "docx-loom: " << error.what() << '\n';
+        return kFailed;
+    }
+    return 0;
+}
+
+int check(const CheckArguments& args) {
+    std::vector<docx_loom::cli::PlanItem> plan;
+    try {
+        plan = docx_loom::cli::read_plan(load_json(args.plan_path));
+    } catch (const docx_loom::cli::PlanError& error) {
+        std::cerr << "docx-loom: " << error.what() << '\n';
+        return kBadArguments;
+    }
+
+    try {
+        Docx_Loom::Document document;
+        open_template(document, args.template_path);
+        for (auto& item : plan) document.set(item.old_text, item.new_text, std::move(item.options));
+        document.show_execute_set(args.range);
+        // Placeholders in the plan's order, not in the order they were first found.
+        auto found = nlohmann::ordered_json::object();
+        for (const auto& [placeholder, entry] : document.replace_value)
+            if (const auto* record = document.check_dict->find(placeholder))
+                found[placeholder] = {{"text", record->text}};
+        std::cout << to_json_text(found) << '\n';
+    } catch (const std::exception& error) {
+        std::cerr << "docx-loom: " << error.what() << '\n';
+        return kFailed;
+    }
+    return 0;
+}
+
+int table(const TableArguments& args) {
+    try {
+        Docx_Loom::Document document;
+        open_template(document, args.template_path);
+        document._add_table(args.abstract, args.papn, args.title, args.rows, args.cols, args.image);
+        document.doc->save(platform::to_path(args.output));
+    } catch (const std::exception& error) {
+        std::cerr << "docx-loom: " << error.what() << '\n';
+        return kFailed;
+    }
+    return 0;
 }
 
 int fill(const FillArguments& args) {
@@ -81,6 +165,39 @@ int main(int argc, char** argv) {
     fill_command->add_flag("--pdf", fill_args.pdf, "also write OUTPUT.pdf");
     fill_command->add_flag("--no-docx", fill_args.no_docx, "do not keep OUTPUT.docx");
 
+    TextArguments text_args;
+    auto* text_command = app.add_subcommand("text", "Print the text of every body paragraph of TEMPLATE as a JSON array");
+    text_command->add_option("TEMPLATE", text_args.template_path, "the .docx template")
+        ->required()
+        ->check(CLI::ExistingFile);
+
+    CheckArguments check_args;
+    auto* check_command = app.add_subcommand(
+        "check", "Dry-run PLAN on TEMPLATE: print, for each placeholder, the paragraphs it would replace in");
+    check_command->add_option("TEMPLATE", check_args.template_path, "the .docx template")
+        ->required()
+        ->check(CLI::ExistingFile);
+    check_command->add_option("PLAN", check_args.plan_path, "JSON array of replacements")
+        ->required()
+        ->check(CLI::ExistingFile);
+    check_command->add_flag("--range", check_args.range,
+                            "count each placeholder only from the first paragraph holding its replacement text, "
+                            "and nothing from the heading 【符號說明】 on");
+
+    TableArguments table_args;
+    auto* table_command = app.add_subcommand("table", "Append one patent entry to TEMPLATE and write OUTPUT.docx");
+    table_command->add_option("OUTPUT", table_args.output, "the .docx file to write")->required();
+    table_command->add_option("--from", table_args.template_path, "the .docx to append to")
+        ->required()
+        ->check(CLI::ExistingFile);
+    table_command->add_option("--abstract", table_args.abstract, "the abstract");
+    table_command->add_option("--papn", table_args.papn, "the patent's number");
+    table_command->add_option("--title", table_args.title, "the patent's title");
+    // Fewer rows or columns than the layout uses are refused here; Word takes at most 63 columns.
+    table_command->add_option("--rows", table_args.rows, "table rows (default 4)")->check(CLI::Range(4, 1000));
+    table_command->add_option("--cols", table_args.cols, "table columns (default 3)")->check(CLI::Range(3, 63));
+    table_command->add_option("--image", table_args.image, "picture for the fourth row")->check(CLI::ExistingFile);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& done) {  // --help
@@ -91,5 +208,8 @@ int main(int argc, char** argv) {
     }
 
     if (fill_command->parsed()) return fill(fill_args);
+    if (text_command->parsed()) return text(text_args);
+    if (check_command->parsed()) return check(check_args);
+    if (table_command->parsed()) return table(table_args);
     return kBadArguments;
 }

@@ -157,4 +157,28 @@ std::span<const std::string_view> paragraph_properties_order() {
     return order;
 }
 
+std::span<const std::string_view> table_properties_order() {
+    static constexpr std::string_view order[] = {
+        "tblStyle", "tblpPr", "tblOverlap", "bidiVisual", "tblStyleRowBandSize",
+        "tblStyleColBandSize", "tblW", "jc", "tblCellSpacing", "tblInd", "tblBorders", "shd",
+        "tblLayout", "tblCellMar", "tblLook", "tblCaption", "tblDescription", "tblPrChange"};
+    return order;
+}
+
+std::span<const std::string_view> row_properties_order() {
+    // The schema allows these in any order; Word writes them in this one.
+    static constexpr std::string_view order[] = {
+        "cnfStyle", "divId", "gridBefore", "gridAfter", "wBefore", "wAfter", "cantSplit",
+        "trHeight", "tblHeader", "tblCellSpacing", "jc", "hidden", "ins", "del", "trPrChange"};
+    return order;
+}
+
+std::span<const std::string_view> cell_properties_order() {
+    static constexpr std::string_view order[] = {
+        "cnfStyle", "tcW", "gridSpan", "hMerge", "vMerge", "tcBorders", "shd", "noWrap", "tcMar",
+        "textDirection", "tcFitText", "vAlign", "hideMark", "headers", "cellIns", "cellDel",
+        "cellMerge", "tcPrChange"};
+    return order;
+}
+
 }  // namespace docx_loom::detail

@@ -2,6 +2,13 @@
 
 #include "detail/word_state.hpp"
 
+#include <docx_loom/errors.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace docx_loom {
@@ -45,6 +52,58 @@ pugi::xml_node merge_origin(pugi::xml_node row, pugi::xml_node tc, int column,
     return tc;
 }
 
+constexpr std::array<std::string_view, 4> kVerticalAlignments = {"top", "center", "bottom", "both"};
+// A4 with margins of one inch, for a document that states no page size.
+constexpr int kFallbackTextWidth = 11906 - 2 * 1440;
+
+std::string twips(Length length) { return std::to_string(std::llround(length.pt() * 20)); }
+
+pugi::xml_node cell_properties(pugi::xml_node tc, const detail::WordNames& names) {
+    if (auto existing = names.child(tc, "tcPr")) return existing;
+    return tc.prepend_child(names.q("tcPr").c_str());
+}
+
+pugi::xml_node cell_property(pugi::xml_node tc, const detail::WordNames& names, std::string_view local) {
+    return names.ensure_child(cell_properties(tc, names), local, detail::cell_properties_order());
+}
+
+// The grid column at which `tc` starts in its row.
+int first_column(pugi::xml_node tc, const detail::WordNames& names) {
+    int column = 0;
+    for (auto other : tc.parent().children()) {
+        if (other == tc) break;
+        if (names.is(other, "tc")) column += grid_span(other, names);
+    }
+    return column;
+}
+
+// A cell holding one paragraph with nothing but properties adds nothing to a merge.
+bool is_blank(pugi::xml_node tc, const detail::WordNames& names) {
+    int paragraphs = 0;
+    for (auto child : tc.children()) {
+        if (child.type() != pugi::node_element || names.is(child, "tcPr")) continue;
+        if (!names.is(child, "p") || ++paragraphs > 1) return false;
+        for (auto inner : child.children())
+            if (inner.type() == pugi::node_element && !names.is(inner, "pPr")) return false;
+    }
+    return true;
+}
+
+std::optional<long long> dxa_width(pugi::xml_node tc, const detail::WordNames& names) {
+    const auto width = names.child(names.child(tc, "tcPr"), "tcW");
+    if (!width || std::string_view(names.attribute(width, "type").value()) != "dxa") return std::nullopt;
+    return names.attribute(width, "w").as_llong();
+}
+
+// The width between the margins of the body's last section, in twentieths of a point.
+int text_width(pugi::xml_node body, const detail::WordNames& names) {
+    const auto section = names.child(body, "sectPr");
+    const int page = names.attribute(names.child(section, "pgSz"), "w").as_int();
+    const auto margins = names.child(section, "pgMar");
+    const int width = page - names.attribute(margins, "left").as_int() - names.attribute(margins, "right").as_int();
+    return page > 0 && width > 0 ? width : kFallbackTextWidth;
+}
+
 }  // namespace
 
 std::string Cell::text() const {
@@ -75,6 +134,97 @@ std::vector<Paragraph> Cell::paragraphs() const {
     return result;
 }
 
+void Cell::set_width(Length width) {
+    const auto& names = state_->names;
+    auto tcw = cell_property(node_, names, "tcW");
+    names.set_attribute(tcw, "w", twips(width));
+    names.set_attribute(tcw, "type", "dxa");
+    if (grid_span(node_, names) != 1) return;
+
+    const auto row = node_.parent();
+    const auto grid = names.child(row.parent(), "tblGrid");
+    int column = first_column(node_, names);
+    for (auto col : grid.children()) {
+        if (!names.is(col, "gridCol")) continue;
+        if (column-- == 0) {
+            names.set_attribute(col, "w", twips(width));
+            break;
+        }
+    }
+}
+
+void Cell::set_vertical_alignment(std::string_view alignment) {
+    if (std::find(kVerticalAlignments.begin(), kVerticalAlignments.end(), alignment) == kVerticalAlignments.end())
+        throw TemplateError("'" + std::string(alignment) + "' is not a vertical alignment (w:vAlign value)");
+    state_->names.set_attribute(cell_property(node_, state_->names, "vAlign"), "val", alignment);
+}
+
+Cell Cell::merge(const Cell& other) {
+    const auto& names = state_->names;
+    if (other.node_ == node_) return *this;
+    auto row = node_.parent();
+    if (!names.is(row, "tr") || other.node_.parent() != row)
+        throw Error("only cells of one table row can be merged");
+
+    const int start = std::min(first_column(node_, names), first_column(other.node_, names));
+    const int end = std::max(first_column(node_, names) + grid_span(node_, names),
+                             first_column(other.node_, names) + grid_span(other.node_, names));
+    std::vector<pugi::xml_node> covered;
+    int column = 0;
+    for (auto tc : row.children()) {
+        if (!names.is(tc, "tc")) continue;
+        if (column >= start && column < end) covered.push_back(tc);
+        column += grid_span(tc, names);
+    }
+
+    auto target = covered.front();
+    std::optional<long long> width = dxa_width(target, names);
+    bool target_blank = is_blank(target, names);
+    for (auto it = covered.begin() + 1; it != covered.end(); ++it) {
+        const auto swallowed = *it;
+        const auto swallowed_width = dxa_width(swallowed, names);
+        width = width && swallowed_width ? std::optional(*width + *swallowed_width) : std::nullopt;
+        if (!is_blank(swallowed, names)) {
+            if (target_blank) {
+                for (auto child = target.first_child(); child;) {
+                    auto next = child.next_sibling();
+                    if (!names.is(child, "tcPr")) target.remove_child(child);
+                    child = next;
+                }
+                target_blank = false;
+            }
+            for (auto child = swallowed.first_child(); child;) {
+                auto next = child.next_sibling();
+                if (child.type() == pugi::node_element && !names.is(child, "tcPr")) target.append_move(child);
+                child = next;
+            }
+        }
+        row.remove_child(swallowed);
+    }
+
+    if (end - start > 1)
+        names.set_attribute(cell_property(target, names, "gridSpan"), "val", std::to_string(end - start));
+    if (width) {
+        auto tcw = cell_property(target, names, "tcW");
+        names.set_attribute(tcw, "w", std::to_string(*width));
+        names.set_attribute(tcw, "type", "dxa");
+    }
+    return Cell(target, state_);
+}
+
+void Row::set_height(Length height) {
+    const auto& names = state_->names;
+    auto properties = names.child(node_, "trPr");
+    if (!properties) {
+        // w:trPr follows w:tblPrEx and comes before the cells.
+        const auto exceptions = names.child(node_, "tblPrEx");
+        properties = exceptions ? node_.insert_child_after(names.q("trPr").c_str(), exceptions)
+                                : node_.prepend_child(names.q("trPr").c_str());
+    }
+    names.set_attribute(names.ensure_child(properties, "trHeight", detail::row_properties_order()), "val",
+                        twips(height));
+}
+
 std::vector<Cell> Row::cells() const {
     const auto& names = state_->names;
     std::vector<Cell> result;
@@ -94,6 +244,73 @@ std::vector<Row> Table::rows() const {
     for (auto child : node_.children())
         if (state_->names.is(child, "tr")) result.emplace_back(child, state_);
     return result;
+}
+
+Row Table::row(int index) const {
+    const auto all = rows();
+    if (index < 0 || static_cast<std::size_t>(index) >= all.size())
+        throw Error("the table has no row " + std::to_string(index) + ": it has " + std::to_string(all.size()) +
+                    " rows");
+    return all[static_cast<std::size_t>(index)];
+}
+
+Cell Table::cell(int row_index, int column) const {
+    const auto cells = row(row_index).cells();
+    if (column < 0 || static_cast<std::size_t>(column) >= cells.size())
+        throw Error("row " + std::to_string(row_index) + " of the table has no column " + std::to_string(column) +
+                    ": it has " + std::to_string(cells.size()) + " grid columns");
+    return cells[static_cast<std::size_t>(column)];
+}
+
+void Table::set_style(std::string_view name) {
+    const std::string part = state_->related_part(detail::kStylesRel);
+    if (part.empty() || !state_->package.has_part(part))
+        throw Error("no table style named '" + std::string(name) + "': the document has no styles part");
+    pugi::xml_document styles;
+    detail::parse_part(styles, state_->package, part);
+    detail::WordNames style_names;
+    style_names.bind(styles.document_element());
+
+    for (auto style : styles.document_element().children()) {
+        if (!style_names.is(style, "style")) continue;
+        if (std::string_view(style_names.attribute(style, "type").value()) != "table") continue;
+        if (style_names.attribute(style_names.child(style, "name"), "val").value() != name) continue;
+        const auto& names = state_->names;
+        auto properties = names.child(node_, "tblPr");
+        if (!properties) properties = node_.prepend_child(names.q("tblPr").c_str());
+        names.set_attribute(names.ensure_child(properties, "tblStyle", detail::table_properties_order()), "val",
+                            style_names.attribute(style, "styleId").value());
+        return;
+    }
+    throw Error("no table style named '" + std::string(name) + "' in part '" + part + "' of '" +
+                state_->package.source() + "'");
+}
+
+Table WordDocument::add_table(int rows, int cols) {
+    if (rows < 1 || cols < 1)
+        throw Error("a table needs at least one row and one column, not " + std::to_string(rows) + " x " +
+                    std::to_string(cols));
+    const auto& names = state_->names;
+    const std::string width = std::to_string(text_width(body(), names) / cols);
+
+    auto table = state_->append_block("tbl");
+    auto properties = table.append_child(names.q("tblPr").c_str());
+    auto table_width = properties.append_child(names.q("tblW").c_str());
+    names.set_attribute(table_width, "w", "0");
+    names.set_attribute(table_width, "type", "auto");
+    auto grid = table.append_child(names.q("tblGrid").c_str());
+    for (int c = 0; c < cols; ++c) names.set_attribute(grid.append_child(names.q("gridCol").c_str()), "w", width);
+    for (int r = 0; r < rows; ++r) {
+        auto row = table.append_child(names.q("tr").c_str());
+        for (int c = 0; c < cols; ++c) {
+            auto cell = row.append_child(names.q("tc").c_str());
+            auto cell_width = cell.append_child(names.q("tcPr").c_str()).append_child(names.q("tcW").c_str());
+            names.set_attribute(cell_width, "w", width);
+            names.set_attribute(cell_width, "type", "dxa");
+            cell.append_child(names.q("p").c_str());
+        }
+    }
+    return Table(table, state_.get());
 }
 
 }  // namespace docx_loom

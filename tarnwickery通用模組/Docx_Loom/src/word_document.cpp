@@ -135,6 +135,24 @@ Package WordState::current_package() const {
     return copy;
 }
 
+std::string WordState::related_part(std::string_view type) const {
+    for (auto rel : main_rels.document_element().children()) {
+        if (type != rel.attribute("Type").value()) continue;
+        if (std::strcmp(rel.attribute("TargetMode").value(), "External") == 0) continue;
+        return resolve_target(folder_of(main_part), rel.attribute("Target").value());
+    }
+    return {};
+}
+
+pugi::xml_node WordState::append_block(std::string_view local) {
+    auto body = names.child(main.document_element(), "body");
+    // The section properties of the last section must stay the body's last child.
+    auto last = body.last_child();
+    while (last && last.type() != pugi::node_element) last = last.previous_sibling();
+    if (last && names.is(last, "sectPr")) return body.insert_child_before(names.q(local).c_str(), last);
+    return body.append_child(names.q(local).c_str());
+}
+
 }  // namespace detail
 
 WordDocument::WordDocument(std::unique_ptr<detail::WordState> state) : state_(std::move(state)) {}
@@ -207,6 +225,12 @@ std::vector<Table> WordDocument::tables() const {
     for (auto child : body().children())
         if (state_->names.is(child, "tbl")) result.emplace_back(child, state_.get());
     return result;
+}
+
+Paragraph WordDocument::add_page_break() {
+    Paragraph paragraph(state_->append_block("p"), state_.get());
+    paragraph.add_run().add_page_break();
+    return paragraph;
 }
 
 const pugi::xml_document& WordDocument::xml() const { return state_->main; }

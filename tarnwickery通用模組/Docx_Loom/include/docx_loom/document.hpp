@@ -1,5 +1,6 @@
 #pragma once
 
+#include <docx_loom/check_dict.hpp>
 #include <docx_loom/replacement_plan.hpp>
 #include <docx_loom/word_document.hpp>
 #include <pdf_press/pdf_press.hpp>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace docx_loom {
 
@@ -27,6 +29,7 @@ public:
     std::optional<std::string> version;
     std::optional<WordDocument> doc;
     std::optional<std::string> name;
+    std::optional<CheckDict> check_dict;
 
     // Registers `path` under the text form of `name`; the file is not examined.
     void set_word_version_path(const TextForm& name, std::string path);
@@ -57,6 +60,30 @@ public:
     // AttributeMissing without a document and TemplateError for a value that cannot
     // be applied; a picture that cannot be placed is reported and passed over.
     void execute_set();
+
+    // Appends one patent entry and a page break to the end of the body: a table of
+    // rows x cols cells styled "Table Grid" with the headers 專利編號, 專利名稱 and 關聯性,
+    // the number and title below them, the abstract in the merged third row and the
+    // picture, fitted into 16.4 x 13 cm, centred in the merged fourth row. A missing
+    // "Table Grid" style prints "無法設定格線"; a picture that cannot be used prints
+    // "插入圖片錯誤", after the error's own text when the file cannot be read; both are
+    // passed over. Throws AttributeMissing without a document and Error for fewer than
+    // 4 rows or 3 columns, with the table left as far as built and no page break.
+    void _add_table(const TextForm& abstract = "", const TextForm& PAPN = "", const TextForm& title = "",
+                    int rows = 4, int cols = 3, std::optional<std::string> image_path = std::nullopt);
+
+    // Dry run of the plan over the body paragraphs: records in check_dict, under each
+    // placeholder, the text of every paragraph in which it is still to be replaced.
+    // With `specify_range`, a placeholder counts only from the first paragraph holding
+    // its replacement text on, and nothing counts from the paragraph holding
+    // "【符號說明】" on. Each paragraph is first rewritten to its accepted text; an empty
+    // placeholder is never recorded. Throws AttributeMissing without a document, with
+    // check_dict empty; XmlError if a paragraph's XML cannot be read.
+    void show_execute_set(bool specify_range = false);
+
+    // Rewrites each body paragraph to its accepted text and returns the texts, page
+    // breaks as "$$$page$$$". Throws AttributeMissing without a document.
+    std::vector<std::string> show_all_text();
 
     // Saves save_path + name + ".docx", converts it to ".pdf" when asked, deletes the
     // .docx unless kept, and prints "[完成！] " with the PDF's path.

@@ -106,6 +106,17 @@ public:
     void set_text(std::string_view text);
     std::vector<Paragraph> paragraphs() const;
 
+    // w:tcW of type dxa. A cell that covers one grid column gives its w:gridCol the
+    // same width, since LibreOffice lays a table out by its grid.
+    void set_width(Length width);
+    // w:vAlign; throws TemplateError for a value other than top, center, bottom or both.
+    void set_vertical_alignment(std::string_view alignment);
+    // Joins this cell and `other` of the same row into the leftmost of them, spanning
+    // every grid column from the one to the other (w:gridSpan); the cells it swallows
+    // are removed and their content, unless blank, follows its own. Preferred widths
+    // in dxa add up. Returns the joined cell; throws Error for cells of different rows.
+    Cell merge(const Cell& other);
+
 private:
     pugi::xml_node node_;
     detail::WordState* state_ = nullptr;
@@ -118,6 +129,8 @@ public:
     // One cell per grid column: a cell spanning n columns appears n times, and a
     // vertically merged continuation stands for the cell it continues.
     std::vector<Cell> cells() const;
+    // w:trHeight in twentieths of a point; the row is at least that high.
+    void set_height(Length height);
 
 private:
     pugi::xml_node node_;
@@ -129,6 +142,14 @@ public:
     Table(pugi::xml_node node, detail::WordState* state) : node_(node), state_(state) {}
     pugi::xml_node node() const { return node_; }
     std::vector<Row> rows() const;
+    // Throws Error if the table has no row `index`.
+    Row row(int index) const;
+    // The cell covering grid column `column` of row `row`, as Row::cells lists them;
+    // throws Error for a position outside the table.
+    Cell cell(int row, int column) const;
+    // w:tblStyle naming the table style whose w:name is `name` in the styles part;
+    // throws Error if the document defines no table style of that name.
+    void set_style(std::string_view name);
 
 private:
     pugi::xml_node node_;
@@ -166,6 +187,12 @@ public:
     std::vector<Paragraph> paragraphs() const;
     // Direct w:tbl children of w:body, in document order.
     std::vector<Table> tables() const;
+    // Appends a table of rows x cols cells, each holding one empty paragraph, before
+    // the body's final section properties; the columns share the text width evenly.
+    // Throws Error unless rows and cols are at least 1.
+    Table add_table(int rows, int cols);
+    // Appends a paragraph holding one run with a page break (w:br w:type="page").
+    Paragraph add_page_break();
     pugi::xml_node body() const;
     // The parsed main document part, for inspection.
     const pugi::xml_document& xml() const;

@@ -26,6 +26,8 @@ inline constexpr const char* kStrictOfficeDocumentRel =
     "http://purl.oclc.org/ooxml/officeDocument/relationships/officeDocument";
 inline constexpr const char* kImageRel =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/image";
+inline constexpr const char* kStylesRel =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles";
 
 std::string_view local_name(std::string_view qualified);
 std::string_view prefix_of(std::string_view qualified);
@@ -67,5 +69,9 @@ private:
 // Schema order of the children of w:rPr and w:pPr.
 std::span<const std::string_view> run_properties_order();
 std::span<const std::string_view> paragraph_properties_order();
+// Schema order of the children of w:tblPr, w:trPr and w:tcPr.
+std::span<const std::string_view> table_properties_order();
+std::span<const std::string_view> row_properties_order();
+std::span<const std::string_view> cell_properties_order();
 
 }  // namespace docx_loom::detail

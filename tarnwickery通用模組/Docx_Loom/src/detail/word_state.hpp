@@ -31,6 +31,12 @@ struct WordState {
 
     // The package with the parsed parts written back into it.
     Package current_package() const;
+
+    // The part named by the main part's first internal relationship of `type`, or ""
+    // when there is none.
+    std::string related_part(std::string_view type) const;
+    // A new, empty body child `local`, placed before the body's final w:sectPr.
+    pugi::xml_node append_block(std::string_view local);
 };
 
 // Parses one part of the package; throws XmlError naming the part and the file.

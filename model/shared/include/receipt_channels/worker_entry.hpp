@@ -1,0 +1,34 @@
+#pragma once
+
+#include <receipt_channels/channels.hpp>
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+
+// How the launcher reaches into the receipt worker module.
+
+// What became of one request.
+struct ReceiptOutcome {
+    bool written = false;
+    std::string pdf_path;  // when written
+    std::string error;     // when not
+};
+
+// Makes receipts one at a time, synchronously, with the same pass as `receipt`.
+class Receipt_Maker {
+public:
+    virtual ~Receipt_Maker() = default;
+    virtual ReceiptOutcome make(const nlohmann::json& request) = 0;
+};
+
+// Entry points exported by the module, looked up by these names.
+inline constexpr const char* kReceiptEntry = "receipt";
+inline constexpr const char* kNewReceiptMakerEntry = "new_receipt_maker";
+
+extern "C" {
+// Runs the worker until the window asks it to end.
+using ReceiptFunction = void(Queue_All_variable&, Event_All_variable&);
+// A maker owned by the caller; it prepares folders, notice and template first.
+using NewReceiptMakerFunction = Receipt_Maker*();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "request.hpp"
+
+#include <docx_loom/docx_loom.hpp>
+#include <receipt_channels/channels.hpp>
+#include <receipt_channels/worker_entry.hpp>
+
+#include <optional>
+#include <string>
+
+namespace receipt_worker {
+
+// The fixed folders under the program's root folder, each ending in "/".
+struct Folders {
+    std::string root;
+    std::string output;          // 免用統一發票收據/: the receipts, and what numbering scans
+    std::string seals;           // 免用統一發票收據/印章/
+    std::string working;         // temp/
+    std::string notice_folder;   // temp/免用統一發票收據/
+
+    static Folders under_root();
+};
+
+// The picture in `folder` whose name up to its first "." is `stem`, first in listing
+// order; none when there is no such file. Throws when the folder cannot be listed.
+std::optional<std::string> find_seal(const std::string& folder, const std::string& stem);
+
+// The worker's long-lived state: its folders and its one document with the receipt
+// template registered. Each pass reopens the template, so nothing carries over.
+class Receipt_Job : public Receipt_Maker {
+public:
+    // Creates the folders (ignoring failures), copies the notice file once, and
+    // registers the template found in `resource_folder`. Throws when the document
+    // cannot be created.
+    explicit Receipt_Job(const std::string& resource_folder);
+
+    // One pass for one request already taken from the queue: every failure is printed
+    // and reported in the outcome, never thrown.
+    ReceiptOutcome make(const nlohmann::json& request) override;
+
+    const Folders& folders() const { return folders_; }
+
+private:
+    Folders folders_;
+    Docx_Loom::Document document_;
+};
+
+// The worker's life: passes until the window sets "end", pausing a second after a
+// pass that failed.
+void run_receipts(Receipt_Job& job, Queue_All_variable& queues, Event_All_variable& events);
+
+}  // namespace receipt_worker

@@ -1,0 +1,85 @@
+#include <platform/plugin.hpp>
+
+#include <platform/error.hpp>
+#include <platform/root_folder.hpp>
+
+#include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace platform {
+
+Plugin::Plugin(const std::string& path) : path_(path) {
+#ifdef _WIN32
+    handle_ = LoadLibraryW(to_path(path).c_str());
+    if (!handle_) throw Error("cannot load module " + path + ": " + system_message(static_cast<int>(GetLastError())));
+#else
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) throw Error("cannot load module " + path + ": " + dlerror());
+#endif
+}
+
+Plugin::Plugin(Plugin&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)), path_(std::move(other.path_)) {}
+
+Plugin& Plugin::operator=(Plugin&& other) noexcept {
+    if (this != &other) {
+        this->~Plugin();
+        handle_ = std::exchange(other.handle_, nullptr);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+Plugin::~Plugin() {
+    if (!handle_) return;
+#ifdef _WIN32
+    FreeLibrary(static_cast<HMODULE>(handle_));
+#else
+    dlclose(handle_);
+#endif
+    handle_ = nullptr;
+}
+
+void* Plugin::symbol(const char* name) const {
+#ifdef _WIN32
+    void* found = reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+#else
+    void* found = dlsym(handle_, name);
+#endif
+    if (!found) throw Error(std::string("module ") + path_ + " has no entry point " + name);
+    return found;
+}
+
+std::string plugin_suffix() {
+#ifdef _WIN32
+    return ".dll";
+#elif defined(__APPLE__)
+    return ".dylib";
+#else
+    return ".so";
+#endif
+}
+
+std::string module_file_of(const void* address) {
+#ifdef _WIN32
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            static_cast<LPCWSTR>(address), &module))
+        throw Error("cannot find the module of an address: " + system_message(static_cast<int>(GetLastError())));
+    wchar_t buffer[32768];
+    const DWORD length = GetModuleFileNameW(module, buffer, 32768);
+    if (length == 0) throw Error("cannot read a module's file name");
+    return from_path(std::filesystem::path(std::wstring(buffer, length)));
+#else
+    Dl_info info{};
+    if (!dladdr(address, &info) || !info.dli_fname) throw Error("cannot find the module of an address");
+    return from_path(std::filesystem::absolute(info.dli_fname).lexically_normal());
+#endif
+}
+
+}  // namespace platform

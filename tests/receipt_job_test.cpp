@@ -1,0 +1,221 @@
+#include "docx_fixture.hpp"
+#include "receipt_job.hpp"
+#include "test_env.hpp"
+#include "tools.hpp"
+
+#include <platform/root_folder.hpp>
+#include <receipt_channels/channels.hpp>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+using namespace receipt_worker;
+using nlohmann::json;
+using namespace std::chrono_literals;
+
+namespace {
+
+json request(std::string buyer = "台灣測試有限公司") {
+    return {{"買受人", buyer}, {"買受人統一編號", "12345678"}, {"品名", {"蘋果", "香蕉", "鳳梨酥"}},
+            {"數量", {"3", 2, "１０"}}, {"單件價格", {50, "12", "25"}}, {"存檔路徑", "ignored"},
+            {"顯示免用統一發票章", true}, {"顯示負責人章", true}, {"顯示日期", true},
+            {"年", 2025}, {"月", 1}, {"日", 5}};
+}
+
+std::vector<std::string> receipts(const Folders& folders) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(platform::to_path(folders.output)))
+        if (entry.is_regular_file()) names.push_back(platform::from_path(entry.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit = 30s) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+std::string without_white_space(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (!std::isspace(static_cast<unsigned char>(c))) out += c;
+    return out;
+}
+
+// Each test gets its own root folder, so receipt numbers start at 1.
+class ReceiptJob : public testing::Test {
+protected:
+    ScopedEnv root{"TARNWICKERY_ROOT", tools::fresh_folder(testing::UnitTest::GetInstance()->current_test_info()->name()).c_str()};
+    std::string resources = tools::program_dir() + "/格式範本/";
+    Queue_All_variable queues = make_queue_registry();
+    Event_All_variable events = make_event_registry();
+
+    // The window's side of the hand-shake.
+    bool press(const json& item) {
+        if (events["get_receipt"].is_set()) return false;
+        queues["get_receipt"].put(item);
+        return true;
+    }
+    void close_window() {
+        queues["end"].put(nullptr);
+        events["end"].set();
+        queues["get_receipt"].put(nullptr);
+    }
+};
+
+}  // namespace
+
+TEST_F(ReceiptJob, StartUpCreatesFoldersAndCopiesTheNoticeOnce) {
+    Receipt_Job first(resources);
+    const Folders& folders = first.folders();
+    for (const auto& folder : {folders.output, folders.seals, folders.notice_folder})
+        EXPECT_TRUE(std::filesystem::is_directory(platform::to_path(folder))) << folder;
+    const std::string notice = folders.notice_folder + "版權宣告.pdf";
+    EXPECT_EQ(fixture::read_file(notice), fixture::read_file(resources + "版權宣告.pdf"));
+
+    fixture::write_file(notice, "kept");
+    testing::internal::CaptureStdout();
+    Receipt_Job second(resources);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(fixture::read_file(notice), "kept");
+
+    testing::internal::CaptureStdout();
+    std::filesystem::remove(platform::to_path(notice));
+    Receipt_Job without_notice(tools::fresh_folder("no-resources"));
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("版權宣告 --> ", 0), 0u);
+}
+
+TEST_F(ReceiptJob, ClosingWhileIdleEndsTheWorkerWithoutAJob) {
+    Receipt_Job job(resources);
+    bool ever_busy = false;
+    std::thread worker([&] { run_receipts(job, queues, events); });
+    std::this_thread::sleep_for(50ms);
+    close_window();
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < 200ms) ever_busy = ever_busy || events["get_receipt"].is_set();
+    worker.join();
+    EXPECT_FALSE(ever_busy);
+    EXPECT_TRUE(queues["get_receipt"].empty());
+}
+
+TEST_F(ReceiptJob, PressesWhileBusySendNothingAndQueuedRequestsAreDroppedAtClose) {
+    Receipt_Job job(resources);
+    testing::internal::CaptureStdout();
+    std::thread worker([&] { run_receipts(job, queues, events); });
+
+    // An unreadable request keeps the worker busy through its one-second pause.
+    ASSERT_TRUE(press(json("not a request")));
+    ASSERT_TRUE(wait_until([&] { return events["get_receipt"].is_set(); }));
+    EXPECT_FALSE(press(request()));
+    EXPECT_FALSE(press(request()));
+    EXPECT_TRUE(queues["get_receipt"].empty());
+
+    ASSERT_TRUE(wait_until([&] { return !events["get_receipt"].is_set(); }, 5s));
+    ASSERT_TRUE(press(json::array()));  // accepted again once the worker is idle
+    ASSERT_TRUE(wait_until([&] { return events["get_receipt"].is_set(); }));
+    // The race of two windows' presses: a request queued behind the running job.
+    queues["get_receipt"].put(request());
+    close_window();
+    worker.join();
+    const std::string printed = testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(printed, "Queue_All_variable[\"get_receipt\"].get()輸入錯誤： \"not a request\"\n"
+                       "Queue_All_variable[\"get_receipt\"].get()輸入錯誤： []\n");
+    EXPECT_TRUE(receipts(job.folders()).empty()) << "the queued request was dropped";
+}
+
+TEST_F(ReceiptJob, UnsafeBuyerFailsThePassAndWritesNothing) {
+    Receipt_Job job(resources);
+    testing::internal::CaptureStdout();
+    const ReceiptOutcome outcome = job.make(request("../../escape"));
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(outcome.written);
+    EXPECT_EQ(printed.rfind("主程式錯誤 --> 買受人 '../../escape' holds \"..\"", 0), 0u) << printed;
+    EXPECT_TRUE(receipts(job.folders()).empty());
+    EXPECT_FALSE(std::filesystem::exists(platform::to_path(platform::root_folder() + "escape.pdf")));
+}
+
+TEST_F(ReceiptJob, TotalTooLargeFailsThePass) {
+    Receipt_Job job(resources);
+    json big = request();
+    big["數量"] = {1000, 1, 1};
+    big["單件價格"] = {1000, 1, 1};
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(job.make(big).written);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("above 999999"), std::string::npos);
+}
+
+TEST_F(ReceiptJob, RequestsBecomeNumberedPdfReceipts) {
+    if (!tools::require("soffice", "libreoffice-writer-nogui") || !tools::require("pdftotext", "poppler-utils") ||
+        !tools::require("pdfimages", "poppler-utils"))
+        return;
+    const Folders folders = Folders::under_root();
+    std::filesystem::create_directories(platform::to_path(folders.seals));
+    fixture::write_file(folders.seals + "免用統一發票章.png", fixture::png_bytes(330, 300));
+    fixture::write_file(folders.seals + "負責人章.old.png", fixture::png_bytes(120, 120));
+
+    {
+        Receipt_Job job(resources);
+        testing::internal::CaptureStdout();
+        std::thread worker([&] { run_receipts(job, queues, events); });
+        ASSERT_TRUE(press(json::object()));  // a bad request is survived
+        ASSERT_TRUE(wait_until([&] { return events["get_receipt"].is_set(); }));
+        ASSERT_TRUE(wait_until([&] { return !events["get_receipt"].is_set(); }));
+        ASSERT_TRUE(press(request()));
+        ASSERT_TRUE(wait_until([&] { return events["get_receipt"].is_set(); }));
+        close_window();  // while the job runs: it is finished first
+        worker.join();
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_NE(printed.find("[完成！] " + folders.output + "免用統一發票收據000001 - 買受人：台灣測試有限公司；統一編號：12345678（記錄日期："),
+                  std::string::npos)
+            << printed;
+        EXPECT_TRUE(printed.ends_with("下一筆資料\n")) << printed;
+    }
+
+    // A second start of the program goes on counting.
+    Receipt_Job restarted(resources);
+    json second = request("");
+    second["顯示日期"] = false;
+    testing::internal::CaptureStdout();
+    const ReceiptOutcome outcome = restarted.make(second);
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(outcome.written) << outcome.error;
+
+    const auto names = receipts(folders);
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_TRUE(names[0].starts_with("免用統一發票收據000001 - 買受人：台灣測試有限公司；統一編號：12345678（記錄日期："));
+    EXPECT_TRUE(names[1].starts_with("免用統一發票收據000002 - 統一編號：12345678（記錄日期："));
+    for (const auto& name : names) EXPECT_TRUE(name.ends_with("日）.pdf")) << name;
+
+    const std::string first_pdf = folders.output + names[0];
+    const std::string text = without_white_space(tools::run("pdftotext -layout " + tools::quote(first_pdf) + " -").output);
+    for (const char* expected : {"買受人台灣測試有限公司", "統一編號12345678", "中華民國114年1月5日", "蘋果350150",
+                                 "香蕉21224", "鳳梨酥１０25250", "---肆貳肆"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << " in " << text;
+
+    // Both seals, each placed with its own proportions (equal resolution across and down).
+    const auto images = tools::run("pdfimages -list " + tools::quote(first_pdf)).output;
+    int pictures = 0;
+    std::istringstream lines(images);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string page, number, type, width, height, color, comp, bpc, enc, interp, object, generation, x_ppi, y_ppi;
+        fields >> page >> number >> type >> width >> height >> color >> comp >> bpc >> enc >> interp >> object >>
+            generation >> x_ppi >> y_ppi;
+        if (type != "image") continue;
+        ++pictures;
+        EXPECT_EQ(x_ppi, y_ppi) << line;
+        EXPECT_NEAR(std::stod(width) / std::stod(x_ppi), width == "330" ? 1.3189 : 0.4173, 0.01) << line;
+    }
+    EXPECT_EQ(pictures, 2) << images;
+
+    const std::string second_text = without_white_space(tools::run("pdftotext -layout " + tools::quote(folders.output + names[1]) + " -").output);
+    EXPECT_EQ(second_text.find("114"), std::string::npos) << "the date is hidden";
+}

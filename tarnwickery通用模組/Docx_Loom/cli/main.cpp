@@ -63,11 +63,11 @@ void open_template(docx_loom::Document& document, const std::string& template_pa
     document.run_version("docx-loom", "");
 }
 
-int text(const TextArguments& args) {
+// Engine failures end the command with one line and kFailed.
+template <typename Work>
+int run_engine(Work&& work) {
     try {
-        Docx_Loom::Document document;
-        open_template(document, args.template_path);
-        std::cout << to_json_text(document.show_all_text()) << '\n';
+        work();
     } catch (const std::exception& error) {
         std::cerr << "docx-loom: " << error.what() << '\n';
         return kFailed;
@@ -75,19 +75,35 @@ int text(const TextArguments& args) {
     return 0;
 }
 
-int check(const CheckArguments& args) {
-    std::vector<docx_loom::cli::PlanItem> plan;
+// A plan that cannot be read is a bad argument.
+std::optional<std::vector<docx_loom::cli::PlanItem>> read_plan_file(const std::string& path) {
     try {
-        plan = docx_loom::cli::read_plan(load_json(args.plan_path));
+        return docx_loom::cli::read_plan(load_json(path));
     } catch (const docx_loom::cli::PlanError& error) {
         std::cerr << "docx-loom: " << error.what() << '\n';
-        return kBadArguments;
+        return std::nullopt;
     }
+}
 
-    try {
+void queue(docx_loom::Document& document, std::vector<docx_loom::cli::PlanItem>& plan) {
+    for (auto& item : plan) document.set(item.old_text, item.new_text, std::move(item.options));
+}
+
+int text(const TextArguments& args) {
+    return run_engine([&] {
         Docx_Loom::Document document;
         open_template(document, args.template_path);
-        for (auto& item : plan) document.set(item.old_text, item.new_text, std::move(item.options));
+        std::cout << to_json_text(document.show_all_text()) << '\n';
+    });
+}
+
+int check(const CheckArguments& args) {
+    auto plan = read_plan_file(args.plan_path);
+    if (!plan) return kBadArguments;
+    return run_engine([&] {
+        Docx_Loom::Document document;
+        open_template(document, args.template_path);
+        queue(document, *plan);
         document.show_execute_set(args.range);
         // Placeholders in the plan's order, not in the order they were first found.
         auto found = nlohmann::ordered_json::object();
@@ -95,34 +111,21 @@ int check(const CheckArguments& args) {
             if (const auto* record = document.check_dict->find(placeholder))
                 found[placeholder] = {{"text", record->text}};
         std::cout << to_json_text(found) << '\n';
-    } catch (const std::exception& error) {
-        std::cerr << "docx-loom: " << error.what() << '\n';
-        return kFailed;
-    }
-    return 0;
+    });
 }
 
 int table(const TableArguments& args) {
-    try {
+    return run_engine([&] {
         Docx_Loom::Document document;
         open_template(document, args.template_path);
         document._add_table(args.abstract, args.papn, args.title, args.rows, args.cols, args.image);
         document.doc->save(platform::to_path(args.output));
-    } catch (const std::exception& error) {
-        std::cerr << "docx-loom: " << error.what() << '\n';
-        return kFailed;
-    }
-    return 0;
+    });
 }
 
 int fill(const FillArguments& args) {
-    std::vector<docx_loom::cli::PlanItem> plan;
-    try {
-        plan = docx_loom::cli::read_plan(load_json(args.plan_path));
-    } catch (const docx_loom::cli::PlanError& error) {
-        std::cerr << "docx-loom: " << error.what() << '\n';
-        return kBadArguments;
-    }
+    auto plan = read_plan_file(args.plan_path);
+    if (!plan) return kBadArguments;
 
     // The folder part, with its final separator, is where the files go.
     const auto cut = args.output.find_last_of("/\\");
@@ -133,18 +136,14 @@ int fill(const FillArguments& args) {
         return kBadArguments;
     }
 
-    try {
+    return run_engine([&] {
         Docx_Loom::Document document;
         document.set_word_version_path("docx-loom", args.template_path);
         document.run_version("docx-loom", folder);
-        for (auto& item : plan) document.set(item.old_text, item.new_text, std::move(item.options));
+        queue(document, *plan);
         document.execute_set();
         document.output(name, args.pdf, !args.no_docx);
-    } catch (const std::exception& error) {
-        std::cerr << "docx-loom: " << error.what() << '\n';
-        return kFailed;
-    }
-    return 0;
+    });
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <widget_kit/entry_table.hpp>
+
+namespace receipt_window {
+
+// The product table: editable name, quantity and unit-price cells, a computed amount
+// column, and a row number in front of every row.
+class Entry_Table : public Widget_Kit::Entry_Table {
+public:
+    explicit Entry_Table(QWidget* frame);
+
+    // Builds `n` rows of every registered column, and the row numbers when
+    // `serial_number` is true. Called once, after the columns are registered.
+    void add_table(int n, bool serial_number = true);
+
+    // Shows each row's quantity × unit price followed by " 元" in the computed column,
+    // or nothing when either does not read as a whole number. Throws
+    // std::out_of_range when the table has no "商品數量" or "商品單價" column.
+    void update();
+
+    // How far down its cell an amount is centred on a screen `screen_width` pixels
+    // wide: 18 pixels on one 2560 wide, in proportion on others.
+    static double amount_centre_y(int screen_width);
+
+    static constexpr int kRowPitch = 28;
+    static constexpr int kFirstRowY = 30;
+};
+
+}  // namespace receipt_window

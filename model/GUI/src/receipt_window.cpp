@@ -1,0 +1,287 @@
+#include "receipt_window.hpp"
+
+#include "receipt_rows.hpp"
+
+#include <platform/desktop.hpp>
+#include <platform/root_folder.hpp>
+#include <widget_kit/error.hpp>
+#include <widget_kit/geometry.hpp>
+#include <widget_kit/handlers.hpp>
+#include <widget_kit/images.hpp>
+#include <widget_kit/label.hpp>
+#include <widget_kit/theme.hpp>
+
+#include <QApplication>
+#include <QIcon>
+#include <QPushButton>
+#include <QUrl>
+
+#include <iostream>
+
+namespace receipt_window {
+
+namespace {
+
+constexpr const char* kFont = "Microsoft JhengHei";
+constexpr const char* kOutputButton = "輸出單據";
+constexpr const char* kProductPageHost = "www.tarnwickery.com.tw";
+constexpr const char* kProductPagePath = "/免用統一發票收據軟體";
+constexpr long long kLargestTotal = 999999;
+constexpr int kStatusPeriod = 500;
+
+// Where Windows fonts are missing, their free stand-ins take their place.
+void use_fallback_fonts() {
+    const std::string fallback = platform::fallback_font_family(kFont);
+    if (!fallback.empty()) QFont::insertSubstitution(kFont, QString::fromStdString(fallback));
+    QApplication::setFont(Widget_Kit::pixel_font(kFont, 15, false));
+}
+
+Widget_Kit::Frame* panel(QWidget* parent, Widget_Kit::Frame_Options options) { return new Widget_Kit::Frame(parent, options); }
+
+// A button that only shows a picture, the same whether or not it is enabled.
+QPushButton* picture_button(QWidget* parent, const QPixmap& pixmap, int width) {
+    auto* button = new QPushButton(parent);
+    QIcon icon;
+    icon.addPixmap(pixmap, QIcon::Normal);
+    icon.addPixmap(pixmap, QIcon::Disabled);
+    button->setIcon(icon);
+    button->setIconSize(pixmap.deviceIndependentSize().toSize());
+    button->setFlat(true);
+    button->setStyleSheet("background-color: transparent; border: none;");
+    button->setMinimumWidth(width);
+    button->setFixedHeight(pixmap.deviceIndependentSize().toSize().height() + 4);
+    button->setEnabled(false);
+    return button;
+}
+
+}  // namespace
+
+Desktop system_desktop() { return {platform::show_folder, platform::open_web_page}; }
+
+std::string Receipt_Window::output_folder() { return platform::root_folder() + "免用統一發票收據/"; }
+
+std::string Receipt_Window::product_page(bool secure) {
+    QUrl url;
+    url.setScheme(secure ? "https" : "http");
+    url.setHost(kProductPageHost);
+    url.setPath(QString::fromUtf8(kProductPagePath));
+    return url.toString(QUrl::FullyEncoded).toStdString();
+}
+
+Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& events_, Window_Setup setup_)
+    : queues(queues_), events(events_), setup(std::move(setup_)) {
+    Widget_Kit::set_appearance_mode("dark");
+    Widget_Kit::set_default_color_theme("blue");
+    use_fallback_fonts();
+
+    app = std::make_unique<Widget_Kit::Window>();
+    app->title("免用統一發票收據軟體");
+    for (int column = 0; column < 3; ++column) Widget_Kit::grid_columnconfigure(app.get(), column, 1);
+    app->resizable(false, false);
+    try {
+        Widget_Kit::set_icon(app.get(), picture("logo.ico"));
+    } catch (const std::exception& error) {
+        std::cout << error.what() << std::endl;
+    }
+
+    FF = panel(app.get(), {.fg_color = "transparent"});
+    Widget_Kit::grid(FF, {.row = 0, .column = 0, .columnspan = 2, .padx = {10, 5}, .pady = {10, 5}, .sticky = "nsew"});
+    AA = panel(app.get(), {.fg_color = "transparent"});
+    Widget_Kit::grid(AA, {.row = 1, .column = 0, .padx = {10, 5}, .pady = {5, 0}, .sticky = "nsew"});
+    BB = panel(app.get(), {.fg_color = "transparent"});
+    Widget_Kit::grid(BB, {.row = 1, .column = 1, .padx = {0, 10}, .pady = {5, 0}, .sticky = "nsew"});
+    DD = panel(app.get(), {.fg_color = "transparent"});
+    Widget_Kit::grid(DD, {.row = 2, .column = 0, .columnspan = 2, .padx = {10, 10}, .pady = {5, 0}, .sticky = "ew"});
+    EE = panel(app.get(), {.fg_color = "transparent"});
+    Widget_Kit::grid(EE, {.row = 3, .column = 0, .columnspan = 2, .padx = {10, 10}, .pady = {5, 10}, .sticky = "ew"});
+
+    frame0 = panel(DD, {.width = 700, .height = 300});
+    Widget_Kit::grid(frame0, {.row = 0, .column = 0, .sticky = "new"});
+    frame1 = panel(AA, {.width = 395, .height = 100});
+    Widget_Kit::grid(frame1, {.row = 0, .column = 0, .sticky = "new"});
+    frame5 = panel(frame1, {.width = 395, .height = 100, .fg_color = "transparent"});
+    Widget_Kit::place(frame5, 10, 10);
+    frame2 = panel(BB, {.width = 300, .height = 100});
+    Widget_Kit::grid(frame2, {.row = 0, .column = 0, .sticky = "new"});
+    frame3 = panel(EE, {.width = 700, .height = 100});
+    Widget_Kit::grid(frame3, {.row = 0, .column = 0, .sticky = "new"});
+    frame4 = panel(FF, {.height = 10, .fg_color = "transparent"});
+    Widget_Kit::grid(frame4, {.row = 0, .column = 0, .sticky = "nsew"});
+
+    try {
+        build_title_area();
+    } catch (const std::exception& error) {
+        std::cout << error.what() << std::endl;
+    }
+
+    // The old bottom panel stays in its cell behind the new one.
+    frame3 = panel(EE, {.fg_color = "transparent"});
+    Widget_Kit::grid(frame3, {.row = 0, .column = 0, .pady = {0, 5}});
+
+    mylabel_time_text = new Widget_Kit::Text_Variable("總額0元", app.get());
+    mylabel_time = Widget_Kit::make_label(frame3, {.textvariable = mylabel_time_text,
+                                                   .font = Widget_Kit::point_font(kFont, 30, true),
+                                                   .bg_color = "#2b2b2b",
+                                                   .fg_color = "white"});
+    Widget_Kit::grid(mylabel_time, {.row = 0, .column = 0, .sticky = "nsew"});
+
+    entry_table = std::make_unique<Entry_Table>(frame0);
+    entry_table->add_entry_name("商品名稱", 200);
+    entry_table->add_entry_name("商品數量", 100);
+    entry_table->add_entry_name("商品單價", 100);
+    entry_table->add_entry_name("商品總額", 200, "disabled");
+    entry_table->add_table(7, true);
+
+    set_table = std::make_unique<Widget_Kit::Set_Table>(frame5);
+    set_table->add_entry_name("買受人");
+    set_table->add_entry_name("統一編號");
+
+    button_event_005 = try_except.try_except_log("button_event_005", [this] { open_product_page(); });
+
+    set_button.add_button(BB, {.button_name = kOutputButton, .text = kOutputButton, .size = {25, 25},
+                               .button_event = [this] { button_event_001(); }, .width = 140,
+                               .padx = 50, .pady = 10, .sticky = ""});
+    set_button.add_button(FF, {.image_path = picture("資料夾.png"), .size = {25, 25},
+                               .button_event = [this] { button_event_003(); }, .fg_color = "transparent",
+                               .row = 0, .column = 1, .padx = {178, 55}});
+    set_button.add_button(FF, {.image_path = picture("日曆001.png"), .size = {25, 25},
+                               .button_event = [this] { button_event_004(); }, .fg_color = "transparent",
+                               .row = 0, .column = 1, .padx = {128, 105}});
+    set_button.add_button(FF, {.image_path = picture("問號001.png"), .size = {25, 25},
+                               .button_event = [this] { button_event_005(); }, .fg_color = "transparent",
+                               .row = 0, .column = 1, .padx = {78, 155}});
+
+    switch_var_001 = new Widget_Kit::Text_Variable("on", app.get());
+    switch_1 = new Widget_Kit::Switch(FF, {.text = "日期", .command = [this] { switch_event_001(); },
+                                           .variable = switch_var_001, .onvalue = "on", .offvalue = "off",
+                                           .font = Widget_Kit::pixel_font(kFont, 13, true)});
+    Widget_Kit::grid(switch_1, {.row = 0, .column = 1, .padx = {185, 0}, .pady = {40, 0}, .sticky = "w"});
+    switch_event_001();
+
+    check_var_1 = new Widget_Kit::Text_Variable("false", app.get());
+    checkbox_1 = new Widget_Kit::Check_Box(frame3, {.text = "免用統一發票章", .command = [this] { checkbox_event_1(); },
+                                                    .variable = check_var_1, .onvalue = "on", .offvalue = "off",
+                                                    .bg_color = "#2b2b2b"});
+    Widget_Kit::grid(checkbox_1, {.row = 0, .column = 0, .padx = {550, 5}, .pady = {0, 30}});
+    check_var_2 = new Widget_Kit::Text_Variable("false", app.get());
+    checkbox_2 = new Widget_Kit::Check_Box(frame3, {.text = "負責人章　　　", .command = [this] { checkbox_event_2(); },
+                                                    .variable = check_var_2, .onvalue = "on", .offvalue = "off",
+                                                    .bg_color = "#2b2b2b"});
+    Widget_Kit::grid(checkbox_2, {.row = 0, .column = 0, .padx = {550, 5}, .pady = {30, 0}});
+
+    aa = try_except.try_except_log("aa", [this] { status_loop_run(); });
+    Widget_Kit::after(app.get(), kStatusPeriod, aa);
+}
+
+Receipt_Window::~Receipt_Window() = default;
+
+void Receipt_Window::build_title_area() {
+    const QPixmap logo = Widget_Kit::load_image(picture("logo.png"), {50, 50});
+    Widget_Kit::grid(picture_button(frame4, logo, 50), {.row = 0, .column = 0, .padx = {0, 5}, .sticky = "w"});
+    const QPixmap word_mark = Widget_Kit::load_image(picture("logo(僅文字).png"), {120, 30});
+    Widget_Kit::grid(picture_button(frame4, word_mark, 50), {.row = 0, .column = 1, .padx = {0, 15}, .sticky = "w"});
+    QLabel* title = Widget_Kit::make_label(frame4, {.text = "免用統一發票收據軟體", .font = Widget_Kit::pixel_font(kFont, 20, true)});
+    Widget_Kit::grid(title, {.row = 0, .column = 2, .sticky = "nsew"});
+}
+
+void Receipt_Window::button_event_001() {
+    const Receipt_Rows rows = read_rows(entry_table->get());
+    // A typed row left out would make a receipt that differs from the screen.
+    if (rows.unreadable) {
+        mylabel_time_text->set("金額輸入錯誤");
+        return;
+    }
+    nlohmann::json request = nlohmann::json::object();
+    request["買受人"] = set_table->get("買受人");
+    request["買受人統一編號"] = set_table->get("統一編號");
+    request["品名"] = rows.names;
+    request["數量"] = rows.quantities;
+    request["單件價格"] = rows.unit_prices;
+    request["存檔路徑"] = output_folder();
+    for (const char* key : {"顯示免用統一發票章", "顯示負責人章", "顯示日期", "年", "月", "日"})
+        request[key] = PP.parameters.at(key);
+    if (!events.at("get_receipt").is_set()) queues.at("get_receipt").put(std::move(request));
+}
+
+void Receipt_Window::button_event_003() {
+    std::string folder = output_folder();
+    folder.pop_back();
+    setup.desktop.show_folder(folder);
+}
+
+void Receipt_Window::button_event_004() {
+    auto* setting_window = new Widget_Kit::Window(app.get());
+    const std::string icon = picture("logo.ico");
+    Widget_Kit::after(setting_window, 250, [setting_window, icon] { Widget_Kit::set_icon(setting_window, icon); });
+    setting_window->title("日期");
+    setting_window->geometry("250x250");
+    const int year = PP.parameters.at("年"), month = PP.parameters.at("月"), day = PP.parameters.at("日");
+    calendar = new Widget_Kit::CTkCalendar(setting_window, true, year, month);
+    Widget_Kit::grid(calendar, {.row = 0, .column = 0, .sticky = "new"});
+    setting_window->bring_to_front();
+
+    const std::string held = std::to_string(year) + "-" + std::to_string(month) + "-" + std::to_string(day);
+    const auto& days = calendar->data.at("日曆按鈕");
+    const auto found = days.find(held);
+    if (found == days.end()) throw Widget_Kit::Error("the calendar has no day " + held);
+    Widget_Kit::configure(found->second, {.fg_color = "#9D9D9D"});
+}
+
+void Receipt_Window::open_product_page() {
+    try {
+        setup.desktop.open_web_page(product_page(true));
+    } catch (...) {
+        setup.desktop.open_web_page(product_page(false));
+    }
+}
+
+void Receipt_Window::switch_event_001() {
+    if (switch_var_001->get() == "on") PP.parameters["顯示日期"] = true;
+    else if (switch_var_001->get() == "off") PP.parameters["顯示日期"] = false;
+}
+
+void Receipt_Window::checkbox_event_1() {
+    if (check_var_1->get() == "on") PP.parameters["顯示免用統一發票章"] = true;
+    else if (check_var_1->get() == "off") PP.parameters["顯示免用統一發票章"] = false;
+}
+
+void Receipt_Window::checkbox_event_2() {
+    if (check_var_2->get() == "on") PP.parameters["顯示負責人章"] = true;
+    else if (check_var_2->get() == "off") PP.parameters["顯示負責人章"] = false;
+}
+
+void Receipt_Window::status_loop_run() {
+    try {
+        const Receipt_Rows rows = read_rows(entry_table->get());
+        if (rows.unreadable) mylabel_time_text->set("金額輸入錯誤");
+        else if (rows.overflow || rows.total > kLargestTotal) mylabel_time_text->set("金額超過上限");
+        else mylabel_time_text->set("總額" + decimal_text(rows.total) + "元");
+    } catch (...) {
+        mylabel_time_text->set("金額輸入錯誤");
+    }
+
+    try {
+        if (events.at("get_receipt").is_set()) {
+            const std::string shown = set_button.cget(kOutputButton, "text");
+            const std::string next = shown == "輸出中." ? "輸出中.." : shown == "輸出中.." ? "輸出中..." : "輸出中.";
+            set_button.configure(kOutputButton, {.text = next});
+        } else {
+            set_button.configure(kOutputButton, {.text = kOutputButton});
+        }
+    } catch (...) {
+        // The button's text is cosmetic; the next run tries again.
+    }
+
+    try {
+        if (calendar.isNull()) throw Widget_Kit::Error("no calendar has been opened");
+        const auto day = calendar->get_day();
+        for (const char* key : {"年", "月", "日"}) PP.parameters[key] = day.at(key);
+    } catch (...) {
+        // Without a picked day the date stays the one held.
+    }
+
+    entry_table->update();
+    Widget_Kit::after(app.get(), kStatusPeriod, aa);
+}
+
+}  // namespace receipt_window

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "entry_table.hpp"
+#include "parameters.hpp"
+
+#include <fault_log/fault_log.hpp>
+#include <receipt_channels/channels.hpp>
+#include <widget_kit/calendar.hpp>
+#include <widget_kit/check_box.hpp>
+#include <widget_kit/frame.hpp>
+#include <widget_kit/set_button.hpp>
+#include <widget_kit/set_table.hpp>
+#include <widget_kit/switch.hpp>
+#include <widget_kit/text_variable.hpp>
+#include <widget_kit/window.hpp>
+
+#include <QLabel>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace receipt_window {
+
+// What the window asks of the desktop; tests put recorders in their place.
+struct Desktop {
+    // Shows a folder in the file browser; throws when it cannot.
+    std::function<void(const std::string& folder)> show_folder;
+    // Opens a page in the web browser; throws when it cannot.
+    std::function<void(const std::string& url)> open_web_page;
+};
+
+// The system's file browser and web browser.
+Desktop system_desktop();
+
+struct Window_Setup {
+    // The folder with the window's pictures (格式範本), ending in "/".
+    std::string resource_folder;
+    Desktop desktop = system_desktop();
+};
+
+// The receipt window and the handlers that share its state. Everything runs on the
+// thread that built it; it meets the worker only through the two registries.
+class Receipt_Window {
+public:
+    // Builds the window, not yet shown, and schedules the first run of the status loop
+    // 500 ms later. Needs a QApplication.
+    Receipt_Window(Queue_All_variable& queues, Event_All_variable& events, Window_Setup setup);
+    ~Receipt_Window();
+    Receipt_Window(const Receipt_Window&) = delete;
+    Receipt_Window& operator=(const Receipt_Window&) = delete;
+
+    // The output button: sends the receipt request when the worker is idle.
+    void button_event_001();
+    // The output-folder button.
+    void button_event_003();
+    // The calendar button: opens a calendar window and marks the date held in PP.
+    void button_event_004();
+    void switch_event_001();
+    void checkbox_event_1();
+    void checkbox_event_2();
+    // One run of the status loop, unguarded: total, button text, date, amounts, and
+    // the next run.
+    void status_loop_run();
+    // The web-page button, unguarded: the secure address, else the plain one.
+    void open_product_page();
+
+    // The folder the receipts are written to, as the request names it.
+    static std::string output_folder();
+    // The product page at its secure or plain address, percent-encoded.
+    static std::string product_page(bool secure);
+
+    Queue_All_variable& queues;
+    Event_All_variable& events;
+    Window_Setup setup;
+    Fault_Log try_except;
+    Widget_Kit::Set_Button set_button;
+    std::unique_ptr<Widget_Kit::Window> app;
+    Widget_Kit::Frame *FF = nullptr, *AA = nullptr, *BB = nullptr, *DD = nullptr, *EE = nullptr;
+    Widget_Kit::Frame *frame0 = nullptr, *frame1 = nullptr, *frame2 = nullptr, *frame3 = nullptr, *frame4 = nullptr,
+                      *frame5 = nullptr;
+    Widget_Kit::Text_Variable* mylabel_time_text = nullptr;
+    QLabel* mylabel_time = nullptr;
+    std::unique_ptr<Entry_Table> entry_table;
+    std::unique_ptr<Widget_Kit::Set_Table> set_table;
+    // The web-page handler and the status loop, as wrapped by try_except_log.
+    std::function<void()> button_event_005;
+    std::function<void()> aa;
+    Parameters PP;
+    Widget_Kit::Text_Variable* switch_var_001 = nullptr;
+    Widget_Kit::Switch* switch_1 = nullptr;
+    Widget_Kit::Text_Variable* check_var_1 = nullptr;
+    Widget_Kit::Text_Variable* check_var_2 = nullptr;
+    Widget_Kit::Check_Box* checkbox_1 = nullptr;
+    Widget_Kit::Check_Box* checkbox_2 = nullptr;
+    // The most recently opened calendar; empty before the first and once it is closed.
+    QPointer<Widget_Kit::CTkCalendar> calendar;
+
+private:
+    std::string picture(const std::string& file) const { return setup.resource_folder + file; }
+    void build_title_area();
+};
+
+}  // namespace receipt_window

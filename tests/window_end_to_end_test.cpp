@@ -1,0 +1,64 @@
+// A receipt typed into the window becomes a PDF, made by the real worker with
+// LibreOffice on its own thread while the window stays responsive.
+#include "receipt_job.hpp"
+#include "window_fixture.hpp"
+
+#include <platform/root_folder.hpp>
+
+#include <QTest>
+
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+class Window_End_To_End : public window_test::Window_Test {};
+
+std::string without_white_space(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (!std::isspace(static_cast<unsigned char>(c))) out += c;
+    return out;
+}
+
+}  // namespace
+
+TEST_F(Window_End_To_End, TypedReceiptBecomesItsPdf) {
+    if (!tools::require("soffice", "libreoffice-writer-nogui") || !tools::require("pdftotext", "poppler-utils")) return;
+    receipt_worker::Receipt_Job job(window_test::pictures());
+    std::thread worker([&] { receipt_worker::run_receipts(job, queues, events); });
+    testing::internal::CaptureStdout();
+    {
+        auto window = open_window();
+        window_test::type_text(window->set_table->entry("買受人"), "窗口測試商行");
+        window_test::type_text(window->set_table->entry("統一編號"), "87654321");
+        type_rows(*window, {{"綠茶", "3", "45"}, {"紅豆餅", "１２", "20"}});
+        ASSERT_TRUE(window_test::wait_for([&] { return window->mylabel_time_text->get() == "總額375元"; }));
+
+        QPushButton* output = window->set_button.button("輸出單據");
+        click(output);
+        bool animated = false;
+        const bool idle_again = window_test::wait_for(
+            [&] {
+                animated = animated || output->text().startsWith("輸出中");
+                return animated && output->text() == "輸出單據";
+            },
+            std::chrono::seconds(120));
+        EXPECT_TRUE(animated) << "the button never showed the worker busy";
+        ASSERT_TRUE(idle_again) << "the button did not come back";
+        window->app->close();
+    }
+    receipt_window::shutdown_sequence(queues, events);
+    worker.join();
+    const std::string printed = testing::internal::GetCapturedStdout();
+
+    std::vector<std::string> pdfs;
+    for (const auto& entry : std::filesystem::directory_iterator(platform::to_path(job.folders().output)))
+        if (entry.path().extension() == ".pdf") pdfs.push_back(platform::from_path(entry.path()));
+    ASSERT_EQ(pdfs.size(), 1u) << printed;
+    EXPECT_NE(pdfs[0].find("免用統一發票收據000001 - 買受人：窗口測試商行；統一編號：87654321（記錄日期："), std::string::npos)
+        << pdfs[0];
+    const std::string text = without_white_space(tools::run("pdftotext -layout " + tools::quote(pdfs[0]) + " -").output);
+    for (const char* expected : {"買受人窗口測試商行", "87654321", "綠茶345135", "紅豆餅1220240", "參柒伍"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << " in " << text;
+}

@@ -152,6 +152,14 @@ bool no_office_left_within(std::chrono::milliseconds limit) {
     return true;
 }
 
+// These tests are about LibreOffice's command line, which serves where the converter
+// process cannot; warm_converter_test covers the converter.
+Pdf_Press per_call() {
+    Pdf_Press press;
+    press.command_line_only = true;
+    return press;
+}
+
 // Conversions need LibreOffice and checking them needs pdftotext; a machine without
 // them fails here with the package to install instead of skipping quietly.
 class PdfPressTest : public testing::Test {
@@ -179,7 +187,7 @@ TEST_F(PdfPressTest, ConvertsADocxAndReplacesTheOldPdf) {
     write_docx(input, receipt_sentence);
     std::ofstream(output) << "an old receipt";
 
-    Pdf_Press press;
+    Pdf_Press press = per_call();
     auto started = std::chrono::steady_clock::now();
     press.convert(platform::from_path(input), platform::from_path(output), false);
     auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
@@ -200,19 +208,24 @@ TEST_F(PdfPressTest, ConvertsADocxAndReplacesTheOldPdf) {
     EXPECT_EQ(profile_count(), profiles);
 }
 
-TEST_F(PdfPressTest, CorruptDocxFailsAndLeavesNoPdf) {
+TEST_F(PdfPressTest, CorruptDocxFailsAndLeavesTheOldFileAlone) {
     fs::path input = folder_ / "broken.docx";
     fs::path output = folder_ / "broken.pdf";
     write_random_bytes(input);
-    std::ofstream(output) << "a stale receipt that must not pass for the new one";
+    // Deleting it would destroy a file the user may still need; the error tells the caller.
+    std::ofstream(output) << "an older receipt";
 
     try {
-        Pdf_Press().convert(platform::from_path(input), platform::from_path(output), false);
+        per_call().convert(platform::from_path(input), platform::from_path(output), false);
         FAIL() << "random bytes were converted to a PDF";
     } catch (const ConversionError& e) {
         EXPECT_NE(std::string(e.what()).find(platform::from_path(input)), std::string::npos) << e.what();
     }
-    EXPECT_EQ(names_in(folder_), std::set<std::string>{"broken.docx"});
+    EXPECT_EQ(names_in(folder_), (std::set<std::string>{"broken.docx", "broken.pdf"}));
+    std::ifstream old(output);
+    std::string content;
+    std::getline(old, content);
+    EXPECT_EQ(content, "an older receipt");
 }
 
 TEST_F(PdfPressTest, TimeLimitStopsLibreOfficeAndItsHelpers) {
@@ -220,7 +233,7 @@ TEST_F(PdfPressTest, TimeLimitStopsLibreOfficeAndItsHelpers) {
     fs::path output = folder_ / "slow.pdf";
     write_docx(input, receipt_sentence);
 
-    Pdf_Press press;
+    Pdf_Press press = per_call();
     press.time_limit = 300ms;  // long enough for soffice.bin to start, too short to convert
     try {
         press.convert(platform::from_path(input), platform::from_path(output), false);
@@ -248,7 +261,7 @@ TEST_F(PdfPressTest, SimultaneousConversionsKeepTheirOwnResults) {
     for (std::size_t i = 0; i < sentences.size(); ++i) {
         workers.emplace_back([&, i] {
             try {
-                Pdf_Press().convert(platform::from_path(folder_ / (std::to_string(i) + ".docx")),
+                per_call().convert(platform::from_path(folder_ / (std::to_string(i) + ".docx")),
                                     platform::from_path(folder_ / (std::to_string(i) + ".pdf")), false);
             } catch (const std::exception& e) {
                 errors[i] = e.what();
@@ -273,7 +286,7 @@ TEST_F(PdfPressTest, RootWithSpacesAndChineseStillWorks) {
     fs::path output = folder_ / "receipt.pdf";
     write_docx(input, receipt_sentence);
 
-    Pdf_Press().convert(platform::from_path(input), platform::from_path(output), false);
+    per_call().convert(platform::from_path(input), platform::from_path(output), false);
     EXPECT_NE(pdf_text(output).find(receipt_sentence), std::string::npos);
     EXPECT_TRUE(fs::is_directory(root / "temp" / "libreoffice" / "profile-0" / "user"))
         << "LibreOffice kept its profile somewhere else";
@@ -308,7 +321,7 @@ protected:
     }
 
     // Converts, expecting failure; returns the message.
-    std::string failure(Pdf_Press press = {}) {
+    std::string failure(Pdf_Press press = per_call()) {
         try {
             press.convert(platform::from_path(input_), platform::from_path(output_), false);
         } catch (const ConversionError& e) {
@@ -337,14 +350,14 @@ TEST_F(FakeOfficeTest, OnlyACompletePdfCounts) {
 
     // The same fake with a complete file passes, so the failures above are not the fake's.
     use_fake_office("printf '%%PDF-1.7\\n1 0 obj\\n%%%%EOF\\n' > \"$outdir/receipt.pdf\"");
-    Pdf_Press().convert(platform::from_path(input_), platform::from_path(output_), false);
+    per_call().convert(platform::from_path(input_), platform::from_path(output_), false);
     EXPECT_TRUE(fs::exists(output_));
 }
 
 TEST_F(FakeOfficeTest, TimeOutKillsHelpersTheOfficeStarted) {
     // Like oosplash starting soffice.bin: a helper that carries the same arguments.
     use_fake_office("sh -c \"sleep 60; : $all\" &\nwait");
-    Pdf_Press press;
+    Pdf_Press press = per_call();
     press.time_limit = 500ms;
     std::string message = failure(press);
     EXPECT_NE(message.find("500 ms"), std::string::npos) << message;
@@ -384,7 +397,7 @@ TEST(PdfPressErrors, MissingLibreOfficeNamesThePackage) {
         ScopedEnv path("PATH", platform::from_path(folder / "empty-bin").c_str());
         ScopedEnv soffice("TARNWICKERY_SOFFICE", nullptr);
         try {
-            Pdf_Press().convert(platform::from_path(input), output, false);
+            per_call().convert(platform::from_path(input), output, false);
             FAIL() << "converted without LibreOffice on PATH";
         } catch (const ConversionError& e) {
             EXPECT_NE(std::string(e.what()).find("libreoffice-writer-nogui"), std::string::npos) << e.what();
@@ -392,7 +405,7 @@ TEST(PdfPressErrors, MissingLibreOfficeNamesThePackage) {
     }
     ScopedEnv soffice("TARNWICKERY_SOFFICE", platform::from_path(folder / "no-such-soffice").c_str());
     try {
-        Pdf_Press().convert(platform::from_path(input), output, false);
+        per_call().convert(platform::from_path(input), output, false);
         FAIL() << "converted with a TARNWICKERY_SOFFICE that does not exist";
     } catch (const ConversionError& e) {
         EXPECT_NE(std::string(e.what()).find("no-such-soffice"), std::string::npos) << e.what();

@@ -1,30 +1,69 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 // A .docx could not be turned into a PDF. The message names the input file and
-// carries what LibreOffice printed.
+// carries what LibreOffice or the converter said.
 class ConversionError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-// Converts .docx files to PDF with LibreOffice. Constructing one starts nothing.
-// Objects may be used from several threads and processes at once: each conversion
-// takes a LibreOffice profile of its own under the working folder.
+// Converts .docx files to PDF/A-2b with LibreOffice, every font embedded. Constructing
+// one starts nothing. The first conversion starts a converter process of its own
+// (LibreOffice through LibreOfficeKit), which later calls reuse while `keep_active` is
+// true; it ends with the object, or with the program. Where LibreOfficeKit is missing,
+// every call runs LibreOffice's command line instead, as a note on standard error says
+// once. Calls on one object take turns; separate objects, threads and processes convert
+// side by side, each office on a profile of its own under the working folder.
 class Pdf_Press {
 public:
-    Pdf_Press() = default;
+    Pdf_Press();
+    // Copies the settings; the copy starts a converter of its own when it needs one.
+    Pdf_Press(const Pdf_Press& other);
+    Pdf_Press& operator=(const Pdf_Press& other);
+    Pdf_Press(Pdf_Press&& other) noexcept;
+    Pdf_Press& operator=(Pdf_Press&& other) noexcept;
+    // Ends the converter process, if one runs.
+    ~Pdf_Press();
 
     // Writes the PDF of `input_docx` to `output_pdf` (UTF-8 paths; the output's folder
-    // must exist), replacing any file there. Returns only with a complete PDF in place;
-    // otherwise throws ConversionError, and no file is left at `output_pdf`.
-    // `keep_active` asks to keep LibreOffice running for the next call; this version
-    // starts it afresh each time.
+    // must exist), replacing any file there. The PDF is written under a temporary name
+    // beside `output_pdf` and renamed into place, so it returns only with a complete PDF
+    // there. Otherwise throws ConversionError and leaves a file already at `output_pdf`
+    // untouched; a converter that crashed, hung past `time_limit` or answered nonsense
+    // is gone by then, and the next call starts a fresh one. `keep_active` keeps the
+    // converter running for the next call; false ends it after this one.
     void convert(const std::string& input_docx, const std::string& output_pdf, bool keep_active);
 
-    // How long one conversion may take before LibreOffice is killed.
+    // The id of the converter process while one runs; nullopt otherwise.
+    std::optional<int> converter_id() const;
+
+    // How long one call may take, a converter's start included, before the office is
+    // killed.
     std::chrono::milliseconds time_limit{std::chrono::seconds(120)};
+    // Conversions one converter serves before a fresh one replaces it: the office's
+    // memory grows with every document.
+    int converter_lifetime = 300;
+    // Runs LibreOffice's command line for every call even where the converter could
+    // serve; for comparisons and as a way round a converter that misbehaves.
+    bool command_line_only = false;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
 };
+
+namespace pdf_press {
+
+// The fontconfig file shipped with the program, which maps the Windows fonts of the
+// templates and the window (標楷體, Calibri, Microsoft JhengHei) to free faces; a
+// program hands it to the processes it starts through FONTCONFIG_FILE. Empty when the
+// file is not in the program folder.
+std::string fontconfig_file();
+
+}  // namespace pdf_press

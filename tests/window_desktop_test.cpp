@@ -64,13 +64,17 @@ TEST(Window_Desktop, FolderAndPageGoToTheDesktopsOpenerWithoutWaiting) {
     platform::open_web_page("https://example.invalid/免用統一發票收據軟體");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
 
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (read_text(platform::to_path(record)).size() < 40 && std::chrono::steady_clock::now() < deadline)
+    const std::string folder_line = platform::root_folder() + "免用統一發票收據\n";
+    const std::string page_line = "https://example.invalid/免用統一發票收據軟體\n";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::string opened;
+    while ((opened.find(folder_line) == std::string::npos || opened.find(page_line) == std::string::npos) &&
+           std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const std::string opened = read_text(platform::to_path(record));
-    EXPECT_NE(opened.find(platform::root_folder() + "免用統一發票收據\n"), std::string::npos) << opened;
-    EXPECT_NE(opened.find("https://example.invalid/免用統一發票收據軟體\n"), std::string::npos) << opened;
+        opened = read_text(platform::to_path(record));
+    }
+    EXPECT_NE(opened.find(folder_line), std::string::npos) << opened;
+    EXPECT_NE(opened.find(page_line), std::string::npos) << opened;
 }
 
 TEST(Window_Desktop, MissingOpenerIsAnError) {

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -113,6 +114,24 @@ TEST_F(Window_Life, ClosingPerformsTheShutdownSequenceInOrder) {
     EXPECT_TRUE(queues["end"].empty());
     EXPECT_TRUE(queues["get_receipt"].empty());
     EXPECT_FALSE(events["get_receipt"].is_set());
+}
+
+TEST(Shutdown_Sequence, WakesTheWorkerOnlyAfterEndIsSet) {
+    std::vector<std::string> steps;
+    struct Recording_Queue {
+        std::vector<std::string>* steps;
+        std::string name;
+        void put(std::nullptr_t) { steps->push_back("put " + name); }
+    };
+    struct Recording_Event {
+        std::vector<std::string>* steps;
+        std::string name;
+        void set() { steps->push_back("set " + name); }
+    };
+    std::map<std::string, Recording_Queue> queues{{"end", {&steps, "end"}}, {"get_receipt", {&steps, "get_receipt"}}};
+    std::map<std::string, Recording_Event> events{{"end", {&steps, "end"}}, {"get_receipt", {&steps, "get_receipt"}}};
+    receipt_window::shutdown_sequence(queues, events);
+    EXPECT_EQ(steps, (std::vector<std::string>{"put end", "set end", "put get_receipt"}));
 }
 
 TEST_F(Window_Life, WindowThatFailsStillReleasesTheWorker) {

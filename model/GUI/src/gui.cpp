@@ -8,12 +8,6 @@
 
 namespace receipt_window {
 
-void shutdown_sequence(Queue_All_variable& queues, Event_All_variable& events) {
-    queues.at("end").put(nullptr);
-    events.at("end").set();
-    queues.at("get_receipt").put(nullptr);
-}
-
 void run_gui(Queue_All_variable& queues, Event_All_variable& events, Window_Setup setup,
              const std::function<void(Receipt_Window&)>& opened) {
     try {

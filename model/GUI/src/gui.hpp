@@ -9,8 +9,14 @@
 namespace receipt_window {
 
 // The window's part of shutting down: a null item on queue "end", event "end" set,
-// then a null item on queue "get_receipt" to wake the worker, in this order.
-void shutdown_sequence(Queue_All_variable& queues, Event_All_variable& events);
+// then a null item on queue "get_receipt" to wake the worker, in this order, so that
+// whatever the worker takes next it finds "end" set.
+template <typename Queues, typename Events>
+void shutdown_sequence(Queues& queues, Events& events) {
+    queues.at("end").put(nullptr);
+    events.at("end").set();
+    queues.at("get_receipt").put(nullptr);
+}
 
 // The whole life of the window: makes a QApplication when there is none, builds and
 // shows the window, runs its event loop until it is closed, then performs the

@@ -3,6 +3,7 @@
 #include "pdf_press/pdf_press.hpp"
 
 #include "docx_fixture.hpp"
+#include "platform/module_folder.hpp"
 #include "platform/process.hpp"
 #include "platform/root_folder.hpp"
 #include "test_env.hpp"
@@ -19,6 +20,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -257,6 +259,33 @@ TEST_F(WarmConverterTest, BadDocumentsFailAndTheConverterServesOn) {
     EXPECT_EQ(press.converter_id(), converter);
 }
 
+TEST_F(WarmConverterTest, TwoPressesConvertSideBySideOnProfilesOfTheirOwn) {
+    // An office that finds its profile in use hands its work to the other one.
+    const std::vector<std::string> sentences = {"甲店收據", "乙店收據"};
+    std::vector<std::string> errors(sentences.size());
+    std::vector<std::thread> workers;
+    for (std::size_t i = 0; i < sentences.size(); ++i) {
+        workers.emplace_back([&, i] {
+            try {
+                Pdf_Press press;
+                for (int round = 0; round < 2; ++round) {
+                    const fs::path input = folder_ / (std::to_string(i) + ".docx");
+                    write_docx(input, sentences[i]);
+                    press.convert(platform::from_path(input), platform::from_path(folder_ / (std::to_string(i) + ".pdf")),
+                                  true);
+                }
+            } catch (const std::exception& e) {
+                errors[i] = e.what();
+            }
+        });
+    }
+    for (auto& worker : workers) worker.join();
+    for (std::size_t i = 0; i < sentences.size(); ++i) {
+        EXPECT_EQ(errors[i], "");
+        EXPECT_NE(pdf_text(folder_ / (std::to_string(i) + ".pdf")).find(sentences[i]), std::string::npos);
+    }
+}
+
 TEST_F(WarmConverterTest, AConverterKilledBetweenCallsIsReplaced) {
     Pdf_Press press;
     convert(press);
@@ -268,6 +297,14 @@ TEST_F(WarmConverterTest, AConverterKilledBetweenCallsIsReplaced) {
     convert(press);
     EXPECT_NE(pdf_text(output_).find("第二張收據"), std::string::npos);
     EXPECT_NE(press.converter_id().value_or(converter), converter);
+}
+
+TEST(ModuleFolder, IsTheFolderOfTheProgramFile) {
+    // Pdf_Press finds its converter and fonts beside the module it is linked into.
+    std::error_code ec;
+    fs::path program = fs::read_symlink("/proc/self/exe", ec);
+    ASSERT_FALSE(ec) << ec.message();
+    EXPECT_EQ(platform::this_module_folder(), platform::from_path(program.parent_path()) + "/");
 }
 
 TEST_F(WarmConverterTest, TheConverterEndsWhenItsParentDies) {
@@ -300,6 +337,7 @@ protected:
                                  "count_file=\"$0.starts\"\n"
                                  "starts=$(( $(cat \"$count_file\" 2>/dev/null || echo 0) + 1 ))\n"
                                  "echo $starts > \"$count_file\"\n"
+                                 "echo $$ > \"$0.pid\"\n"
                                  "if [ $starts -eq 1 ]; then\n"
                               << first_start
                               << "\nfi\n"
@@ -312,12 +350,15 @@ protected:
                                  "done\n";
         fs::permissions(script, fs::perms::owner_all);
         starts_file_ = fake_folder / "pdf-press-converter.starts";
+        pid_file_ = fake_folder / "pdf-press-converter.pid";
         fake_dir_.emplace("TARNWICKERY_PDF_PRESS_DIR", platform::from_path(fake_folder).c_str());
     }
 
     int starts() { return std::stoi("0" + read(starts_file_)); }
+    int last_pid() { return std::stoi("0" + read(pid_file_)); }
 
     fs::path starts_file_;
+    fs::path pid_file_;
     std::optional<ScopedEnv> fake_dir_;
 };
 
@@ -348,6 +389,7 @@ TEST_F(FakeConverterTest, FaultsFailTheCallAndTheNextCallStartsAFreshConverter) 
             EXPECT_NE(message.find(words), std::string::npos) << message;
         }
         EXPECT_LT(std::chrono::steady_clock::now() - started, 5s) << "the call waited far past its limit";
+        EXPECT_EQ(live_members_of_group(last_pid()), 0) << "the failed converter or its children live on";
         EXPECT_EQ(read(output_), "the old receipt");
         EXPECT_EQ(names_in(folder_), (std::set<std::string>{"fake", "receipt.docx", "receipt.pdf"}));
 

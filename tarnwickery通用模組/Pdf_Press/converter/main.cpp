@@ -154,14 +154,15 @@ std::string take_profile(const std::string& profiles) {
         std::string name = profiles + "/profile-" + std::to_string(slot);
         int fd = ::open((name + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (fd < 0) {
-            finish(4, "error\tcannot open the profile lock " + name + ".lock: " + std::strerror(errno));
+            finish(4, "error\t" + one_line("cannot open the profile lock " + name + ".lock: " + std::strerror(errno)));
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             return name;  // the descriptor stays open, and locked, for the process's life
         }
         ::close(fd);
     }
-    finish(4, "error\tall " + std::to_string(profile_slots) + " LibreOffice profiles in " + profiles + " are in use");
+    finish(4, "error\t" + one_line("all " + std::to_string(profile_slots) + " LibreOffice profiles in " + profiles +
+                                   " are in use"));
 }
 
 bool exists(const std::string& path) {
@@ -229,12 +230,12 @@ int main(int argc, char** argv) {
     end_with_parent(static_cast<pid_t>(std::atol(argv[3])));
 
     if (!exists(office_folder + "/libmergedlo.so") && !exists(office_folder + "/libsofficeapp.so")) {
-        finish(3, "unavailable\tthere is no LibreOfficeKit in " + office_folder);
+        finish(3, "unavailable\t" + one_line("there is no LibreOfficeKit in " + office_folder));
     }
     std::string profile = take_profile(profiles);
     lok::Office* office = lok::lok_cpp_init(office_folder.c_str(), file_url(profile).c_str());
     if (office == nullptr) {
-        finish(3, "unavailable\tLibreOfficeKit in " + office_folder + " did not start; see its messages above");
+        finish(3, "unavailable\t" + one_line("LibreOfficeKit in " + office_folder + " did not start"));
     }
     reply("ready");
 

@@ -36,8 +36,20 @@ std::string quote_reply(std::string_view line) {
 
 // Gives an office that stopped a moment to be reaped, so its status can be told.
 std::string how_it_ended(platform::Process& process) {
-    std::optional<platform::ExitStatus> status = process.wait_for(std::chrono::milliseconds(1000));
-    return status ? platform::describe(*status) : std::string("still running");
+    try {
+        std::optional<platform::ExitStatus> status = process.wait_for(std::chrono::milliseconds(1000));
+        return status ? platform::describe(*status) : std::string("still running");
+    } catch (const platform::Error& e) {
+        return e.what();
+    }
+}
+
+bool has_ended(platform::Process& process) {
+    try {
+        return process.wait_for(std::chrono::milliseconds(0)).has_value();
+    } catch (const platform::Error&) {
+        return true;  // it cannot even be waited for: it is no use any more
+    }
 }
 
 }  // namespace
@@ -155,7 +167,7 @@ bool WarmConverter::convert(const Job& job, std::chrono::milliseconds time_limit
     // converter that ends once it has taken the request fails the call: the document
     // may be what made it crash.
     for (int attempt = 1;; ++attempt) {
-        if (process_ && process_->wait_for(std::chrono::milliseconds(0))) {
+        if (process_ && has_ended(*process_)) {
             stop();
         }
         if (!process_ && !start(job, deadline, time_limit)) {

@@ -1,5 +1,6 @@
 #include "batch.hpp"
 
+#include <platform/module_folder.hpp>
 #include <platform/plugin.hpp>
 #include <platform/root_folder.hpp>
 #include <receipt_channels/channels.hpp>
@@ -19,7 +20,7 @@ constexpr int kBadArguments = 2;
 
 // Modules sit beside the executable, wherever the program folder was copied to.
 std::string program_folder() {
-    return platform::from_path(platform::to_path(platform::module_file_of(reinterpret_cast<const void*>(&program_folder))).parent_path()) + "/";
+    return platform::module_folder_of(reinterpret_cast<const void*>(&program_folder));
 }
 
 platform::Plugin load_module(const std::string& name) { return platform::Plugin(program_folder() + name + platform::plugin_suffix()); }

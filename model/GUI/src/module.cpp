@@ -1,7 +1,7 @@
 // The receipt window as a plug-in module: its entry point.
 #include "gui.hpp"
 
-#include <platform/plugin.hpp>
+#include <platform/module_folder.hpp>
 #include <platform/root_folder.hpp>
 
 #include <iostream>
@@ -17,8 +17,7 @@ namespace {
 // The pictures sit in 格式範本 beside the module's own file, wherever the program
 // folder was copied to, whatever the working folder is.
 std::string resource_folder() {
-    const std::string own_file = platform::module_file_of(reinterpret_cast<const void*>(&resource_folder));
-    return platform::from_path(platform::to_path(own_file).parent_path()) + "/格式範本/";
+    return platform::module_folder_of(reinterpret_cast<const void*>(&resource_folder)) + "格式範本/";
 }
 
 }  // namespace

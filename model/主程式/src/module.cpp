@@ -3,7 +3,7 @@
 #include "log_lines.hpp"
 #include "receipt_job.hpp"
 
-#include <platform/plugin.hpp>
+#include <platform/module_folder.hpp>
 #include <platform/root_folder.hpp>
 
 #ifdef _WIN32
@@ -18,9 +18,7 @@ std::string own_file() { return platform::module_file_of(reinterpret_cast<const 
 
 // The module's resources sit in 格式範本 beside its own file, wherever the program
 // folder was copied to.
-std::string resource_folder() {
-    return platform::from_path(platform::to_path(own_file()).parent_path()) + "/格式範本/";
-}
+std::string resource_folder() { return platform::module_folder_of(reinterpret_cast<const void*>(&own_file)) + "格式範本/"; }
 
 struct AnnounceOnLoad {
     AnnounceOnLoad() { receipt_worker::log::module_loaded(platform::from_path(platform::to_path(own_file()).filename())); }

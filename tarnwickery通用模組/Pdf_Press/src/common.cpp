@@ -45,7 +45,7 @@ std::string companion_folder() {
         return folder.back() == '/' ? folder : folder + "/";
     }
     try {
-        return platform::this_module_folder();
+        return platform::module_folder_of(reinterpret_cast<const void*>(&companion_folder));
     } catch (const platform::Error&) {
         return {};  // nothing shipped beside the program can be found; the callers say what is missing
     }

@@ -48,18 +48,18 @@ int find_object(dl_phdr_info* info, std::size_t, void* data) {
 
 }  // namespace
 
-std::string this_module_folder() {
+std::string module_file_of(const void* address) {
 #ifdef _WIN32
     HMODULE module = nullptr;
     if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&this_module_folder), &module)) {
-        throw Error("cannot find the program's own module: " + system_message(static_cast<int>(GetLastError())));
+                            static_cast<LPCWSTR>(address), &module)) {
+        throw Error("cannot find the module of an address: " + system_message(static_cast<int>(GetLastError())));
     }
     std::wstring name(MAX_PATH, L'\0');
     while (true) {
         DWORD length = GetModuleFileNameW(module, name.data(), static_cast<DWORD>(name.size()));
         if (length == 0) {
-            throw Error("cannot find the program's own module: " + system_message(static_cast<int>(GetLastError())));
+            throw Error("cannot find the module of an address: " + system_message(static_cast<int>(GetLastError())));
         }
         if (length < name.size()) {
             name.resize(length);
@@ -70,10 +70,10 @@ std::string this_module_folder() {
     std::filesystem::path file(name);
 #else
     Search search;
-    search.address = reinterpret_cast<std::uintptr_t>(&this_module_folder);
+    search.address = reinterpret_cast<std::uintptr_t>(address);
     dl_iterate_phdr(find_object, &search);
     if (!search.found) {
-        throw Error("cannot find the program's own module among the loaded objects");
+        throw Error("cannot find the module of an address among the loaded objects");
     }
     std::error_code ec;
     std::filesystem::path file = search.main_program ? std::filesystem::read_symlink("/proc/self/exe", ec)
@@ -82,7 +82,11 @@ std::string this_module_folder() {
         throw Error("cannot find the file of the program's own module: " + ec.message());
     }
 #endif
-    std::string folder = from_path(file.parent_path());
+    return from_path(file.lexically_normal());
+}
+
+std::string module_folder_of(const void* address) {
+    std::string folder = from_path(to_path(module_file_of(address)).parent_path());
     if (folder.empty() || folder.back() != '/') {
         folder += '/';
     }

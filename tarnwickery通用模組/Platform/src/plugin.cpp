@@ -65,21 +65,4 @@ std::string plugin_suffix() {
 #endif
 }
 
-std::string module_file_of(const void* address) {
-#ifdef _WIN32
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            static_cast<LPCWSTR>(address), &module))
-        throw Error("cannot find the module of an address: " + system_message(static_cast<int>(GetLastError())));
-    wchar_t buffer[32768];
-    const DWORD length = GetModuleFileNameW(module, buffer, 32768);
-    if (length == 0) throw Error("cannot read a module's file name");
-    return from_path(std::filesystem::path(std::wstring(buffer, length)));
-#else
-    Dl_info info{};
-    if (!dladdr(address, &info) || !info.dli_fname) throw Error("cannot find the module of an address");
-    return from_path(std::filesystem::absolute(info.dli_fname).lexically_normal());
-#endif
-}
-
 }  // namespace platform

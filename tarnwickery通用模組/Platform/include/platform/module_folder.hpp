@@ -1,14 +1,16 @@
 #pragma once
 
-#include "platform/error.hpp"
-
 #include <string>
 
 namespace platform {
 
-// The folder of the executable or shared library that holds this code, in UTF-8 and
-// ending in "/". Programs find the files shipped beside them through it, wherever the
-// program folder was copied. Throws platform::Error when the system does not say.
-std::string this_module_folder();
+// The full path of the executable or shared library whose code holds `address`. Files
+// shipped beside a module are found through it, wherever the program folder was
+// copied and whatever the working folder is. Throws platform::Error when the system
+// does not say.
+std::string module_file_of(const void* address);
+
+// The folder of that module, ending in "/".
+std::string module_folder_of(const void* address);
 
 }  // namespace platform

@@ -31,8 +31,4 @@ private:
 // The file name suffix of plug-in modules on this system (".so", ".dll").
 std::string plugin_suffix();
 
-// The full path of the executable or shared library that holds `address`, as the
-// loader reports it; throws platform::Error when it cannot say.
-std::string module_file_of(const void* address);
-
 }  // namespace platform

@@ -31,7 +31,10 @@ std::string office_folder() {
 // A reply quoted in a message, cut short if the converter talks nonsense at length.
 std::string quote_reply(std::string_view line) {
     constexpr std::size_t limit = 200;
-    return "\"" + std::string(line.substr(0, limit)) + (line.size() > limit ? "...\"" : "\"");
+    std::string quoted = "\"";
+    quoted += line.substr(0, limit);
+    quoted += line.size() > limit ? "...\"" : "\"";
+    return quoted;
 }
 
 // Gives an office that stopped a moment to be reaped, so its status can be told.

@@ -2,6 +2,7 @@
 // the warm converter and 30 through one LibreOffice run per call, in one run, and
 // prints median and worst of each, their ratio and the converter's resident memory.
 #include "docx_fixture.hpp"
+#include "receipt_shape.hpp"
 
 #include <docx_loom/document.hpp>
 #include <pdf_press/pdf_press.hpp>
@@ -22,40 +23,6 @@ constexpr int kRuns = 30;
 // The warm converter should take at most this share of a per-call conversion.
 constexpr double kTargetRatio = 8.0;
 
-std::string cell(const std::string& text) {
-    return "<w:tc><w:tcPr><w:tcW w:w=\"1200\" w:type=\"dxa\"/></w:tcPr><w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr>"
-           "<w:r><w:rPr><w:rFonts w:eastAsia=\"標楷體\"/><w:sz w:val=\"20\"/></w:rPr><w:t>" +
-           text + "</w:t></w:r></w:p></w:tc>";
-}
-
-std::string row(const std::vector<std::string>& texts) {
-    std::string xml = "<w:tr>";
-    for (const auto& text : texts) xml += cell(text);
-    return xml + "</w:tr>";
-}
-
-// The receipt shape of fill_bench: title, buyer and date rows, seven product rows,
-// the total boxes and two seal boxes; 48 placeholders in about 60 cells.
-std::string receipt_body() {
-    std::string body = "<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr><w:r><w:t>免用統一發票收據</w:t></w:r></w:p><w:tbl>";
-    std::vector<std::string> tax{"統一編號"};
-    for (int i = 1; i <= 8; ++i) tax.push_back("$$$A" + std::to_string(i) + "$$$");
-    body += row(tax);
-    body += row({"買受人", "$$$C1$$$", "中華民國", "$$$B1$$$", "年", "$$$B2$$$", "月", "$$$B3$$$", "日"});
-    body += row({"品名", "數量", "單價", "金額", "", "", "", "", ""});
-    for (int i = 1; i <= 7; ++i) {
-        const auto n = std::to_string(i);
-        body += row({"$$$D" + n + "$$$", "$$$E" + n + "$$$", "$$$F" + n + "$$$", "$$$G" + n + "$$$", "", "", "", "", ""});
-    }
-    std::vector<std::string> total{"總計新台幣"};
-    for (int i = 1; i <= 6; ++i) total.push_back("$$$H" + std::to_string(i) + "$$$");
-    total.push_back("整");
-    total.push_back("$$$I$$$");
-    body += row(total);
-    body += row({"負責人", "$$$J$$$", "", "", "", "", "", "", ""});
-    body += "</w:tbl><w:sectPr/>";
-    return body;
-}
 
 // The filled receipt, written once; only its conversion is timed.
 std::filesystem::path filled_receipt(const std::filesystem::path& folder) {

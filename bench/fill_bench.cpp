@@ -1,6 +1,7 @@
 // Times one receipt-sized fill: open + 48 set + execute_set + save, and prints the
 // median over many runs and the process's peak memory.
 #include "docx_fixture.hpp"
+#include "receipt_shape.hpp"
 
 #include <docx_loom/document.hpp>
 #include <platform/memory.hpp>
@@ -16,41 +17,6 @@
 namespace {
 
 constexpr int kRuns = 300;
-
-std::string cell(const std::string& text) {
-    return "<w:tc><w:tcPr><w:tcW w:w=\"1200\" w:type=\"dxa\"/></w:tcPr><w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr>"
-           "<w:r><w:rPr><w:rFonts w:eastAsia=\"標楷體\"/><w:sz w:val=\"20\"/></w:rPr><w:t>" +
-           text + "</w:t></w:r></w:p></w:tc>";
-}
-
-std::string row(const std::vector<std::string>& texts) {
-    std::string xml = "<w:tr>";
-    for (const auto& text : texts) xml += cell(text);
-    return xml + "</w:tr>";
-}
-
-// A receipt-shaped template: title, buyer and date rows, a product table of seven
-// rows, the total boxes and two seal boxes; 48 placeholders in about 60 cells.
-std::string receipt_body() {
-    std::string body = "<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr><w:r><w:t>免用統一發票收據</w:t></w:r></w:p><w:tbl>";
-    std::vector<std::string> tax{"統一編號"};
-    for (int i = 1; i <= 8; ++i) tax.push_back("$$$A" + std::to_string(i) + "$$$");
-    body += row(tax);
-    body += row({"買受人", "$$$C1$$$", "中華民國", "$$$B1$$$", "年", "$$$B2$$$", "月", "$$$B3$$$", "日"});
-    body += row({"品名", "數量", "單價", "金額", "", "", "", "", ""});
-    for (int i = 1; i <= 7; ++i) {
-        const auto n = std::to_string(i);
-        body += row({"$$$D" + n + "$$$", "$$$E" + n + "$$$", "$$$F" + n + "$$$", "$$$G" + n + "$$$", "", "", "", "", ""});
-    }
-    std::vector<std::string> total{"總計新台幣"};
-    for (int i = 1; i <= 6; ++i) total.push_back("$$$H" + std::to_string(i) + "$$$");
-    total.push_back("整");
-    total.push_back("$$$I$$$");
-    body += row(total);
-    body += row({"負責人", "$$$J$$$", "", "", "", "", "", "", ""});
-    body += "</w:tbl><w:sectPr/>";
-    return body;
-}
 
 }  // namespace
 

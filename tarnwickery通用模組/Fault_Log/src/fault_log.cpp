@@ -1,30 +1,12 @@
 #include <fault_log/fault_log.hpp>
 
+#include <platform/clock.hpp>
 #include <platform/root_folder.hpp>
 
-#include <chrono>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <stdexcept>
-
-namespace {
-
-std::string local_time_text() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
-
-}  // namespace
 
 Fault_Log::Fault_Log() = default;
 
@@ -42,7 +24,7 @@ std::string Fault_Log::describe(std::exception_ptr error) {
 
 void Fault_Log::log(std::string_view function, std::string_view error) noexcept {
     try {
-        const std::string line = local_time_text() + " " + std::string(function) + ": " + std::string(error) + "\n";
+        const std::string line = platform::local_time_text() + " " + std::string(function) + ": " + std::string(error) + "\n";
         std::lock_guard lock(mutex_);
         std::cerr << line << std::flush;
         const std::filesystem::path file =

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace platform {
 
 struct LocalDate {
@@ -10,5 +12,8 @@ struct LocalDate {
 
 // Today's date on the local clock.
 LocalDate local_today();
+
+// The local time now as "YYYY-MM-DD hh:mm:ss", for log lines.
+std::string local_time_text();
 
 }  // namespace platform

@@ -37,14 +37,7 @@ int main() {
         docx_loom::Document document;
         document.set_word_version_path("receipt", platform::from_path(template_path));
         document.run_version("receipt", platform::from_path(folder) + "/");
-        document.set("$$$I$$$", "", {.image_path = platform::from_path(seal), .image_height = 1.2, .image_width = 1.3189});
-        document.set("$$$J$$$", "", {.image_path = platform::from_path(owner), .image_height = 0.4173, .image_width = 0.4173});
-        for (int i = 1; i <= 8; ++i) document.set("$$$A" + std::to_string(i) + "$$$", std::to_string(i));
-        for (int i = 1; i <= 3; ++i) document.set("$$$B" + std::to_string(i) + "$$$", std::to_string(100 + i));
-        document.set("$$$C1$$$", "台灣測試有限公司", {.new_font_size = docx_loom::Pt(12), .new_alignment = "left"});
-        for (const char* prefix : {"$$$D", "$$$E", "$$$F", "$$$G"})
-            for (int i = 1; i <= 7; ++i) document.set(prefix + std::to_string(i) + "$$$", "品項" + std::to_string(i));
-        for (int i = 1; i <= 6; ++i) document.set("$$$H" + std::to_string(i) + "$$$", "玖");
+        queue_receipt_plan(document, platform::from_path(seal), platform::from_path(owner));
         document.execute_set();
         document.doc->save(folder / "filled.docx");
         milliseconds.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());

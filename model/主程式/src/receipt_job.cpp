@@ -19,11 +19,6 @@ namespace fs = std::filesystem;
 constexpr const char* kVersion = "免用統一發票收據001";
 constexpr const char* kReceiptPrefix = "免用統一發票收據";
 
-Date today() {
-    const auto now = platform::local_today();
-    return {now.year, now.month, now.day};
-}
-
 std::string number_text(int n) { return std::to_string(n); }
 
 void copy_notice(const std::string& resource_folder, const Folders& folders) {
@@ -99,7 +94,7 @@ Receipt_Job::Receipt_Job(const std::string& resource_folder) : folders_(Folders:
 }
 
 ReceiptOutcome Receipt_Job::make(const nlohmann::json& taken) {
-    const Date now = today();
+    const Date now = platform::local_today();
     ReceiptRequest request;
     try {
         request = read_request(taken, now);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <platform/clock.hpp>
+
 #include <nlohmann/json.hpp>
 
 #include <stdexcept>
@@ -8,11 +10,7 @@
 
 namespace receipt_worker {
 
-struct Date {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-};
+using Date = platform::LocalDate;
 
 // The request could not be read: not an object, a required key missing, or a value
 // of the wrong kind.

@@ -13,6 +13,8 @@
 // End of input ends it, and so does the end of the process that started it.
 //
 // Usage: pdf-press-converter <LibreOffice program folder> <profiles folder> <parent pid>
+#include "file_url.hpp"
+
 #include <LibreOfficeKit/LibreOfficeKitInit.h>
 #include <LibreOfficeKit/LibreOfficeKit.hxx>
 
@@ -102,23 +104,6 @@ void end_with_parent(pid_t parent) {
         }
         ::_exit(0);
     }).detach();
-}
-
-std::string file_url(const std::string& path) {
-    constexpr char hex[] = "0123456789ABCDEF";
-    std::string url = "file://";
-    for (unsigned char c : path) {
-        bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                     std::string_view("-._~/").find(static_cast<char>(c)) != std::string_view::npos;
-        if (plain) {
-            url += static_cast<char>(c);
-        } else {
-            url += '%';
-            url += hex[c >> 4];
-            url += hex[c & 15];
-        }
-    }
-    return url;
 }
 
 int hex_value(char c) {
@@ -233,7 +218,8 @@ int main(int argc, char** argv) {
         finish(3, "unavailable\t" + one_line("there is no LibreOfficeKit in " + office_folder));
     }
     std::string profile = take_profile(profiles);
-    lok::Office* office = lok::lok_cpp_init(office_folder.c_str(), file_url(profile).c_str());
+    const std::string profile_url = pdf_press::detail::file_url_of_absolute(profile);
+    lok::Office* office = lok::lok_cpp_init(office_folder.c_str(), profile_url.c_str());
     if (office == nullptr) {
         finish(3, "unavailable\t" + one_line("LibreOfficeKit in " + office_folder + " did not start"));
     }

@@ -1,5 +1,7 @@
 #include "common.hpp"
 
+#include "file_url.hpp"
+
 #include "platform/module_folder.hpp"
 #include "platform/root_folder.hpp"
 
@@ -61,26 +63,7 @@ fs::path profiles_folder(const std::string& failure) {
     return base;
 }
 
-std::string file_url(const fs::path& file) {
-    std::string text = platform::from_path(fs::absolute(file));
-    std::string url = "file://";
-    if (!text.empty() && text.front() != '/') {
-        url += '/';  // a drive letter: file:///C:/...
-    }
-    constexpr char hex[] = "0123456789ABCDEF";
-    for (unsigned char c : text) {
-        bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                     std::string_view("-._~/:").find(static_cast<char>(c)) != std::string_view::npos;
-        if (plain) {
-            url += static_cast<char>(c);
-        } else {
-            url += '%';
-            url += hex[c >> 4];
-            url += hex[c & 15];
-        }
-    }
-    return url;
-}
+std::string file_url(const fs::path& file) { return file_url_of_absolute(platform::from_path(fs::absolute(file))); }
 
 bool is_complete_pdf(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <docx_loom/ordered_map.hpp>
+
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace docx_loom {
@@ -15,22 +16,12 @@ struct CheckRecord {
 
 // Placeholders mapped to their records, in the order each was first recorded. Only
 // placeholders with at least one paragraph have a record.
-class CheckDict {
+class CheckDict : public OrderedMap<CheckRecord> {
 public:
-    using Item = std::pair<std::string, CheckRecord>;
-
     // Appends the paragraph's text to the placeholder's record, creating the record.
-    void record(std::string_view placeholder, std::string paragraph_text);
-    // Returns nullptr when nothing was recorded for the placeholder.
-    const CheckRecord* find(std::string_view placeholder) const;
-
-    bool empty() const { return items_.empty(); }
-    std::size_t size() const { return items_.size(); }
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
-
-private:
-    std::vector<Item> items_;
+    void record(std::string_view placeholder, std::string paragraph_text) {
+        (*this)[placeholder].text.push_back(std::move(paragraph_text));
+    }
 };
 
 }  // namespace docx_loom

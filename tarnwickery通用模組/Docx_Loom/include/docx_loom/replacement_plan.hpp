@@ -1,6 +1,7 @@
 #pragma once
 
 #include <docx_loom/length.hpp>
+#include <docx_loom/ordered_map.hpp>
 
 #include <array>
 #include <concepts>
@@ -65,21 +66,9 @@ struct PlanEntry : SetOptions {
 
 // Placeholder texts mapped to their entries, in the order each placeholder was first
 // queued. Queuing a placeholder again replaces its entry in place.
-class ReplacementPlan {
+class ReplacementPlan : public OrderedMap<PlanEntry> {
 public:
-    using Item = std::pair<std::string, PlanEntry>;
-
-    void put(std::string placeholder, PlanEntry entry);
-    // Returns nullptr when the placeholder is not queued.
-    const PlanEntry* find(std::string_view placeholder) const;
-
-    bool empty() const { return items_.empty(); }
-    std::size_t size() const { return items_.size(); }
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
-
-private:
-    std::vector<Item> items_;
+    void put(std::string_view placeholder, PlanEntry entry) { (*this)[placeholder] = std::move(entry); }
 };
 
 }  // namespace docx_loom

@@ -1,0 +1,26 @@
+#pragma once
+
+// What printing does the same way on every system: the checks before a job is made
+// and the sentences for the failures the user can act on.
+
+#include "platform/printing.hpp"
+
+#include <string>
+#include <vector>
+
+namespace platform::detail {
+
+// The whole of the PDF file `pdf`. Throws PrintError starting with `failure` when it
+// cannot be read or does not start like a PDF.
+std::string read_pdf(const std::string& pdf, const std::string& failure);
+
+// The printer a job goes to: the one named `requested`, or the default when it is
+// empty. Throws PrintError starting with `failure` when none is installed, the name is
+// unknown, or no default is set.
+const Printer& choose_printer(const std::vector<Printer>& printers, const std::string& requested,
+                              const std::string& failure);
+
+// Throws PrintError starting with `failure` when `copies` is below 1.
+void check_copies(int copies, const std::string& failure);
+
+}  // namespace platform::detail

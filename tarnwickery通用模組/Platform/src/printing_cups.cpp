@@ -1,0 +1,140 @@
+// Printing through CUPS. The PDF goes to the scheduler as it is; the scheduler's own
+// filters fit it to the printer, so nothing is rasterised here.
+#include "platform/printing.hpp"
+
+#include "detail/print_job.hpp"
+#include "platform/root_folder.hpp"
+
+#include <cups/cups.h>
+
+#include <memory>
+#include <set>
+
+namespace platform {
+
+namespace {
+
+std::string last_cups_error() {
+    const char* text = cupsLastErrorString();
+    return text != nullptr && *text != '\0' ? text : ippErrorString(cupsLastError());
+}
+
+bool failed(ipp_status_t status) { return status >= IPP_STATUS_REDIRECTION_OTHER_SITE; }
+
+using Connection = std::unique_ptr<http_t, decltype(&httpClose)>;
+
+// A connection of our own to the scheduler, so that no state is shared with other
+// threads' libcups calls.
+Connection connect(const std::string& failure) {
+    // libcups remembers the server once per thread; forgetting it makes a long-lived
+    // thread follow CUPS_SERVER and client.conf as they are now.
+    cupsSetServer(nullptr);
+    const std::string server = cupsServer();
+    const int port = ippPort();  // after cupsServer(), which may take the port from CUPS_SERVER
+    Connection http(httpConnect2(server.c_str(), port, nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr),
+                    &httpClose);
+    if (!http) {
+        const std::string where = server.starts_with("/") ? server : server + ":" + std::to_string(port);
+        throw PrintError(failure + ": no printer can be reached, the print service at " + where +
+                         " does not answer (" + last_cups_error() + ")");
+    }
+    return http;
+}
+
+// Every destination the scheduler and the user's lpoptions know.
+class Destinations {
+public:
+    Destinations(http_t* http, const std::string& failure) {
+        count_ = cupsGetDests2(http, &dests_);
+        // No destination and a failed request: the scheduler did not answer the question.
+        if (count_ == 0 && failed(cupsLastError()) && cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND)
+            throw PrintError(failure + ": the print service did not list its printers (" + last_cups_error() + ")");
+    }
+    Destinations(const Destinations&) = delete;
+    Destinations& operator=(const Destinations&) = delete;
+    ~Destinations() { cupsFreeDests(count_, dests_); }
+
+    // Instances (lpoptions' "printer/instance") are folded into their printer.
+    std::vector<Printer> printers() const {
+        std::vector<Printer> printers;
+        std::set<std::string> defaults;
+        for (int i = 0; i < count_; ++i)
+            if (dests_[i].is_default) defaults.insert(dests_[i].name);
+        for (int i = 0; i < count_; ++i) {
+            const cups_dest_t& dest = dests_[i];
+            if (dest.instance != nullptr) continue;
+            const char* info = cupsGetOption("printer-info", dest.num_options, dest.options);
+            printers.push_back({dest.name, info != nullptr ? info : "", defaults.contains(dest.name)});
+        }
+        return printers;
+    }
+
+    cups_dest_t* find(const std::string& name) const { return cupsGetDest(name.c_str(), nullptr, count_, dests_); }
+
+private:
+    int count_ = 0;
+    cups_dest_t* dests_ = nullptr;
+};
+
+class Options {
+public:
+    Options() = default;
+    Options(const Options&) = delete;
+    Options& operator=(const Options&) = delete;
+    ~Options() { cupsFreeOptions(count_, options_); }
+
+    void add(const char* name, const std::string& value) { count_ = cupsAddOption(name, value.c_str(), count_, &options_); }
+    int count() const { return count_; }
+    cups_option_t* list() const { return options_; }
+
+private:
+    int count_ = 0;
+    cups_option_t* options_ = nullptr;
+};
+
+using DestInfo = std::unique_ptr<cups_dinfo_t, decltype(&cupsFreeDestInfo)>;
+
+}  // namespace
+
+std::vector<Printer> list_printers() {
+    const std::string failure = "cannot list the printers";
+    const Connection http = connect(failure);
+    return Destinations(http.get(), failure).printers();
+}
+
+PrintedJob print_pdf(const std::string& pdf, const PrintRequest& request) {
+    const std::string failure = "cannot print " + pdf;
+    detail::check_copies(request.copies, failure);
+    const std::string document = detail::read_pdf(pdf, failure);
+
+    const Connection connection = connect(failure);
+    http_t* http = connection.get();
+    const Destinations destinations(http, failure);
+    const std::string printer = detail::choose_printer(destinations.printers(), request.printer, failure).name;
+    cups_dest_t* dest = destinations.find(printer);
+    const std::string refused = failure + ": printer " + printer + " refused the job: ";
+
+    const DestInfo info(cupsCopyDestInfo(http, dest), &cupsFreeDestInfo);
+    if (!info) throw PrintError(refused + last_cups_error());
+    Options options;
+    options.add(CUPS_COPIES, std::to_string(request.copies));
+    const std::string title = from_path(to_path(pdf).filename());
+    int job_id = 0;
+    if (failed(cupsCreateDestJob(http, dest, info.get(), &job_id, title.c_str(), options.count(), options.list())))
+        throw PrintError(refused + last_cups_error());
+
+    bool sent = cupsStartDestDocument(http, dest, info.get(), job_id, title.c_str(), CUPS_FORMAT_PDF, 0, nullptr, 1) ==
+                HTTP_STATUS_CONTINUE;
+    sent = sent && cupsWriteRequestData(http, document.data(), document.size()) == HTTP_STATUS_CONTINUE;
+    // Finishing reads the scheduler's answer, also after a failed start or write.
+    sent = !failed(cupsFinishDestDocument(http, dest, info.get())) && sent;
+    if (!sent) {
+        const std::string reason = last_cups_error();
+        // A job without its document would wait in the queue until the scheduler gives up on it.
+        cupsCancelDestJob(http, dest, job_id);
+        throw PrintError(refused + reason);
+    }
+    return {printer, job_id};
+}
+
+}  // namespace platform

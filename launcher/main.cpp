@@ -1,4 +1,5 @@
 #include "batch.hpp"
+#include "printers_command.hpp"
 
 #include <platform/module_folder.hpp>
 #include <platform/plugin.hpp>
@@ -66,8 +67,10 @@ int interactive(const platform::Plugin& worker) {
 int main(int argc, char** argv) {
     CLI::App app{"Writes receipts for businesses exempt from uniform invoices.", "tarnwickery-receipt"};
     std::string batch_source;
-    app.add_option("--batch", batch_source, "make a receipt from each JSON request line of FILE (- for standard input)")
-        ->type_name("FILE");
+    CLI::Option* batch_option =
+        app.add_option("--batch", batch_source, "make a receipt from each JSON request line of FILE (- for standard input)")
+            ->type_name("FILE");
+    CLI::App* printers = add_printers_command(app)->excludes(batch_option);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& done) {
@@ -76,6 +79,7 @@ int main(int argc, char** argv) {
         std::cerr << "tarnwickery-receipt: " << error.what() << '\n';
         return kBadArguments;
     }
+    if (printers->parsed()) return run_printers_command(std::cout, std::cerr);
 
     try {
         const platform::Plugin worker = load_module("主程式");

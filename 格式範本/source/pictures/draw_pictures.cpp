@@ -1,5 +1,5 @@
 // Draws the receipt window's pictures into the folder named by its argument: the
-// logo (PNG and a Windows icon of several sizes), the word mark and the three button
+// logo (PNG and a Windows icon of several sizes), the word mark and the four button
 // icons. The results are kept in the repository; run the build target
 // draw_window_pictures after changing a drawing.
 #include <QBuffer>
@@ -145,6 +145,31 @@ void draw_question(QPainter& p) {
     p.drawEllipse(QPointF(64, 97), 7, 7);
 }
 
+// A printer with a sheet going in at the top and a printed one coming out below.
+void draw_printer(QPainter& p) {
+    p.drawPolyline(QPolygonF({QPointF(36, 44), QPointF(36, 14), QPointF(92, 14), QPointF(92, 44)}));
+    // The body stays open at the bottom, where the printed sheet comes out in front.
+    QPainterPath body;
+    body.moveTo(32, 96);
+    body.lineTo(26, 96);
+    body.quadTo(14, 96, 14, 84);
+    body.lineTo(14, 56);
+    body.quadTo(14, 44, 26, 44);
+    body.lineTo(102, 44);
+    body.quadTo(114, 44, 114, 56);
+    body.lineTo(114, 84);
+    body.quadTo(114, 96, 102, 96);
+    body.lineTo(96, 96);
+    p.drawPath(body);
+    p.drawRect(QRectF(36, 72, 56, 44));
+    p.setPen(QPen(kLine, 7, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(50, 88), QPointF(78, 88));
+    p.drawLine(QPointF(50, 101), QPointF(70, 101));
+    p.setPen(Qt::NoPen);
+    p.setBrush(kLine);
+    p.drawEllipse(QPointF(99, 59), 5, 5);
+}
+
 void append_le(QByteArray& out, quint32 value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
@@ -213,7 +238,8 @@ int main(int argc, char** argv) {
     bool written = save(logo(256), folder + "logo.png") && save(word_mark(), folder + "logo(僅文字).png") &&
                    save(line_icon(draw_folder), folder + "資料夾.png") &&
                    save(line_icon(draw_calendar), folder + "日曆001.png") &&
-                   save(line_icon(draw_question), folder + "問號001.png");
+                   save(line_icon(draw_question), folder + "問號001.png") &&
+                   save(line_icon(draw_printer), folder + "列印001.png");
     QFile icon(folder + "logo.ico");
     written = written && icon.open(QIODevice::WriteOnly) && icon.write(icon_file({16, 24, 32, 48, 64, 128})) > 0;
     if (!written) std::fprintf(stderr, "draw_pictures: writing into %s failed\n", argv[1]);

@@ -3,7 +3,6 @@
 #include <cups/cups.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -155,17 +154,12 @@ PrintServer::PrintServer(const std::string& folder) : folder_(folder) {
     }
 
     address_ = "127.0.0.1:" + std::to_string(port_);
-    if (const char* previous = std::getenv("CUPS_SERVER")) previous_server_ = previous;
-    ::setenv("CUPS_SERVER", address_.c_str(), 1);
+    environment_.emplace_back("CUPS_SERVER", address_.c_str());
+    environment_.emplace_back("PRINTER", nullptr);
+    environment_.emplace_back("LPDEST", nullptr);
 }
 
-PrintServer::~PrintServer() {
-    cupsd_.reset();
-    if (previous_server_)
-        ::setenv("CUPS_SERVER", previous_server_->c_str(), 1);
-    else
-        ::unsetenv("CUPS_SERVER");
-}
+PrintServer::~PrintServer() = default;
 
 void PrintServer::write_configuration(int port) const {
     const fs::path root(folder_);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "test_env.hpp"
+
 #include <platform/process.hpp>
 
 #include <chrono>
+#include <list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,8 +30,9 @@ struct ArrivedJob {
 // A CUPS scheduler of the tests' own: its own folders, a free loopback port, and a
 // ServerBin whose only backend copies each job into a folder, beside links to the
 // system's filters. While it runs, CUPS_SERVER points this process and the programs
-// it starts at it, so the program's print operations reach it unchanged. Works as
-// root and as an ordinary user.
+// it starts at it, so the program's print operations reach it unchanged, and PRINTER
+// and LPDEST are cleared, so the default printer is the server's. Works as root and
+// as an ordinary user.
 class PrintServer {
 public:
     // Starts cupsd with its files under `folder` (created; it must not hold a running
@@ -37,7 +41,7 @@ public:
     explicit PrintServer(const std::string& folder);
     PrintServer(const PrintServer&) = delete;
     PrintServer& operator=(const PrintServer&) = delete;
-    // Stops the scheduler and puts CUPS_SERVER back as it was.
+    // Stops the scheduler and puts the environment back as it was.
     ~PrintServer();
 
     // "127.0.0.1:PORT", what CUPS_SERVER holds.
@@ -62,6 +66,6 @@ private:
     std::string folder_;
     int port_ = 0;
     std::string address_;
-    std::optional<std::string> previous_server_;
+    std::list<ScopedEnv> environment_;
     std::optional<platform::Process> cupsd_;
 };

@@ -131,26 +131,32 @@ PrintServer::PrintServer(const std::string& folder) : folder_(folder) {
     write_text(backend, backend_script(root / "arrived"));
     fs::permissions(backend, fs::perms::owner_all, fs::perm_options::replace);
 
-    // A port taken between our look and cupsd's bind makes cupsd end: start again.
+    // Another program may take the port between our look and cupsd's bind; cupsd then
+    // runs on without listening, and says so in its log: start again on another port.
+    const fs::path log = root / "log" / "error_log";
     for (int attempt = 1;; ++attempt) {
         port_ = free_port();
         write_configuration(port_);
-        fs::remove(root / "log" / "error_log");
+        fs::remove(log);
         cupsd_.emplace(std::vector<std::string>{cupsd, "-f", "-c", (root / "conf" / "cupsd.conf").string(), "-s",
                                                 (root / "conf" / "cups-files.conf").string()},
                        platform::ProcessOptions{.die_with_parent = true});
+        const std::string listening = "Listening to 127.0.0.1:" + std::to_string(port_);
         const auto deadline = std::chrono::steady_clock::now() + 60s;
-        bool ready = false;
-        while (!ready && !cupsd_->wait_for(0ms) && std::chrono::steady_clock::now() < deadline) {
-            ready = answers(port_);
+        bool ready = false, port_taken = false;
+        while (!ready && std::chrono::steady_clock::now() < deadline) {
+            const bool ended = cupsd_->wait_for(0ms).has_value();  // before reading: then the log is complete
+            const std::string said = read_text(log);
+            port_taken = said.find("Unable to open listen socket") != std::string::npos;
+            if (port_taken || ended) break;
+            ready = said.find(listening) != std::string::npos && answers(port_);
             if (!ready) std::this_thread::sleep_for(50ms);
         }
         if (ready) break;
         const std::string output = cupsd_->output();
-        const std::string log = log_tail();
         cupsd_.reset();
-        if (attempt < 3 && (log + output).find("Unable to bind") != std::string::npos) continue;
-        throw std::runtime_error("the test print server (" + cupsd + ") did not start: " + output + "\n" + log);
+        if (port_taken && attempt < 3) continue;
+        throw std::runtime_error("the test print server (" + cupsd + ") did not start: " + output + "\n" + log_tail());
     }
 
     address_ = "127.0.0.1:" + std::to_string(port_);

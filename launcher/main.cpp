@@ -66,6 +66,7 @@ int interactive(const platform::Plugin& worker) {
 
 int main(int argc, char** argv) {
     CLI::App app{"Writes receipts for businesses exempt from uniform invoices.", "tarnwickery-receipt"};
+    app.set_version_flag("--version", "tarnwickery-receipt " TARNWICKERY_VERSION, "print the program's version and exit");
     std::string batch_source;
     CLI::Option* batch_option =
         app.add_option("--batch", batch_source, "make a receipt from each JSON request line of FILE (- for standard input)")
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
     CLI::App* printers = add_printers_command(app)->excludes(batch_option);
     try {
         app.parse(argc, argv);
-    } catch (const CLI::Success& done) {
+    } catch (const CLI::Success& done) {  // --help, --version
         return app.exit(done);
     } catch (const CLI::ParseError& error) {
         std::cerr << "tarnwickery-receipt: " << error.what() << '\n';

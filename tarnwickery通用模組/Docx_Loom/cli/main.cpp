@@ -150,6 +150,7 @@ int fill(const FillArguments& args) {
 
 int main(int argc, char** argv) {
     CLI::App app{"Fills .docx templates and writes .docx and PDF files.", "docx-loom"};
+    app.set_version_flag("--version", "docx-loom " TARNWICKERY_VERSION, "print the program's version and exit");
     app.require_subcommand(1);
 
     FillArguments fill_args;
@@ -199,7 +200,7 @@ int main(int argc, char** argv) {
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::Success& done) {  // --help
+    } catch (const CLI::Success& done) {  // --help, --version
         return app.exit(done);
     } catch (const CLI::ParseError& error) {
         std::cerr << "docx-loom: " << error.what() << '\n';

@@ -1,8 +1,10 @@
 // Draws the receipt window's pictures into the folder named by its argument: the
 // logo (PNG and a Windows icon of several sizes), the word mark and the four button
-// icons. The results are kept in the repository; run the build target
-// draw_window_pictures after changing a drawing.
+// icons; and into its menu-icons/ folder the logo at the sizes desktop menus ask for.
+// The results are kept in the repository; run the build target draw_window_pictures
+// after changing a drawing.
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QGuiApplication>
@@ -242,6 +244,9 @@ int main(int argc, char** argv) {
                    save(line_icon(draw_printer), folder + "列印001.png");
     QFile icon(folder + "logo.ico");
     written = written && icon.open(QIODevice::WriteOnly) && icon.write(icon_file({16, 24, 32, 48, 64, 128})) > 0;
+    written = written && QDir(folder).mkpath("menu-icons");
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        written = written && save(logo(size), folder + QString("menu-icons/%1x%1.png").arg(size));
     if (!written) std::fprintf(stderr, "draw_pictures: writing into %s failed\n", argv[1]);
     return written ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "batch.hpp"
 
+#include <bounded_input/json.hpp>
+
 #include <string>
 
 bool run_batch(Receipt_Maker& maker, std::istream& requests, std::ostream& out, std::ostream& errors) {
@@ -9,8 +11,8 @@ bool run_batch(Receipt_Maker& maker, std::istream& requests, std::ostream& out, 
         if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
         nlohmann::json request;
         try {
-            request = nlohmann::json::parse(line);
-        } catch (const nlohmann::json::parse_error& error) {
+            request = bounded_input::parse_json(line);
+        } catch (const bounded_input::JsonError& error) {
             errors << "line " << line_number << ": not a JSON object: " << error.what() << std::endl;
             ++failed;
             continue;

@@ -147,7 +147,7 @@ TEST(ExecuteSet, ValuesOutOfRangeFailTheCall) {
     const Case cases[] = {
         {"colour component", SetOptions{.font_color = docx_loom::Rgb{300, 0, 0}}, "300"},
         {"alignment", SetOptions{.new_alignment = "middle"}, "middle"},
-        {"size", SetOptions{.new_font_size = Pt(0)}, "not a positive size"},
+        {"size", SetOptions{.new_font_size = Pt(0)}, "new_font_size 0 is not a number of points from 0.5 to 3276"},
     };
     for (const auto& c : cases) {
         Document document = fixture::loaded(paragraph_xml(run_xml("$$$X$$$")));

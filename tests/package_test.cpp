@@ -119,3 +119,49 @@ TEST(Package, MainPartIsFoundThroughRelationshipsAndNamespaceUri) {
     const auto saved = Package::from_bytes(filled.doc->save_to_bytes(), "saved");
     EXPECT_NE(saved.part("word/main.xml").find("<d:t>done</d:t>"), std::string::npos);
 }
+
+namespace {
+
+// Sets every stated uncompressed size of a zip (central directory and local headers)
+// to `size`, as a bomb that hides its size would.
+std::string with_stated_sizes(std::string zip, std::uint32_t size) {
+    const auto patch = [&](const char* signature, std::size_t offset) {
+        for (auto at = zip.find(signature); at != std::string::npos; at = zip.find(signature, at + 4))
+            for (int i = 0; i < 4; ++i) zip[at + offset + i] = static_cast<char>(size >> (8 * i));
+    };
+    patch("PK\x01\x02", 24);
+    patch("PK\x03\x04", 22);
+    return zip;
+}
+
+}  // namespace
+
+TEST(Package, TheWholePackageHasALimitCountedWhileInflating) {
+    const std::string part(3000, 'x');
+    const auto bytes = fixture::docx_bytes(kBody, {{"word/a.xml", part}, {"word/b.xml", part}, {"word/c.xml", part}});
+    const Package::Limits limits{.part = 4000, .total = 8000};
+    // Stated sizes add up past the limit: refused before anything is inflated.
+    expect_error<PackageError>([&] { Package::from_bytes(bytes, "honest.docx", limits); },
+                               {"the parts of 'honest.docx' inflate to more than", "in all", "zip bomb"});
+    // Sizes that lie are caught by counting.
+    expect_error<PackageError>([&] { Package::from_bytes(with_stated_sizes(bytes, 10), "lying.docx", limits); },
+                               {"lying.docx", "in all", "zip bomb"});
+    expect_error<PackageError>(
+        [&] { Package::from_bytes(with_stated_sizes(bytes, 10), "lying.docx", {.part = 2000, .total = 8000}); },
+        {"part 'word/a.xml' of 'lying.docx' inflates to more than"});
+    EXPECT_EQ(Package::from_bytes(bytes, "fits.docx", {.part = 4000, .total = 20000}).part("word/c.xml"), part);
+}
+
+// The temporary name was the final name with 16 bytes more, so a name that fitted
+// failed with "cannot create a file in its folder".
+TEST(Package, TemporaryNamesNeverMakeANameThatFitsFail) {
+    const std::string folder = tools::fresh_folder("long-name");
+    WordDocument doc = WordDocument::from_package(Package::from_bytes(fixture::docx_bytes(kBody), "in"));
+    std::string name;
+    while (name.size() + 3 + 5 <= 255) name += "買";
+    for (const std::string& file : {name + ".docx", std::string("a.docx")}) {
+        doc.save(platform::to_path(folder + file));
+        EXPECT_EQ(WordDocument::open(platform::to_path(folder + file)).paragraphs().at(0).text(), "$$$A$$$");
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(platform::to_path(folder)), {}), 2);
+}

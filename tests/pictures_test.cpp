@@ -1,7 +1,15 @@
 #include "docx_fixture.hpp"
 #include "tools.hpp"
 
+#include <platform/root_folder.hpp>
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using docx_loom::Document;
 using docx_loom::Package;
@@ -142,4 +150,38 @@ TEST(Pictures, SameContentIsStoredOnceWithUniqueDrawingIds) {
     EXPECT_NE(types.find(R"(Extension="jpeg" ContentType="image/jpeg")"), std::string::npos);
     const auto& rels = saved.part("word/_rels/document.xml.rels");
     for (const auto& embed : embeds) EXPECT_NE(rels.find("Id=\"" + embed + "\""), std::string::npos);
+}
+
+// /dev/zero was read until memory ran out, and a FIFO blocked the fill for ever.
+TEST(Pictures, OnlyRegularFilesUpToTheLimitAreRead) {
+    const std::string folder = tools::fresh_folder("pictures-odd");
+#ifndef _WIN32
+    const std::string fifo = folder + "seal.png";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+#endif
+    const std::string large = folder + "large.png";
+    fixture::write_file(large, fixture::png_bytes(2, 2));
+    std::filesystem::resize_file(platform::to_path(large), docx_loom::kMaxPictureBytes + 1);  // sparse
+    struct Case {
+        std::string path;
+        std::string message;
+    };
+    const Case cases[] = {
+#ifndef _WIN32
+        {"/dev/zero", "cannot open picture file '/dev/zero': it is not a regular file"},
+        {fifo, "it is not a regular file"},
+#endif
+        {folder, "it is not a regular file"},
+        {large, "it is larger than 67108864 bytes"},
+    };
+    for (const auto& c : cases) {
+        Document document = fixture::loaded(kSealCell);
+        document.set("$$$I$$$", "after", seal(c.path, 1.2, 1.3189));
+        testing::internal::CaptureStdout();
+        document.execute_set();
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_NE(printed.find(c.message), std::string::npos) << c.path << ": " << printed;
+        EXPECT_TRUE(extents(document).empty()) << c.path;
+        EXPECT_EQ(document.doc->tables().at(0).rows().at(0).cells().at(0).text(), "after") << c.path;
+    }
 }

@@ -1,7 +1,10 @@
 #include "plan.hpp"
 
+#include <docx_loom/console.hpp>
 #include <docx_loom/docx_loom.hpp>
 #include <platform/root_folder.hpp>
+
+#include <bounded_input/json.hpp>
 
 #include <CLI/CLI.hpp>
 
@@ -22,12 +25,25 @@ struct FillArguments {
     bool no_docx = false;
 };
 
+// Far more than any plan needs; a parsed value takes several times its text's size.
+constexpr std::size_t kMaxPlanBytes = std::size_t{16} << 20;
+
+// Any readable file, a pipe included, up to kMaxPlanBytes.
 nlohmann::json load_json(const std::string& path) {
     std::ifstream in(platform::to_path(path), std::ios::binary);
     if (!in) throw docx_loom::cli::PlanError("cannot read plan '" + path + "'");
+    std::string text;
+    char chunk[64 * 1024];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > kMaxPlanBytes)
+            throw docx_loom::cli::PlanError("plan '" + path + "' is larger than " +
+                                            std::to_string(kMaxPlanBytes >> 20) + " MiB");
+    }
+    if (in.bad()) throw docx_loom::cli::PlanError("cannot read plan '" + path + "'");
     try {
-        return nlohmann::json::parse(in);
-    } catch (const nlohmann::json::parse_error& error) {
+        return bounded_input::parse_json(text);
+    } catch (const bounded_input::JsonError& error) {
         throw docx_loom::cli::PlanError("plan '" + path + "' is not JSON: " + error.what());
     }
 }
@@ -149,6 +165,8 @@ int fill(const FillArguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Standard output carries results (the completion line, JSON); failures go apart.
+    docx_loom::print_failures_to(std::cerr);
     CLI::App app{"Fills .docx templates and writes .docx and PDF files.", "docx-loom"};
     app.set_version_flag("--version", "docx-loom " TARNWICKERY_VERSION, "print the program's version and exit");
     app.require_subcommand(1);

@@ -1,5 +1,9 @@
 #include "plan.hpp"
 
+#include <docx_loom/value_ranges.hpp>
+
+#include <bounded_input/json.hpp>
+
 #include <functional>
 #include <map>
 
@@ -8,12 +12,15 @@ namespace {
 
 using Json = nlohmann::json;
 
+// Enough of a wrong value or an unknown key to recognise it.
+constexpr std::size_t kShown = 100;
+
 struct Field {
     const Json& value;
     std::string where;  // "plan entry N, key K"
 
     [[noreturn]] void wrong(const std::string& expected) const {
-        throw PlanError(where + " must be " + expected + ", not " + value.dump());
+        throw PlanError(where + " must be " + expected + ", not " + bounded_input::excerpt(value, kShown));
     }
     std::string text() const {
         if (!value.is_string()) wrong("text");
@@ -26,6 +33,16 @@ struct Field {
     std::optional<double> number_or_none() const {
         if (value.is_null()) return std::nullopt;
         return number();
+    }
+    // A number of points within what the document can hold.
+    double points(const ValueRange& range) const {
+        const double n = number();
+        if (!range.holds(n)) wrong("a number of points " + range.text());
+        return n;
+    }
+    std::optional<double> points_or_none(const ValueRange& range) const {
+        if (value.is_null()) return std::nullopt;
+        return points(range);
     }
     // Text, or a number as its decimal text.
     std::string text_form() const {
@@ -44,20 +61,26 @@ const std::map<std::string, Setter>& setters() {
         {"new_font_name", [](PlanItem& item, const Field& f) { item.options.new_font_name = f.text(); }},
         {"new_font_name_Chinese",
          [](PlanItem& item, const Field& f) { item.options.new_font_name_Chinese = f.text(); }},
-        {"new_font_size", [](PlanItem& item, const Field& f) { item.options.new_font_size = Pt(f.number()); }},
+        {"new_font_size",
+         [](PlanItem& item, const Field& f) { item.options.new_font_size = Pt(f.points(kFontSizePoints)); }},
         {"remark_new_font_size",
-         [](PlanItem& item, const Field& f) { item.options.remark_new_font_size = Pt(f.number()); }},
+         [](PlanItem& item, const Field& f) { item.options.remark_new_font_size = Pt(f.points(kFontSizePoints)); }},
         {"new_alignment", [](PlanItem& item, const Field& f) { item.options.new_alignment = f.text(); }},
-        {"left_indent", [](PlanItem& item, const Field& f) { item.options.left_indent = f.number_or_none(); }},
-        {"line_spacing", [](PlanItem& item, const Field& f) { item.options.line_spacing = f.number_or_none(); }},
+        {"left_indent",
+         [](PlanItem& item, const Field& f) { item.options.left_indent = f.points_or_none(kLeftIndentPoints); }},
+        {"line_spacing",
+         [](PlanItem& item, const Field& f) { item.options.line_spacing = f.points_or_none(kLineSpacingPoints); }},
         {"font_color",
          [](PlanItem& item, const Field& f) {
              if (f.value.is_null()) return item.options.font_color.reset();
              if (!f.value.is_array() || f.value.size() != 3) f.wrong("[red, green, blue]");
              int rgb[3];
              for (int i = 0; i < 3; ++i) {
-                 if (!f.value[i].is_number_integer()) f.wrong("[red, green, blue] of whole numbers");
-                 rgb[i] = f.value[i].get<int>();
+                 const Json& component = f.value[i];
+                 // Compared as a double, which any JSON integer converts to without wrapping.
+                 if (!component.is_number_integer() || !kColourComponent.holds(component.get<double>()))
+                     f.wrong("[red, green, blue] of whole numbers " + kColourComponent.text());
+                 rgb[i] = component.get<int>();
              }
              item.options.font_color = Rgb{rgb[0], rgb[1], rgb[2]};
          }},
@@ -90,7 +113,8 @@ std::vector<PlanItem> read_plan(const Json& plan) {
         PlanItem item;
         for (const auto& [key, value] : plan[i].items()) {
             const auto setter = setters().find(key);
-            if (setter == setters().end()) throw PlanError(entry + " has an unknown key \"" + key + "\"");
+            if (setter == setters().end())
+                throw PlanError(entry + " has an unknown key \"" + bounded_input::cut(key, kShown) + "\"");
             setter->second(item, Field{value, entry + ", key \"" + key + "\","});
         }
         items.push_back(std::move(item));

@@ -1,6 +1,7 @@
 #include <docx_loom/document.hpp>
 
 #include "detail/log_lines.hpp"
+#include "detail/xml_text.hpp"
 
 #include <docx_loom/errors.hpp>
 
@@ -58,6 +59,9 @@ void place_picture(Table& table, const std::string& path, Fit fit) {
 void Document::_add_table(const TextForm& abstract, const TextForm& PAPN, const TextForm& title, int rows, int cols,
                           std::optional<std::string> image_path) {
     WordDocument& document = loaded_doc();
+    detail::require_xml_text(abstract.str(), "the abstract", true);
+    detail::require_xml_text(PAPN.str(), "the patent number", true);
+    detail::require_xml_text(title.str(), "the title", true);
     Table table = document.add_table(rows, cols);
     try {
         table.set_style("Table Grid");

@@ -84,7 +84,11 @@ void Document::output(const std::string& output_name, bool pdf, bool docx) {
         if (!std::filesystem::remove(platform::to_path(input_docx), ec) || ec)
             throw Error("cannot delete '" + input_docx + "': " + (ec ? ec.message() : "no such file"));
     }
-    detail::log_finished(output_pdf);
+    // The line names a file that is there; with neither kept, there is none to name.
+    if (pdf)
+        detail::log_finished(output_pdf);
+    else if (docx)
+        detail::log_finished(input_docx);
 }
 
 }  // namespace docx_loom

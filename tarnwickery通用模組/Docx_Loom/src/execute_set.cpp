@@ -1,6 +1,7 @@
 #include <docx_loom/document.hpp>
 
 #include "detail/log_lines.hpp"
+#include "detail/plan_check.hpp"
 
 #include <docx_loom/errors.hpp>
 
@@ -149,6 +150,7 @@ void fill_cell(Cell& cell, const std::string& placeholder, const PlanEntry& entr
 
 void Document::execute_set() {
     WordDocument& document = loaded_doc();
+    detail::check_plan(replace_value);
 
     for (Paragraph& paragraph : document.paragraphs()) {
         const std::string starting_text = get_accepted_text(paragraph);

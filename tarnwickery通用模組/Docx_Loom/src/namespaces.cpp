@@ -1,4 +1,5 @@
 #include "detail/namespaces.hpp"
+#include "detail/xml_text.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -131,6 +132,7 @@ pugi::xml_node WordNames::ensure_child(pugi::xml_node node, std::string_view loc
 
 void WordNames::set_attribute(pugi::xml_node node, std::string_view local,
                               std::string_view value) const {
+    require_xml_text(value, "the value of attribute " + q(local));
     auto attr = attribute(node, local);
     if (!attr) attr = node.append_attribute(q(local).c_str());
     attr.set_value(std::string(value).c_str());

@@ -7,6 +7,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -48,20 +49,29 @@ using Source = std::unique_ptr<zip_source_t, SourceFreer>;
     fail(what, source, zip_get_error(archive));
 }
 
-std::string too_large(const std::string& part, const std::string& source) {
-    return "part '" + part + "' of '" + source + "' inflates to more than " +
-           std::to_string(Package::kMaxPartSize >> 20) +
-           " MiB; refusing it as a possible zip bomb";
+std::string mib(std::size_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
+
+std::string part_too_large(const std::string& part, const std::string& source, const Package::Limits& limits) {
+    return "part '" + part + "' of '" + source + "' inflates to more than " + mib(limits.part) +
+           "; refusing it as a possible zip bomb";
 }
 
-std::string read_part(zip_t* archive, zip_uint64_t index, const std::string& name,
-                      const std::string& source) {
+std::string package_too_large(const std::string& source, const Package::Limits& limits) {
+    return "the parts of '" + source + "' inflate to more than " + mib(limits.total) +
+           " in all; refusing it as a possible zip bomb";
+}
+
+zip_stat_t stat_of(zip_t* archive, zip_uint64_t index, const std::string& source) {
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(archive, index, 0, &stat) != 0) fail_archive("cannot read", source, archive);
-    if ((stat.valid & ZIP_STAT_SIZE) && stat.size > Package::kMaxPartSize)
-        throw PackageError(too_large(name, source));
+    return stat;
+}
 
+// `inflated` counts the bytes of every part read so far.
+std::string read_part(zip_t* archive, zip_uint64_t index, const std::string& name, const std::string& source,
+                      const Package::Limits& limits, std::size_t& inflated) {
+    const zip_stat_t stat = stat_of(archive, index, source);
     ZipFile file(zip_fopen_index(archive, index, 0));
     if (!file) fail_archive("cannot read part '" + name + "' of", source, archive);
 
@@ -73,16 +83,28 @@ std::string read_part(zip_t* archive, zip_uint64_t index, const std::string& nam
         if (n < 0) fail("cannot inflate part '" + name + "' of", source, zip_file_get_error(file.get()));
         if (n == 0) break;
         // The stated size may lie; the inflated size is what counts.
-        if (bytes.size() + static_cast<std::size_t>(n) > Package::kMaxPartSize)
-            throw PackageError(too_large(name, source));
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        const auto size = static_cast<std::size_t>(n);
+        if (bytes.size() + size > limits.part) throw PackageError(part_too_large(name, source, limits));
+        if (inflated + size > limits.total) throw PackageError(package_too_large(source, limits));
+        bytes.append(buffer, size);
+        inflated += size;
     }
     return bytes;
 }
 
+// A random name of `final_length` bytes, but 8 at least and 16 at most: a final name
+// that fits in its folder always leaves room for its temporary name.
+std::filesystem::path temporary_name(std::size_t final_length) {
+    static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::random_device random;
+    std::string name = ".~";
+    while (name.size() < std::clamp<std::size_t>(final_length, 8, 16)) name += kDigits[random() % (sizeof kDigits - 1)];
+    return platform::to_path(name);
+}
+
 }  // namespace
 
-Package Package::open(const std::filesystem::path& path) {
+Package Package::open(const std::filesystem::path& path, const Limits& limits) {
     const std::string source = platform::from_path(path);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
@@ -105,11 +127,11 @@ Package Package::open(const std::filesystem::path& path) {
 
     Package package;
     package.source_ = source;
-    package.read_parts(archive.get());
+    package.read_parts(archive.get(), limits);
     return package;
 }
 
-Package Package::from_bytes(const std::string& zip_bytes, const std::string& label) {
+Package Package::from_bytes(const std::string& zip_bytes, const std::string& label, const Limits& limits) {
     ErrorFinisher error;
     Source source(zip_source_buffer_create(zip_bytes.data(), zip_bytes.size(), 0, &error.error));
     if (!source) fail("cannot read", label, &error.error);
@@ -119,7 +141,7 @@ Package Package::from_bytes(const std::string& zip_bytes, const std::string& lab
 
     Package package;
     package.source_ = label;
-    package.read_parts(archive.get());
+    package.read_parts(archive.get(), limits);
     return package;
 }
 
@@ -166,15 +188,10 @@ void Package::save(const std::filesystem::path& path) const {
     const std::string target = platform::from_path(path);
     const std::string bytes = save_to_bytes();
 
-    // A unique name in the target folder, so the rename below cannot cross file systems.
-    std::random_device random;
+    // In the target folder, so the rename below cannot cross file systems.
     const auto folder = path.parent_path();
-    std::string temporary_name = ".";
-    temporary_name += platform::from_path(path.filename());
-    temporary_name += '.';
-    temporary_name += std::to_string(random());
-    temporary_name += ".tmp";
-    const auto temporary = (folder.empty() ? std::filesystem::path(".") : folder) / platform::to_path(temporary_name);
+    const auto temporary = (folder.empty() ? std::filesystem::path(".") : folder) /
+                           temporary_name(platform::from_path(path.filename()).size());
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) throw PackageError("cannot save '" + target + "': cannot create a file in its folder");
@@ -196,15 +213,27 @@ void Package::save(const std::filesystem::path& path) const {
     }
 }
 
-void Package::read_parts(zip_t* archive) {
+void Package::read_parts(zip_t* archive, const Limits& limits) {
     const zip_int64_t count = zip_get_num_entries(archive, 0);
+    // Stated sizes first, so that a bomb that states its size costs nothing to refuse.
+    std::uint64_t stated = 0;
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const zip_stat_t stat = stat_of(archive, static_cast<zip_uint64_t>(i), source_);
+        if (!(stat.valid & ZIP_STAT_SIZE)) continue;
+        if (stat.size > limits.part)
+            throw PackageError(part_too_large(stat.valid & ZIP_STAT_NAME ? stat.name : "?", source_, limits));
+        stated += stat.size;
+        if (stated > limits.total) throw PackageError(package_too_large(source_, limits));
+    }
+
+    std::size_t inflated = 0;
     for (zip_int64_t i = 0; i < count; ++i) {
         const auto index = static_cast<zip_uint64_t>(i);
         const char* name = zip_get_name(archive, index, ZIP_FL_ENC_GUESS);
         if (!name) fail_archive("cannot read", source_, archive);
         std::string part_name = name;
         if (part_name.ends_with('/')) continue;  // folder entries are not parts
-        std::string bytes = read_part(archive, index, part_name, source_);
+        std::string bytes = read_part(archive, index, part_name, source_, limits, inflated);
         parts_.push_back({std::move(part_name), std::move(bytes)});
     }
 }

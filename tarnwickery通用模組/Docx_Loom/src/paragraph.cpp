@@ -1,8 +1,10 @@
 #include <docx_loom/word_document.hpp>
 
 #include "detail/word_state.hpp"
+#include "detail/xml_text.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <docx_loom/value_ranges.hpp>
 
 #include <algorithm>
 #include <array>
@@ -13,10 +15,6 @@
 namespace docx_loom {
 namespace {
 
-constexpr std::array<std::string_view, 12> kJustifications = {
-    "start", "center", "end", "both", "mediumKashida", "distribute", "numTab",
-    "highKashida", "lowKashida", "thaiDistribute", "left", "right"};
-
 pugi::xml_node paragraph_property(pugi::xml_node p, const detail::WordNames& names, std::string_view local) {
     auto properties = names.child(p, "pPr");
     if (!properties) properties = p.prepend_child(names.q("pPr").c_str());
@@ -24,6 +22,12 @@ pugi::xml_node paragraph_property(pugi::xml_node p, const detail::WordNames& nam
 }
 
 std::string twips(Length length) { return std::to_string(std::llround(length.pt() * 20)); }
+
+void require_points(Length length, const ValueRange& range, const char* what) {
+    if (!range.holds(length.pt()))
+        throw TemplateError(std::string(what) + " of " + std::to_string(length.pt()) + " pt is not " + range.text() +
+                            " pt");
+}
 
 void collect_prefixes(pugi::xml_node node, std::set<std::string>& prefixes) {
     if (node.type() != pugi::node_element) return;
@@ -52,6 +56,7 @@ std::string Paragraph::text() const {
 }
 
 void Paragraph::set_text(std::string_view text) {
+    detail::require_xml_text(text, "paragraph text", true);
     clear();
     add_run(text);
 }
@@ -94,16 +99,18 @@ std::vector<Run> Paragraph::runs() const {
 }
 
 void Paragraph::set_alignment(std::string_view justification) {
-    if (std::find(kJustifications.begin(), kJustifications.end(), justification) == kJustifications.end())
+    if (!is_justification(justification))
         throw TemplateError("'" + std::string(justification) + "' is not a paragraph alignment (w:jc value)");
     state_->names.set_attribute(paragraph_property(node_, state_->names, "jc"), "val", justification);
 }
 
 void Paragraph::set_left_indent(Length indent) {
+    require_points(indent, kLeftIndentPoints, "a left indent");
     state_->names.set_attribute(paragraph_property(node_, state_->names, "ind"), "left", twips(indent));
 }
 
 void Paragraph::set_line_spacing(Length spacing) {
+    require_points(spacing, kLineSpacingPoints, "a line spacing");
     auto element = paragraph_property(node_, state_->names, "spacing");
     state_->names.set_attribute(element, "line", twips(spacing));
     state_->names.set_attribute(element, "lineRule", "exact");

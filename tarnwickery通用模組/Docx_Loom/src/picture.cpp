@@ -1,17 +1,14 @@
 #include <docx_loom/word_document.hpp>
 
 #include "detail/word_state.hpp"
+#include "detail/xml_text.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <platform/regular_file.hpp>
 #include <platform/root_folder.hpp>
 
 #include <stb_image.h>
 
-#include <cerrno>
-#include <climits>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace docx_loom {
 namespace {
@@ -32,11 +29,11 @@ const PictureKind* kind_of(const std::string& bytes) {
 }
 
 std::string read_picture(const std::string& path) {
-    std::ifstream in(platform::to_path(path), std::ios::binary);
-    if (!in) throw PictureError("cannot open picture file '" + path + "': " + std::strerror(errno));
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw PictureError("cannot read picture file '" + path + "'");
-    return bytes;
+    try {
+        return platform::read_regular_file(platform::to_path(path), kMaxPictureBytes);
+    } catch (const platform::FileReadError& error) {
+        throw PictureError("cannot open picture file '" + path + "': " + error.reason());
+    }
 }
 
 constexpr const char* kInlineTemplate =
@@ -49,6 +46,9 @@ constexpr const char* kInlineTemplate =
     R"(<a:prstGeom prst="rect"><a:avLst/></a:prstGeom></pic:spPr></pic:pic>)"
     R"(</a:graphicData></a:graphic></wp:inline>)";
 
+// The largest extent DrawingML can hold (ST_PositiveCoordinate), in EMU.
+constexpr std::int64_t kMaxExtent = 27273042316900;
+
 struct Picture {
     std::string bytes;
     const PictureKind* kind = nullptr;
@@ -60,7 +60,6 @@ Picture load_picture(const std::string& path) {
     picture.bytes = read_picture(path);
     picture.kind = kind_of(picture.bytes);
     if (!picture.kind) throw PictureError("'" + path + "' is not a PNG, JPEG, GIF or BMP picture");
-    if (picture.bytes.size() > INT_MAX) throw PictureError("picture file '" + path + "' is too large");
     int components = 0;
     if (!stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(picture.bytes.data()),
                                static_cast<int>(picture.bytes.size()), &picture.size.width,
@@ -90,7 +89,11 @@ void Run::add_picture(const std::string& path, std::optional<Length> width, std:
         cx = std::llround(pixels_wide * Length::kEmuPerInch / 96.0);
         cy = std::llround(pixels_high * Length::kEmuPerInch / 96.0);
     }
-    if (cx <= 0 || cy <= 0) throw PictureError("picture '" + path + "' would have no size");
+    if (cx <= 0 || cy <= 0 || cx > kMaxExtent || cy > kMaxExtent)
+        throw PictureError("picture '" + path + "' would have no size, or more than DrawingML can hold");
+    const std::string file_name = platform::from_path(platform::to_path(path).filename());
+    if (const auto problem = detail::xml_text_problem(file_name))
+        throw PictureError("the name of picture '" + path + "' " + *problem);
 
     const std::string relationship = state_->picture_relationship(picture.bytes, picture.kind->extension, picture.kind->content_type);
     const unsigned id = ++state_->last_drawing_id;
@@ -115,8 +118,7 @@ void Run::add_picture(const std::string& path, std::optional<Length> width, std:
     doc_pr.append_attribute("id") = id;
     doc_pr.append_attribute("name") = ("Picture " + std::to_string(id)).c_str();
     auto pic = inline_.child("a:graphic").child("a:graphicData").child("pic:pic");
-    pic.child("pic:nvPicPr").child("pic:cNvPr").append_attribute("name") =
-        platform::from_path(platform::to_path(path).filename()).c_str();
+    pic.child("pic:nvPicPr").child("pic:cNvPr").append_attribute("name") = file_name.c_str();
     pic.child("pic:blipFill").child("a:blip").append_attribute("r:embed") = relationship.c_str();
     auto ext = pic.child("pic:spPr").child("a:xfrm").child("a:ext");
     ext.append_attribute("cx") = static_cast<long long>(cx);

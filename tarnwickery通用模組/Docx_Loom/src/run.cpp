@@ -1,8 +1,10 @@
 #include <docx_loom/word_document.hpp>
 
 #include "detail/word_state.hpp"
+#include "detail/xml_text.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <docx_loom/value_ranges.hpp>
 
 #include <cmath>
 #include <cstdio>
@@ -47,6 +49,7 @@ std::string Run::text() const {
 }
 
 void Run::set_text(std::string_view text) {
+    detail::require_xml_text(text, "run text", true);
     const auto& names = state_->names;
     for (auto child = node_.first_child(); child;) {
         auto next = child.next_sibling();
@@ -55,7 +58,7 @@ void Run::set_text(std::string_view text) {
     }
     std::size_t start = 0;
     while (start <= text.size()) {
-        const auto stop = text.find_first_of("\t\n", start);
+        const auto stop = text.find_first_of("\t\n\v", start);
         const auto piece = text.substr(start, stop == std::string_view::npos ? std::string_view::npos : stop - start);
         if (!piece.empty()) {
             auto t = node_.append_child(names.q("t").c_str());
@@ -79,17 +82,18 @@ void Run::set_east_asian_font(std::string_view name) {
 }
 
 void Run::set_size(Length size) {
+    if (!kFontSizePoints.holds(size.pt()))
+        throw TemplateError("font size " + std::to_string(size.pt()) + " pt is not " + kFontSizePoints.text() + " pt");
     const double half_points = std::round(size.pt() * 2);
-    if (!(half_points >= 1))
-        throw TemplateError("font size " + std::to_string(size.pt()) + " pt is not a positive size");
     state_->names.set_attribute(run_property(node_, state_->names, "sz"), "val",
                                 std::to_string(static_cast<long long>(half_points)));
 }
 
 void Run::set_color(int red, int green, int blue) {
     for (int component : {red, green, blue})
-        if (component < 0 || component > 255)
-            throw TemplateError("colour component " + std::to_string(component) + " is outside 0 to 255");
+        if (!kColourComponent.holds(component))
+            throw TemplateError("colour component " + std::to_string(component) + " is not " +
+                                kColourComponent.text());
     auto color = run_property(node_, state_->names, "color");
     for (auto theme : {"themeColor", "themeTint", "themeShade"})
         if (auto attr = state_->names.attribute(color, theme)) color.remove_attribute(attr);

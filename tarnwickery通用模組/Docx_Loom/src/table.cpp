@@ -1,6 +1,7 @@
 #include <docx_loom/word_document.hpp>
 
 #include "detail/word_state.hpp"
+#include "detail/xml_text.hpp"
 
 #include <docx_loom/errors.hpp>
 
@@ -118,6 +119,7 @@ std::string Cell::text() const {
 }
 
 void Cell::set_text(std::string_view text) {
+    detail::require_xml_text(text, "cell text", true);
     const auto& names = state_->names;
     for (auto child = node_.first_child(); child;) {
         auto next = child.next_sibling();

@@ -21,4 +21,14 @@ std::uint64_t peak_resident_bytes() {
 #endif
 }
 
+std::uint64_t peak_resident_bytes_of_children() {
+#ifdef _WIN32
+    return 0;
+#else
+    rusage usage{};
+    if (getrusage(RUSAGE_CHILDREN, &usage) != 0) return 0;
+    return static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;
+#endif
+}
+
 }  // namespace platform

@@ -57,8 +57,10 @@ public:
     std::string ttff(std::string_view xml) const;
 
     // Applies the plan to the body paragraphs, then to the table cells. Throws
-    // AttributeMissing without a document and TemplateError for a value that cannot
-    // be applied; a picture that cannot be placed is reported and passed over.
+    // AttributeMissing without a document, and TemplateError naming the entry, before
+    // anything changes, for a value the document cannot hold (text that XML cannot
+    // hold, a size, indent, spacing or colour out of range, an unknown alignment); a
+    // picture that cannot be placed is reported and passed over.
     void execute_set();
 
     // Appends one patent entry and a page break to the end of the body: a table of
@@ -67,8 +69,9 @@ public:
     // picture, fitted into 16.4 x 13 cm, centred in the merged fourth row. A missing
     // "Table Grid" style prints "無法設定格線"; a picture that cannot be used prints
     // "插入圖片錯誤", after the error's own text when the file cannot be read; both are
-    // passed over. Throws AttributeMissing without a document and Error for fewer than
-    // 4 rows or 3 columns, with the table left as far as built and no page break.
+    // passed over. Throws AttributeMissing without a document, TemplateError before
+    // anything changes for a text that XML cannot hold, and Error for fewer than 4 rows
+    // or 3 columns, with the table left as far as built and no page break.
     void _add_table(const TextForm& abstract = "", const TextForm& PAPN = "", const TextForm& title = "",
                     int rows = 4, int cols = 3, std::optional<std::string> image_path = std::nullopt);
 
@@ -86,7 +89,8 @@ public:
     std::vector<std::string> show_all_text();
 
     // Saves save_path + name + ".docx", converts it to ".pdf" when asked, deletes the
-    // .docx unless kept, and prints "[完成！] " with the PDF's path.
+    // .docx unless kept, and prints "[完成！] " with the path of the PDF, or of the
+    // .docx when no PDF was asked for; nothing when neither is left.
     void output(const std::string& name, bool pdf = false, bool docx = true);
 
 private:

@@ -9,22 +9,31 @@ struct zip;
 
 namespace docx_loom {
 
+// The largest uncompressed size one part may have, and all parts together; more is
+// refused as a probable zip bomb. No real .docx comes near either.
+struct PackageLimits {
+    std::size_t part = std::size_t{256} << 20;
+    std::size_t total = std::size_t{1} << 30;
+};
+
 // An OPC package as a list of parts (name and uncompressed bytes), in the order the
 // zip file stored them. Parts that nobody changes are written back byte for byte.
 class Package {
 public:
-    // Largest uncompressed size one part may have; a larger one is refused as a
-    // probable zip bomb.
-    static constexpr std::size_t kMaxPartSize = std::size_t{256} << 20;
+    using Limits = PackageLimits;
+    static constexpr std::size_t kMaxPartSize = Limits{}.part;
+    static constexpr std::size_t kMaxPackageSize = Limits{}.total;
 
     // Throws PackageError if the file is missing, unreadable, not a zip, or holds a
-    // part whose stated or actual size exceeds kMaxPartSize.
-    static Package open(const std::filesystem::path& path);
+    // part or parts whose stated or inflated sizes exceed the limits. Sizes are counted
+    // while inflating, so no more than the limits is ever held.
+    static Package open(const std::filesystem::path& path, const Limits& limits = {});
     // Same checks on zip bytes held in memory; `label` names them in errors.
-    static Package from_bytes(const std::string& zip_bytes, const std::string& label);
+    static Package from_bytes(const std::string& zip_bytes, const std::string& label, const Limits& limits = {});
 
-    // Writes a complete zip into a temporary file beside `path`, then renames it into
-    // place; throws PackageError and leaves `path` untouched on failure.
+    // Writes a complete zip into a temporary file beside `path`, whose name is no
+    // longer than the final one (8 bytes at least), then renames it into place; throws
+    // PackageError and leaves `path` untouched on failure.
     void save(const std::filesystem::path& path) const;
     // The package as zip bytes.
     std::string save_to_bytes() const;
@@ -44,7 +53,7 @@ private:
         std::string name;
         std::string bytes;
     };
-    void read_parts(struct zip* archive);
+    void read_parts(struct zip* archive, const Limits& limits);
     Part* find(const std::string& name);
     const Part* find(const std::string& name) const;
 

@@ -5,6 +5,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -32,15 +33,18 @@ public:
     // w:t texts, with w:tab as a tab and line breaks (w:br without a page or column
     // type, w:cr) as a line feed.
     std::string text() const;
-    // Replaces everything but w:rPr by the text; a line feed becomes w:br, a tab w:tab.
+    // Replaces everything but w:rPr by the text; a line feed or vertical tab becomes
+    // w:br, a tab w:tab. Throws TemplateError, changing nothing, for text that XML
+    // cannot hold (not UTF-8, or a control character such as U+0001).
     void set_text(std::string_view text);
 
-    // w:rFonts w:ascii and w:hAnsi.
+    // w:rFonts w:ascii and w:hAnsi. Attribute setters throw TemplateError for values
+    // that XML cannot hold.
     void set_font_name(std::string_view name);
     // w:rFonts w:eastAsia.
     void set_east_asian_font(std::string_view name);
-    // w:sz in half-points; throws TemplateError unless the size is a positive number
-    // of half-points.
+    // w:sz in half-points; throws TemplateError unless the size is within
+    // kFontSizePoints.
     void set_size(Length size);
     // w:color RRGGBB, dropping theme colours; throws TemplateError unless each
     // component is 0 to 255.
@@ -49,7 +53,8 @@ public:
     void add_page_break();
     // Stores the picture in the package and appends it inline. A missing dimension
     // follows the picture's proportions; with neither, its pixel size at 96 ppi.
-    // Throws PictureError if the file cannot be read or is not PNG, JPEG, GIF or BMP.
+    // Throws PictureError if the file cannot be read as picture_pixel_size says, or
+    // has a name that XML cannot hold.
     void add_picture(const std::string& path, std::optional<Length> width,
                      std::optional<Length> height);
 
@@ -67,7 +72,8 @@ public:
 
     // Text of the runs that are direct children or inside hyperlinks, in order.
     std::string text() const;
-    // Keeps w:pPr and leaves one run without properties holding the text.
+    // Keeps w:pPr and leaves one run without properties holding the text; throws
+    // TemplateError, changing nothing, for text that XML cannot hold.
     void set_text(std::string_view text);
     // The w:p element written out with the document's own prefixes, as a fragment
     // that declares every namespace its prefixes use.
@@ -82,9 +88,11 @@ public:
 
     // w:jc; throws TemplateError for a value that is not a justification of ECMA-376.
     void set_alignment(std::string_view justification);
-    // w:ind w:left in twentieths of a point.
+    // w:ind w:left in twentieths of a point; throws TemplateError outside
+    // kLeftIndentPoints.
     void set_left_indent(Length indent);
-    // w:spacing w:line in twentieths of a point with w:lineRule "exact".
+    // w:spacing w:line in twentieths of a point with w:lineRule "exact"; throws
+    // TemplateError outside kLineSpacingPoints.
     void set_line_spacing(Length spacing);
 
 private:
@@ -102,7 +110,8 @@ public:
 
     // The texts of the cell's paragraphs joined with a line feed.
     std::string text() const;
-    // Keeps w:tcPr and leaves one paragraph without properties holding one run.
+    // Keeps w:tcPr and leaves one paragraph without properties holding one run; throws
+    // TemplateError, changing nothing, for text that XML cannot hold.
     void set_text(std::string_view text);
     std::vector<Paragraph> paragraphs() const;
 
@@ -161,8 +170,13 @@ struct PixelSize {
     int height = 0;
 };
 
+// Pictures are read only from regular files of at most this size; no seal or patent
+// drawing comes near it.
+inline constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{64} << 20;
+
 // The pixel size of a PNG, JPEG, GIF or BMP file; throws PictureError if the file
-// cannot be read or is not such a picture.
+// cannot be read, is not a regular file of at most kMaxPictureBytes, or is not such a
+// picture.
 PixelSize picture_pixel_size(const std::string& path);
 
 // An open .docx package with its main document part parsed. Elements are matched by

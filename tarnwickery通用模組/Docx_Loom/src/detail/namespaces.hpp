@@ -56,6 +56,7 @@ public:
     // of the parent's children as the schema sequences them.
     pugi::xml_node ensure_child(pugi::xml_node node, std::string_view local,
                                 std::span<const std::string_view> order) const;
+    // Throws TemplateError for a value that XML cannot hold.
     void set_attribute(pugi::xml_node node, std::string_view local, std::string_view value) const;
 
     const std::string& prefix() const { return prefix_; }

@@ -1,0 +1,55 @@
+#include <bounded_input/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using bounded_input::JsonError;
+using bounded_input::kMaxJsonDepth;
+
+namespace {
+
+std::string nested_arrays(int depth) { return std::string(depth, '[') + std::string(depth, ']'); }
+
+std::string error_of(const std::string& text) {
+    try {
+        bounded_input::parse_json(text);
+    } catch (const JsonError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+}  // namespace
+
+TEST(BoundedJson, DepthIsLimitedAtParsing) {
+    EXPECT_EQ(bounded_input::parse_json(nested_arrays(kMaxJsonDepth)).dump(), nested_arrays(kMaxJsonDepth));
+    const std::string deep_object = R"({"a":)" + nested_arrays(kMaxJsonDepth) + "}";
+    EXPECT_NE(error_of(deep_object).find("nested more than 64 levels deep"), std::string::npos);
+    // A batch line of 100,000 nested arrays once overflowed the stack.
+    EXPECT_NE(error_of(nested_arrays(100'000)).find("nested more than"), std::string::npos);
+}
+
+TEST(BoundedJson, ParserMessagesStayShort) {
+    // The parser quotes the last token it read: here the whole rest of the line.
+    const std::string unterminated = "{\"買受人\": \"" + std::string(1 << 20, 'x');
+    const std::string message = error_of(unterminated);
+    EXPECT_NE(message.find("syntax error"), std::string::npos) << message;
+    EXPECT_LT(message.size(), 300u);
+    EXPECT_EQ(message.find("[json.exception"), std::string::npos) << message;
+}
+
+TEST(BoundedText, CutsOnCharacterBoundariesWithEllipsis) {
+    EXPECT_EQ(bounded_input::cut("short", 10), "short");
+    EXPECT_EQ(bounded_input::cut("abcdef", 3), "abc…");
+    // 王 is three bytes: a cut after four bytes keeps one whole character.
+    EXPECT_EQ(bounded_input::cut("王小明", 4), "王…");
+    EXPECT_EQ(bounded_input::cut("王小明", 2), "…");
+
+    // Bytes that are not UTF-8 print as U+FFFD instead of throwing, as dump() would.
+    const nlohmann::json value = {{"買受人", std::string("\xFF") + std::string(5000, 'a')}};
+    const std::string excerpt = bounded_input::excerpt(value);
+    EXPECT_EQ(excerpt.rfind("{\"買受人\":\"\xEF\xBF\xBD", 0), 0u) << excerpt;
+    EXPECT_TRUE(excerpt.ends_with("…"));
+    EXPECT_LE(excerpt.size(), bounded_input::kLogValueBytes + 3);
+}

@@ -78,3 +78,19 @@ TEST(XmlValues, TheDocumentLayerRefusesThemToo) {
     EXPECT_EQ(paragraph.text(), "first {A}");
     EXPECT_EQ(strict_xml_error(saved_document_xml(document)), "");
 }
+
+// Found by fuzzing: a part read in another encoding was written back as UTF-8 under
+// its old declaration.
+TEST(XmlValues, APartReadInAnotherEncodingIsSavedDeclaredAsUtf8) {
+    const std::string latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><w:document xmlns:w=\"" +
+                               std::string(fixture::kW) + "\"><w:body><w:p><w:r><w:t>caf\xE9 {A}</w:t></w:r></w:p></w:body></w:document>";
+    Document document;
+    document.doc = docx_loom::WordDocument::from_package(
+        docx_loom::Package::from_bytes(fixture::docx_bytes_with_document(latin1), "latin1.docx"));
+    document.set("{A}", "甲");
+    document.execute_set();
+    const std::string saved = saved_document_xml(document);
+    EXPECT_EQ(strict_xml_error(saved), "");
+    EXPECT_NE(saved.find("encoding=\"UTF-8\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("café 甲"), std::string::npos) << saved;
+}

@@ -69,6 +69,11 @@ void parse_part(pugi::xml_document& xml, const Package& package, const std::stri
     if (!result)
         throw XmlError("malformed XML in part '" + part + "' of '" + package.source() + "': " +
                        result.description() + " at byte " + std::to_string(result.offset));
+    // The part is held, and written back, as UTF-8 whatever it was read in; a
+    // declaration that kept naming another encoding would make the saved part malformed.
+    const auto declaration = xml.first_child();
+    if (declaration.type() == pugi::node_declaration)
+        if (auto encoding = declaration.attribute("encoding")) encoding.set_value("UTF-8");
 }
 
 std::string serialize(const pugi::xml_document& xml) {

@@ -28,7 +28,8 @@ json request(std::string buyer = "台灣測試有限公司") {
 std::vector<std::string> receipts(const Folders& folders) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(platform::to_path(folders.output)))
-        if (entry.is_regular_file()) names.push_back(platform::from_path(entry.path().filename()));
+        if (entry.is_regular_file() && entry.path().filename().u8string().starts_with(u8"免用統一發票收據"))
+            names.push_back(platform::from_path(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -196,7 +197,7 @@ TEST_F(ReceiptJob, RequestsBecomeNumberedPdfReceipts) {
 
     const std::string first_pdf = folders.output + names[0];
     const std::string text = without_white_space(tools::run("pdftotext -layout " + tools::quote(first_pdf) + " -").output);
-    for (const char* expected : {"買受人台灣測試有限公司", "統一編號12345678", "中華民國114年1月5日", "蘋果350150",
+    for (const char* expected : {"No.000001", "買受人台灣測試有限公司", "統一編號12345678", "中華民國114年1月5日", "蘋果350150",
                                  "香蕉21224", "鳳梨酥１０25250", "---肆貳肆"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in " << text;
 

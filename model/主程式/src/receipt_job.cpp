@@ -6,8 +6,11 @@
 
 #include <platform/clock.hpp>
 #include <platform/root_folder.hpp>
+#include <receipt_channels/whole_number.hpp>
+#include <receipt_register/receipt_files.hpp>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <thread>
 
@@ -17,7 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kVersion = "免用統一發票收據001";
-constexpr const char* kReceiptPrefix = "免用統一發票收據";
+// Set after the 48 others, once the number has been chosen under the lock.
+constexpr const char* kNumberPlaceholder = "$$$K$$$";
 
 std::string number_text(int n) { return std::to_string(n); }
 
@@ -35,8 +39,15 @@ void copy_notice(const std::string& resource_folder, const Folders& folders) {
     }
 }
 
+// What queuing a receipt found out that its record keeps.
+struct Queued_Receipt {
+    ProductRows rows;
+    bool exemption_seal_printed = false;
+    bool owner_seal_printed = false;
+};
+
 // Queues the 48 placeholders in their fixed order.
-void queue_receipt(docx_loom::Document& document, const ReceiptRequest& request, const Folders& folders) {
+Queued_Receipt queue_receipt(docx_loom::Document& document, const ReceiptRequest& request, const Folders& folders) {
     using docx_loom::SetOptions;
     const auto exemption_seal = request.show_exemption_seal ? find_seal(folders.seals, "免用統一發票章") : std::nullopt;
     const auto owner_seal = request.show_owner_seal ? find_seal(folders.seals, "負責人章") : std::nullopt;
@@ -62,6 +73,42 @@ void queue_receipt(docx_loom::Document& document, const ReceiptRequest& request,
     const auto numerals = numeral_cells(rows.total);
     for (std::size_t i = 0; i < numerals.size(); ++i)
         document.set("$$$H" + number_text(static_cast<int>(i + 1)) + "$$$", numerals[i]);
+    return {rows, exemption_seal.has_value(), owner_seal.has_value()};
+}
+
+// "No. 000123": six digits at least, as in the file name.
+std::string printed_number(long long number) {
+    char padded[32];
+    std::snprintf(padded, sizeof padded, "No. %06lld", number);
+    return padded;
+}
+
+std::string iso_date(const Date& date) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
+receipt_register::Receipt_Record record_of(const ReceiptRequest& request, const Queued_Receipt& queued, const Date& today,
+                                           const std::string& file_name) {
+    receipt_register::Receipt_Record record;
+    record.record_date = iso_date(today);
+    record.receipt_date = request.show_date ? iso_date(request.date) : "";
+    record.buyer = request.buyer;
+    record.tax_number = request.tax_number;
+    for (std::size_t i = 0; i < request.names.size(); ++i) {
+        // product_rows has read every one of these as a whole number already.
+        record.rows.push_back({queued.rows.names[i], read_whole_number(queued.rows.quantities[i]).value_or(0),
+                               read_whole_number(queued.rows.unit_prices[i]).value_or(0),
+                               read_whole_number(queued.rows.amounts[i]).value_or(0)});
+    }
+    record.total = queued.rows.total;
+    record.exemption_seal_asked = request.show_exemption_seal;
+    record.exemption_seal_printed = queued.exemption_seal_printed;
+    record.owner_seal_asked = request.show_owner_seal;
+    record.owner_seal_printed = queued.owner_seal_printed;
+    record.file_name = file_name;
+    return record;
 }
 
 }  // namespace
@@ -69,7 +116,7 @@ void queue_receipt(docx_loom::Document& document, const ReceiptRequest& request,
 Folders Folders::under_root() {
     Folders folders;
     folders.root = platform::root_folder();
-    folders.output = folders.root + "免用統一發票收據/";
+    folders.output = receipt_register::receipt_folder();
     folders.seals = folders.output + "印章/";
     folders.working = folders.root + "temp/";
     folders.notice_folder = folders.working + "免用統一發票收據/";
@@ -84,13 +131,18 @@ std::optional<std::string> find_seal(const std::string& folder, const std::strin
     return std::nullopt;
 }
 
-Receipt_Job::Receipt_Job(const std::string& resource_folder) : folders_(Folders::under_root()) {
+Receipt_Job::Receipt_Job(const std::string& resource_folder) : folders_(Folders::under_root()), issuer_(folders_.output) {
     for (const auto* folder : {&folders_.root, &folders_.output, &folders_.seals, &folders_.working, &folders_.notice_folder}) {
         std::error_code ignored;  // an existing folder, or one we may not create, is passed over
         fs::create_directory(platform::to_path(*folder), ignored);
     }
     copy_notice(resource_folder, folders_);
     document_.set_word_version_path(kVersion, resource_folder + "格式範本001.docx");
+    try {
+        issuer_.recover();
+    } catch (const std::exception&) {
+        // Every pass recovers first as well, and reports what stops it there.
+    }
 }
 
 ReceiptOutcome Receipt_Job::make(const nlohmann::json& taken) {
@@ -105,18 +157,29 @@ ReceiptOutcome Receipt_Job::make(const nlohmann::json& taken) {
 
     try {
         document_.run_version(kVersion, folders_.output);
-        queue_receipt(document_, request, folders_);
-        const long long number = data_name_number(kReceiptPrefix, folders_.output);
-        const std::string name = receipt_file_name(number, request.buyer, request.tax_number, now);
-        const std::string pdf = folders_.output + name + ".pdf";
-        for (const auto& taken_name : {pdf, folders_.output + name + ".docx"})
-            if (fs::exists(platform::to_path(taken_name)))
-                throw std::runtime_error("a receipt named " + taken_name + " already exists; it is left as it is");
-        document_.execute_set();
-        document_.output(name, true, false);
+        const Queued_Receipt queued = queue_receipt(document_, request, folders_);
+        const auto issued = issuer_.issue([&](long long number, const std::string& scratch) {
+            document_.set(kNumberPlaceholder, printed_number(number),
+                          docx_loom::SetOptions{.new_font_size = docx_loom::Pt(12), .new_alignment = "right"});
+            const std::string name = receipt_file_name(number, request.buyer, request.tax_number, now);
+            for (const auto& taken_name : {folders_.output + name + ".pdf", folders_.output + name + ".docx"})
+                if (fs::exists(platform::to_path(taken_name)))
+                    throw std::runtime_error("a receipt named " + taken_name + " already exists; it is left as it is");
+            document_.execute_set();
+            // Filled and converted in the scratch folder: nothing takes a final name
+            // before the receipt is complete and recorded.
+            const std::string docx = scratch + name + ".docx", pdf = scratch + name + ".pdf";
+            document_.doc->save(platform::to_path(docx));
+            issuer_.reached(Issue_Step::saved);
+            document_.pdf_press.convert(docx, pdf, true);
+            issuer_.reached(Issue_Step::converted);
+            return Prepared_Receipt{record_of(request, queued, now, name + ".pdf"), pdf};
+        });
+        const std::string pdf = folders_.output + issued.file_name;
+        log::finished(pdf);
         document_.delete_();
         log::next_request();
-        return {true, pdf, ""};
+        return {true, pdf, "", issued.number};
     } catch (const std::exception& error) {
         log::pass_failed(error.what());
         return {false, "", error.what()};

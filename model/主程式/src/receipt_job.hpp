@@ -1,5 +1,6 @@
 #pragma once
 
+#include "receipt_issuer.hpp"
 #include "request.hpp"
 
 #include <docx_loom/docx_loom.hpp>
@@ -30,9 +31,9 @@ std::optional<std::string> find_seal(const std::string& folder, const std::strin
 // template registered. Each pass reopens the template, so nothing carries over.
 class Receipt_Job : public Receipt_Maker {
 public:
-    // Creates the folders (ignoring failures), copies the notice file once, and
-    // registers the template found in `resource_folder`. Throws when the document
-    // cannot be created.
+    // Creates the folders (ignoring failures), copies the notice file once, registers
+    // the template found in `resource_folder`, and clears up after a pass that was
+    // killed. Throws when the document cannot be created.
     explicit Receipt_Job(const std::string& resource_folder);
 
     // One pass for one request already taken from the queue: every failure is printed
@@ -40,9 +41,12 @@ public:
     ReceiptOutcome make(const nlohmann::json& request) override;
 
     const Folders& folders() const { return folders_; }
+    // Numbers, records and moves each receipt into place.
+    Receipt_Issuer& issuer() { return issuer_; }
 
 private:
     Folders folders_;
+    Receipt_Issuer issuer_;
     Docx_Loom::Document document_;
 };
 

@@ -18,6 +18,14 @@
 namespace platform {
 
 std::optional<FileLock> FileLock::try_acquire(const std::filesystem::path& lock_file) {
+    return lock(lock_file, false);
+}
+
+FileLock FileLock::acquire(const std::filesystem::path& lock_file) {
+    return std::move(*lock(lock_file, true));
+}
+
+std::optional<FileLock> FileLock::lock(const std::filesystem::path& lock_file, bool wait) {
 #ifdef _WIN32
     // A handle made without security attributes is not inherited by child processes.
     HANDLE handle = CreateFileW(lock_file.c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -29,11 +37,11 @@ std::optional<FileLock> FileLock::try_acquire(const std::filesystem::path& lock_
                     system_message(static_cast<int>(code)));
     }
     OVERLAPPED whole_file{};
-    if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
-                    MAXDWORD, &whole_file)) {
+    const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+    if (!LockFileEx(handle, flags, 0, MAXDWORD, MAXDWORD, &whole_file)) {
         DWORD code = GetLastError();
         CloseHandle(handle);
-        if (code == ERROR_LOCK_VIOLATION) {
+        if (code == ERROR_LOCK_VIOLATION && !wait) {
             return std::nullopt;
         }
         throw Error("cannot lock " + from_path(lock_file) + ": " +
@@ -53,12 +61,12 @@ std::optional<FileLock> FileLock::try_acquire(const std::filesystem::path& lock_
     }
     int rc;
     do {
-        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+        rc = ::flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
         int code = errno;
         ::close(fd);
-        if (code == EWOULDBLOCK) {
+        if (code == EWOULDBLOCK && !wait) {
             return std::nullopt;
         }
         throw Error("cannot lock " + from_path(lock_file) + ": " + system_message(code));

@@ -13,6 +13,7 @@ struct ReceiptOutcome {
     bool written = false;
     std::string pdf_path;  // when written
     std::string error;     // when not
+    long long number = 0;  // the receipt number, when written
 };
 
 // Makes receipts one at a time, synchronously, with the same pass as `receipt`.

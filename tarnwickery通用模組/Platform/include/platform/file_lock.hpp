@@ -19,6 +19,8 @@ public:
     // nullopt at once, without waiting, when someone else holds the lock; throws
     // platform::Error when the file cannot be opened or locked for another reason.
     static std::optional<FileLock> try_acquire(const std::filesystem::path& lock_file);
+    // The same, but waits for as long as someone else holds the lock.
+    static FileLock acquire(const std::filesystem::path& lock_file);
 
     FileLock(FileLock&& other) noexcept;
     FileLock& operator=(FileLock&& other) noexcept;
@@ -30,6 +32,7 @@ public:
 
 private:
     FileLock(std::intptr_t handle, std::filesystem::path path) noexcept;
+    static std::optional<FileLock> lock(const std::filesystem::path& lock_file, bool wait);
     void release() noexcept;
 
     // A file descriptor on POSIX, a HANDLE on Windows; -1 when empty on both.

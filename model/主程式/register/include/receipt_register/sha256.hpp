@@ -1,0 +1,12 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace receipt_register {
+
+// The SHA-256 of a file's contents as 64 lower-case hex digits. Throws
+// std::runtime_error naming the file when it cannot be read.
+std::string sha256_of_file(const std::filesystem::path& file);
+
+}  // namespace receipt_register

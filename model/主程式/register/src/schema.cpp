@@ -1,0 +1,80 @@
+#include "schema.hpp"
+
+#include <array>
+#include <string>
+
+namespace receipt_register::schema {
+
+namespace {
+
+constexpr long long kApplicationId = 0x54524350;
+
+// Step i brings a file from version i to version i + 1; steps are only ever appended.
+constexpr std::array<const char*, kVersion> kSteps = {
+    R"sql(
+CREATE TABLE receipts (
+  number INTEGER PRIMARY KEY,
+  status TEXT NOT NULL CHECK (status IN ('pending', 'issued', 'void')),
+  record_date TEXT NOT NULL,
+  receipt_date TEXT NOT NULL,
+  buyer TEXT NOT NULL,
+  tax_number TEXT NOT NULL,
+  total INTEGER NOT NULL,
+  exemption_seal_asked INTEGER NOT NULL,
+  exemption_seal_printed INTEGER NOT NULL,
+  owner_seal_asked INTEGER NOT NULL,
+  owner_seal_printed INTEGER NOT NULL,
+  file_name TEXT NOT NULL,
+  sha256 TEXT NOT NULL,
+  void_reason TEXT NOT NULL DEFAULT '',
+  voided_at TEXT NOT NULL DEFAULT ''
+);
+CREATE TABLE receipt_rows (
+  number INTEGER NOT NULL REFERENCES receipts (number) ON DELETE CASCADE,
+  position INTEGER NOT NULL,
+  name TEXT NOT NULL,
+  quantity INTEGER NOT NULL,
+  unit_price INTEGER NOT NULL,
+  amount INTEGER NOT NULL,
+  PRIMARY KEY (number, position)
+) WITHOUT ROWID;
+CREATE INDEX receipts_by_record_date ON receipts (record_date);
+CREATE INDEX receipts_by_buyer ON receipts (buyer, number);
+)sql",
+};
+
+long long pragma(const sqlite::Connection& connection, const char* name) {
+    sqlite::Statement query(connection, std::string("PRAGMA ") + name);
+    query.step();
+    return query.integer(0);
+}
+
+}  // namespace
+
+void refuse_foreign_or_newer(const sqlite::Connection& connection) {
+    const long long application = pragma(connection, "application_id");
+    const long long version = pragma(connection, "user_version");
+    sqlite::Statement tables(connection, "SELECT count(*) FROM sqlite_schema");
+    tables.step();
+    if (application != kApplicationId && (application != 0 || version != 0 || tables.integer(0) != 0))
+        throw Register_Error("receipt register " + connection.path() +
+                             " is not a receipt register of this program; it is left as it is");
+    if (version > kVersion)
+        throw Register_Error("receipt register " + connection.path() + " was written by a newer version of this program (schema " +
+                             std::to_string(version) + "; this one knows up to " + std::to_string(kVersion) +
+                             "); it is left as it is");
+}
+
+void bring_up_to_date(sqlite::Connection& connection) {
+    sqlite::Transaction transaction(connection);
+    // Another process may have done it while this one waited for the transaction.
+    refuse_foreign_or_newer(connection);
+    const long long version = pragma(connection, "user_version");
+    if (version == kVersion) return;
+    for (long long step = version; step < kVersion; ++step) connection.execute(kSteps[static_cast<std::size_t>(step)]);
+    connection.execute(("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
+    connection.execute(("PRAGMA user_version = " + std::to_string(kVersion)).c_str());
+    transaction.commit();
+}
+
+}  // namespace receipt_register::schema

@@ -1,0 +1,82 @@
+#include "receipt_issuer.hpp"
+
+#include "numbering.hpp"
+#include "scratch_space.hpp"
+
+#include <platform/file_lock.hpp>
+#include <platform/publish_file.hpp>
+#include <platform/root_folder.hpp>
+#include <receipt_register/receipt_files.hpp>
+#include <receipt_register/sha256.hpp>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace receipt_worker {
+
+namespace {
+
+// Beside the register; never removed, so that every process locks the same file.
+constexpr const char* kLockFileName = "收據登記簿.lock";
+
+}  // namespace
+
+Receipt_Issuer::Receipt_Issuer(std::string receipt_folder) : folder_(std::move(receipt_folder)) {}
+
+receipt_register::Receipt_Register& Receipt_Issuer::book() {
+    if (!register_) register_ = receipt_register::Receipt_Register::open(folder_);
+    return *register_;
+}
+
+void Receipt_Issuer::reached(Issue_Step step) const {
+    if (after_step) after_step(step);
+}
+
+void Receipt_Issuer::settle_leftovers() {
+    remove_leftover_scratch(folder_);
+    for (const auto& record : book().pending()) {
+        std::error_code ec;
+        if (std::filesystem::exists(platform::to_path(folder_ + record.file_name), ec))
+            book().mark_issued(record.number);
+        else
+            book().remove_pending(record.number);
+    }
+}
+
+void Receipt_Issuer::recover() {
+    const auto lock = platform::FileLock::acquire(platform::to_path(folder_ + kLockFileName));
+    settle_leftovers();
+}
+
+receipt_register::Receipt_Record Receipt_Issuer::issue(const Prepare& prepare) {
+    const auto lock = platform::FileLock::acquire(platform::to_path(folder_ + kLockFileName));
+    settle_leftovers();
+    const long long number =
+        std::max(data_name_number(std::string(receipt_register::kReceiptPrefix), folder_), book().highest_number() + 1);
+    const Scratch_Space scratch(folder_);
+    reached(Issue_Step::numbered);
+
+    Prepared_Receipt prepared = prepare(number, scratch.path());
+    receipt_register::Receipt_Record& record = prepared.record;
+    record.number = number;
+    record.sha256 = receipt_register::sha256_of_file(platform::to_path(prepared.scratch_pdf));
+    book().add_pending(record);
+    reached(Issue_Step::pending);
+    try {
+        platform::publish_file(platform::to_path(prepared.scratch_pdf), platform::to_path(folder_ + record.file_name));
+    } catch (...) {
+        try {
+            book().remove_pending(number);
+        } catch (const receipt_register::Register_Error&) {
+            // The next pass settles the row: its PDF is not in place.
+        }
+        throw;
+    }
+    reached(Issue_Step::published);
+    book().mark_issued(number);
+    record.status = receipt_register::Receipt_Status::issued;
+    reached(Issue_Step::issued);
+    return record;
+}
+
+}  // namespace receipt_worker

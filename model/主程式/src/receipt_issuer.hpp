@@ -1,0 +1,67 @@
+#pragma once
+
+#include <receipt_register/receipt_register.hpp>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace receipt_worker {
+
+// The steps of issuing one receipt, in order, each reported once it is done.
+enum class Issue_Step {
+    numbered,   // the lock is held, the number chosen, the scratch folder made
+    saved,      // the filled .docx is in the scratch folder
+    converted,  // its PDF is in the scratch folder
+    pending,    // the register holds the receipt as pending
+    published,  // the PDF has its final name
+    issued,     // the register holds the receipt as issued
+};
+
+// What a pass hands back once its PDF is in the scratch folder: the receipt's record
+// (its number, SHA-256 and status are filled in here) and where that PDF is.
+struct Prepared_Receipt {
+    receipt_register::Receipt_Record record;
+    std::string scratch_pdf;
+};
+
+// Gives receipts in one receipt folder their numbers, one at a time across every
+// process, under an exclusive lock on the folder's lock file: choosing the number,
+// filling and converting in a scratch folder, recording the receipt as pending,
+// moving its PDF to its final name and marking it issued. A pass that fails or is
+// killed leaves no file under a final name and no row, so its number is free again.
+class Receipt_Issuer {
+public:
+    using Prepare = std::function<Prepared_Receipt(long long number, const std::string& scratch_folder)>;
+
+    // Touches nothing yet; the register is opened on first use.
+    explicit Receipt_Issuer(std::string receipt_folder);
+
+    // Under the lock: removes the scratch folders a killed pass left, and settles
+    // pending rows (issued when their PDF is in place, removed when it is not).
+    // Throws Register_Error or std::filesystem::filesystem_error.
+    void recover();
+
+    // Under the lock: recovers, then numbers the receipt one more than the highest
+    // of the folder's receipt files and the register's rows, and hands that number
+    // and a scratch folder to `prepare`, which fills and converts the receipt there.
+    // Returns the issued record. Whatever `prepare` or a later step throws is passed on
+    // after everything of this receipt has been removed, except that a PDF already
+    // under its final name stays when only marking it issued failed: the next
+    // recovery marks it.
+    receipt_register::Receipt_Record issue(const Prepare& prepare);
+
+    // Reports a finished step to after_step; `prepare` reports saved and converted.
+    void reached(Issue_Step step) const;
+    // Runs after each step, with the lock held. Tests end the process here.
+    std::function<void(Issue_Step)> after_step;
+
+private:
+    receipt_register::Receipt_Register& book();
+    void settle_leftovers();
+
+    std::string folder_;
+    std::optional<receipt_register::Receipt_Register> register_;
+};
+
+}  // namespace receipt_worker

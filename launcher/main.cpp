@@ -1,5 +1,6 @@
 #include "batch.hpp"
 #include "printers_command.hpp"
+#include "register_commands.hpp"
 
 #include <platform/module_folder.hpp>
 #include <platform/plugin.hpp>
@@ -9,9 +10,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -62,6 +66,28 @@ int interactive(const platform::Plugin& worker) {
     return 0;
 }
 
+bool is_date(const std::string& text) {
+    int year = 0, month = 0, day = 0;
+    char dash1 = 0, dash2 = 0, extra = 0;
+    if (text.size() != 10 || std::sscanf(text.c_str(), "%4d%c%2d%c%2d%c", &year, &dash1, &month, &dash2, &day, &extra) != 5)
+        return false;
+    const int days[] = {31, (year % 4 == 0 && year % 100 != 0) || year % 400 == 0 ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return dash1 == '-' && dash2 == '-' && month >= 1 && month <= 12 && day >= 1 && day <= days[month - 1];
+}
+
+// A receipt number as printed, "000123", or plainly, "123".
+std::optional<long long> receipt_number(const std::string& text) {
+    long long number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size() || number < 1) return std::nullopt;
+    return number;
+}
+
+int bad_arguments(const std::string& message) {
+    std::cerr << "tarnwickery-receipt: " << message << '\n';
+    return kBadArguments;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,17 +98,43 @@ int main(int argc, char** argv) {
         app.add_option("--batch", batch_source, "make a receipt from each JSON request line of FILE (- for standard input)")
             ->type_name("FILE");
     CLI::App* printers = add_printers_command(app)->excludes(batch_option);
+
+    List_Options list_options;
+    CLI::App* list = app.add_subcommand("list", "show the receipts in the register")->excludes(batch_option);
+    list->add_option("--from", list_options.from, "only receipts recorded on or after this day")->type_name("YYYY-MM-DD");
+    list->add_option("--to", list_options.to, "only receipts recorded on or before this day")->type_name("YYYY-MM-DD");
+    list->add_option("--csv", list_options.csv, "write CSV for a spreadsheet to FILE (- for standard output)")
+        ->type_name("FILE|-");
+
+    std::string void_number, void_reason;
+    CLI::App* void_command =
+        app.add_subcommand("void", "mark a receipt void; its PDF stays as it is")->excludes(batch_option);
+    void_command->add_option("NUMBER", void_number, "the receipt's number")->required();
+    void_command->add_option("--reason", void_reason, "why the receipt is void")->required()->type_name("TEXT");
+
+    CLI::App* verify =
+        app.add_subcommand("verify", "check every issued receipt's PDF against its SHA-256")->excludes(batch_option);
+    app.require_subcommand(0, 1);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& done) {  // --help, --version
         return app.exit(done);
     } catch (const CLI::ParseError& error) {
-        std::cerr << "tarnwickery-receipt: " << error.what() << '\n';
-        return kBadArguments;
+        return bad_arguments(error.what());
     }
     if (printers->parsed()) return run_printers_command(std::cout, std::cerr);
 
+    const std::optional<long long> number = receipt_number(void_number);
+    for (const auto& date : {list_options.from, list_options.to})
+        if (date && !is_date(*date)) return bad_arguments("'" + *date + "' is not a date of the form YYYY-MM-DD");
+    if (void_command->parsed() && !number) return bad_arguments("'" + void_number + "' is not a receipt number");
+    if (void_command->parsed() && void_reason.find_first_not_of(" \t\r\n") == std::string::npos)
+        return bad_arguments("void needs a reason: --reason TEXT");
+
     try {
+        if (list->parsed()) return list_receipts(list_options, std::cout, std::cerr, std::cerr);
+        if (void_command->parsed()) return void_receipt(*number, void_reason, std::cout, std::cerr);
+        if (verify->parsed()) return verify_receipts(std::cout, std::cerr);
         const platform::Plugin worker = load_module("主程式");
         return batch_source.empty() ? interactive(worker) : batch(worker, batch_source);
     } catch (const std::exception& error) {

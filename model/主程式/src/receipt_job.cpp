@@ -77,11 +77,7 @@ Queued_Receipt queue_receipt(docx_loom::Document& document, const ReceiptRequest
 }
 
 // "No. 000123": six digits at least, as in the file name.
-std::string printed_number(long long number) {
-    char padded[32];
-    std::snprintf(padded, sizeof padded, "No. %06lld", number);
-    return padded;
-}
+std::string printed_number(long long number) { return "No. " + receipt_register::number_text(number); }
 
 std::string iso_date(const Date& date) {
     char text[32];

@@ -2,7 +2,15 @@
 
 #include <platform/root_folder.hpp>
 
+#include <cstdio>
+
 namespace receipt_register {
+
+std::string number_text(long long number) {
+    char padded[32];
+    std::snprintf(padded, sizeof padded, "%06lld", number);
+    return padded;
+}
 
 std::string receipt_folder() { return platform::root_folder() + std::string(kReceiptPrefix) + "/"; }
 

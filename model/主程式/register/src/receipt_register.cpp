@@ -117,14 +117,14 @@ std::vector<Receipt_Record> Receipt_Register::pending() {
 
 void Receipt_Register::void_receipt(long long number, const std::string& reason, const std::string& voided_at) {
     if (reason.find_first_not_of(" \t\r\n") == std::string::npos)
-        throw Register_Error("receipt " + std::to_string(number) + " is not voided: a reason is required");
+        throw Register_Error("receipt " + number_text(number) + " is not voided: a reason is required");
     sqlite::Transaction transaction(*connection_);
     sqlite::Statement query(*connection_, "SELECT status FROM receipts WHERE number = ?1");
     query.bind(1, number);
     if (!query.step() || status_of(query.text(0)) == Receipt_Status::pending)
-        throw Register_Error("there is no receipt number " + std::to_string(number) + " in the register " + path());
+        throw Register_Error("there is no receipt number " + number_text(number) + " in the register " + path());
     if (status_of(query.text(0)) == Receipt_Status::voided)
-        throw Register_Error("receipt " + std::to_string(number) + " is void already");
+        throw Register_Error("receipt " + number_text(number) + " is void already");
     sqlite::Statement(*connection_, "UPDATE receipts SET status = 'void', void_reason = ?2, voided_at = ?3 WHERE number = ?1")
         .bind(1, number)
         .bind(2, reason)

@@ -11,6 +11,9 @@ inline constexpr std::string_view kReceiptPrefix = "免用統一發票收據";
 // The register's file, in the receipt folder so that backing the folder up keeps both.
 inline constexpr std::string_view kRegisterFileName = "收據登記簿.sqlite3";
 
+// A receipt number as it is printed and named: six digits at least, "000123".
+std::string number_text(long long number);
+
 // 免用統一發票收據/ under the program's root folder, ending in "/".
 std::string receipt_folder();
 

@@ -1,0 +1,138 @@
+#include "register_commands.hpp"
+
+#include "csv.hpp"
+#include "text_table.hpp"
+
+#include <platform/clock.hpp>
+#include <platform/root_folder.hpp>
+#include <receipt_register/receipt_files.hpp>
+#include <receipt_register/receipt_register.hpp>
+#include <receipt_register/sha256.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <vector>
+
+namespace {
+
+using receipt_register::Receipt_Record;
+using receipt_register::Receipt_Register;
+using receipt_register::Receipt_Status;
+using receipt_register::number_text;
+
+constexpr const char* kProgram = "tarnwickery-receipt: ";
+
+// "2025-03-09" as the Republic-of-China date "114/03/09"; empty stays empty.
+std::string roc_date(const std::string& iso) {
+    if (iso.size() != 10) return iso;
+    return std::to_string(std::stoi(iso.substr(0, 4)) - 1911) + "/" + iso.substr(5, 2) + "/" + iso.substr(8, 2);
+}
+
+std::string status_text(Receipt_Status status) { return status == Receipt_Status::voided ? "作廢" : "已開立"; }
+
+std::string product_names(const Receipt_Record& record) {
+    std::string names;
+    for (const auto& row : record.rows) names += (names.empty() ? "" : "、") + row.name;
+    return names;
+}
+
+std::vector<Receipt_Record> registered(const std::optional<std::string>& from = std::nullopt,
+                                       const std::optional<std::string>& to = std::nullopt) {
+    auto book = Receipt_Register::open_existing(receipt_register::receipt_folder());
+    return book ? book->receipts(from, to) : std::vector<Receipt_Record>{};
+}
+
+// Receipt PDFs in the folder that no row names: those made before the register.
+std::size_t unregistered_pdfs() {
+    std::set<std::string> known;
+    for (const auto& record : registered()) known.insert(record.file_name);
+    std::size_t count = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(platform::to_path(receipt_register::receipt_folder()), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = platform::from_path(it->path().filename());
+        count += receipt_register::is_receipt_pdf(name) && !known.contains(name);
+    }
+    return count;
+}
+
+void write_csv(std::ostream& out, const std::vector<Receipt_Record>& records) {
+    out << "\xEF\xBB\xBF";  // the byte-order mark by which spreadsheet programs know UTF-8
+    write_csv_row(out, {"編號", "記錄日期", "收據日期", "買受人", "統一編號", "品名", "總計", "狀態", "作廢原因", "檔名", "SHA-256"});
+    for (const auto& r : records)
+        write_csv_row(out, {number_text(r.number), r.record_date, roc_date(r.receipt_date), r.buyer, r.tax_number,
+                            product_names(r), std::to_string(r.total), status_text(r.status), r.void_reason, r.file_name,
+                            r.sha256});
+}
+
+void write_table(std::ostream& out, const std::vector<Receipt_Record>& records) {
+    std::vector<std::vector<std::string>> rows = {{"編號", "記錄日期", "收據日期", "買受人", "統一編號", "總計", "狀態", "作廢原因"}};
+    for (const auto& r : records)
+        rows.push_back({number_text(r.number), r.record_date, roc_date(r.receipt_date), r.buyer, r.tax_number,
+                        std::to_string(r.total), status_text(r.status), r.void_reason});
+    write_text_table(out, rows);
+}
+
+}  // namespace
+
+int list_receipts(const List_Options& options, std::ostream& out, std::ostream& notes, std::ostream& errors) {
+    const auto records = registered(options.from, options.to);
+    std::size_t voided = 0;
+    for (const auto& record : records) voided += record.status == Receipt_Status::voided;
+    // With CSV on standard output, the counts go to `notes` so that the CSV stays clean.
+    std::ostream* summary = &out;
+    if (!options.csv) {
+        write_table(out, records);
+    } else if (*options.csv == "-") {
+        write_csv(out, records);
+        summary = &notes;
+    } else {
+        std::ofstream file(platform::to_path(*options.csv), std::ios::binary);
+        if (file) write_csv(file, records);
+        if (!file || !file.flush()) {
+            errors << kProgram << "cannot write " << *options.csv << '\n';
+            return 1;
+        }
+        out << "wrote " << records.size() << " receipts to " << *options.csv << '\n';
+    }
+    *summary << records.size() << (records.size() == 1 ? " receipt (" : " receipts (") << records.size() - voided
+             << " issued, " << voided << " void); "
+             << unregistered_pdfs() << " receipt PDFs in " << receipt_register::receipt_folder()
+             << " are not in the register (made before it existed)\n";
+    return 0;
+}
+
+int void_receipt(long long number, const std::string& reason, std::ostream& out, std::ostream& errors) {
+    auto book = Receipt_Register::open_existing(receipt_register::receipt_folder());
+    if (!book) {
+        errors << kProgram << "there is no receipt number " << number_text(number) << ": " << receipt_register::receipt_folder()
+               << " has no register\n";
+        return 1;
+    }
+    book->void_receipt(number, reason, platform::local_time_text());
+    out << "receipt " << number_text(number) << " is void: " << reason << '\n';
+    return 0;
+}
+
+int verify_receipts(std::ostream& out, std::ostream& errors) {
+    const std::string folder = receipt_register::receipt_folder();
+    std::size_t checked = 0, missing = 0, changed = 0;
+    for (const auto& record : registered()) {
+        if (record.status != Receipt_Status::issued) continue;
+        ++checked;
+        const auto pdf = platform::to_path(folder + record.file_name);
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(pdf, ec)) {
+            out << "missing: " << record.file_name << '\n';
+            ++missing;
+        } else if (receipt_register::sha256_of_file(pdf) != record.sha256) {
+            out << "changed: " << record.file_name << '\n';
+            ++changed;
+        }
+    }
+    out << checked << " issued receipts checked: " << missing << " missing, " << changed << " changed\n";
+    if (missing + changed == 0) return 0;
+    errors << kProgram << missing + changed << " of " << checked << " issued receipts are missing or changed\n";
+    return 1;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+// The commands that read and change the receipt register in the receipt folder under
+// the program's root folder. Each returns the exit status: 0 done, 1 failed. Failures
+// of the register itself are thrown as receipt_register::Register_Error.
+
+struct List_Options {
+    std::optional<std::string> from, to;  // record dates, YYYY-MM-DD, both ends included
+    std::optional<std::string> csv;       // a file to write CSV to, or "-" for `out`
+};
+
+// The receipts as a table on `out`, or as CSV for a spreadsheet, and how many receipt
+// PDFs in the folder the register does not know.
+int list_receipts(const List_Options& options, std::ostream& out, std::ostream& notes, std::ostream& errors);
+
+// Marks receipt `number` void for `reason`; its PDF stays as it is.
+int void_receipt(long long number, const std::string& reason, std::ostream& out, std::ostream& errors);
+
+// Checks that every issued receipt's PDF is there with its recorded SHA-256, and
+// names each one that is missing or changed.
+int verify_receipts(std::ostream& out, std::ostream& errors);

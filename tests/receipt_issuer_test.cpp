@@ -1,0 +1,168 @@
+// Numbering, recording and moving receipts into place, with a stand-in for filling and
+// converting so that only the issuing itself is under test.
+#include "docx_fixture.hpp"
+#include "receipt_issuer.hpp"
+#include "scratch_space.hpp"
+#include "tools.hpp"
+
+#include <platform/root_folder.hpp>
+#include <receipt_register/receipt_files.hpp>
+#include <receipt_register/sha256.hpp>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+using namespace receipt_worker;
+using receipt_register::Receipt_Register;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string name_of(long long number) { return "免用統一發票收據" + receipt_register::number_text(number) + " - 測試.pdf"; }
+
+// Writes a small PDF-like file in the scratch folder, as converting would.
+Prepared_Receipt stand_in(long long number, const std::string& scratch) {
+    Prepared_Receipt prepared;
+    prepared.record.record_date = "2025-03-09";
+    prepared.record.file_name = name_of(number);
+    prepared.scratch_pdf = scratch + prepared.record.file_name;
+    fixture::write_file(prepared.scratch_pdf, "%PDF-1.7 receipt " + std::to_string(number));
+    return prepared;
+}
+
+struct Failed_Conversion : std::runtime_error {
+    Failed_Conversion() : std::runtime_error("the conversion failed") {}
+};
+
+// The folder's entries by name, the register file and its lock left out.
+std::set<std::string> entries(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(platform::to_path(folder))) {
+        const std::string name = platform::from_path(entry.path().filename());
+        if (!name.starts_with("收據登記簿")) names.insert(name);
+    }
+    return names;
+}
+
+class Issuer : public testing::Test {
+protected:
+    std::string folder = tools::fresh_folder(testing::UnitTest::GetInstance()->current_test_info()->name());
+    Receipt_Issuer issuer{folder};
+
+    long long issue() { return issuer.issue(stand_in).number; }
+    // The number the next receipt would get, found without making one.
+    long long next_number() {
+        long long offered = 0;
+        EXPECT_THROW(issuer.issue([&](long long number, const std::string&) -> Prepared_Receipt {
+            offered = number;
+            throw Failed_Conversion();
+        }),
+                     Failed_Conversion);
+        return offered;
+    }
+};
+
+}  // namespace
+
+TEST_F(Issuer, NumbersFromTheHighestOfFolderAndRegisterAndNeverReusesOne) {
+    fixture::write_file(folder + "免用統一發票收據000007 - made before the register.pdf", "old");
+    EXPECT_EQ(issue(), 8) << "receipts made before the register keep counting";
+    EXPECT_EQ(issue(), 9);
+
+    const auto issued = Receipt_Register::open(folder).receipts();
+    ASSERT_EQ(issued.size(), 2u);
+    EXPECT_EQ(issued[1].file_name, name_of(9));
+    EXPECT_EQ(issued[1].sha256, receipt_register::sha256_of_file(platform::to_path(folder + name_of(9))));
+
+    fs::remove(platform::to_path(folder + name_of(9)));
+    fs::remove(platform::to_path(folder + "免用統一發票收據000007 - made before the register.pdf"));
+    EXPECT_EQ(issue(), 10) << "deleting the newest PDF never frees its number";
+    Receipt_Register::open(folder).void_receipt(10, "wrong buyer", "2025-03-09 10:00:00");
+    EXPECT_EQ(issue(), 11) << "a void number is never issued again";
+}
+
+TEST_F(Issuer, FailedPassLeavesNothingAndItsNumberGoesToTheNext) {
+    EXPECT_EQ(issue(), 1);
+    const auto before = entries(folder);
+    EXPECT_EQ(next_number(), 2);
+    EXPECT_EQ(entries(folder), before) << "no scratch folder, no file";
+    EXPECT_TRUE(Receipt_Register::open(folder).pending().empty());
+    EXPECT_EQ(issue(), 2) << "failures leave no gap";
+
+    // A file that takes the final name while the receipt is being made stays as it
+    // was, and the receipt's row goes.
+    EXPECT_THROW(issuer.issue([&](long long number, const std::string& scratch) {
+        fixture::write_file(folder + name_of(number), "someone else's");
+        return stand_in(number, scratch);
+    }),
+                 platform::Error);
+    EXPECT_EQ(fixture::read_file(folder + name_of(3)), "someone else's");
+    EXPECT_EQ(Receipt_Register::open(folder).highest_number(), 2);
+    EXPECT_EQ(entries(folder).size(), 3u);
+}
+
+TEST_F(Issuer, RecoveryRemovesOnlyItsOwnScratchAndSettlesPendingRows) {
+    // What a killed pass leaves: a scratch folder with its files, and pending rows.
+    fs::create_directories(platform::to_path(folder + ".收據暫存-0123456789az/sub"));
+    fixture::write_file(folder + ".收據暫存-0123456789az/sub/x.pdf", "x");
+    // Names a user might have chosen: wrong length, no dot, a file rather than a folder.
+    for (const char* kept_folder : {".收據暫存-short", "收據暫存-0123456789az", ".收據暫存-0123456789AZ"})
+        fs::create_directories(platform::to_path(folder + kept_folder));
+    fixture::write_file(folder + ".收據暫存-abcdefghijkl", "a user's file");
+    {
+        Receipt_Register book = Receipt_Register::open(folder);
+        for (long long number : {1, 2}) {
+            receipt_register::Receipt_Record record;
+            record.number = number;
+            record.file_name = name_of(number);
+            book.add_pending(record);
+        }
+    }
+    fixture::write_file(folder + name_of(1), "moved into place before the kill");
+
+    issuer.recover();
+    EXPECT_EQ(entries(folder), (std::set<std::string>{".收據暫存-short", "收據暫存-0123456789az", ".收據暫存-0123456789AZ",
+                                                      ".收據暫存-abcdefghijkl", name_of(1)}));
+    Receipt_Register book = Receipt_Register::open(folder);
+    EXPECT_TRUE(book.pending().empty());
+    const auto issued = book.receipts();
+    ASSERT_EQ(issued.size(), 1u);
+    EXPECT_EQ(issued[0].number, 1);
+    EXPECT_EQ(next_number(), 2) << "the receipt whose PDF never arrived frees its number";
+    EXPECT_TRUE(is_scratch_name(".收據暫存-0123456789az"));
+}
+
+TEST_F(Issuer, ConcurrentIssuersOnOneFolderTakeTurnsAndNeverShareANumber) {
+    constexpr int kEach = 20;
+    std::atomic<int> inside{0}, most_inside{0};
+    const auto run = [&](std::vector<long long>& numbers) {
+        Receipt_Issuer own(folder);  // as a second process would: its own lock handle and register
+        for (int i = 0; i < kEach; ++i) {
+            numbers.push_back(own.issue([&](long long number, const std::string& scratch) {
+                const int now = ++inside;
+                most_inside = std::max(most_inside.load(), now);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                --inside;
+                return stand_in(number, scratch);
+            }).number);
+        }
+    };
+    std::vector<long long> first, second;
+    std::thread other([&] { run(second); });
+    run(first);
+    other.join();
+
+    EXPECT_EQ(most_inside.load(), 1) << "the lock covers the whole pass";
+    std::set<long long> all(first.begin(), first.end());
+    all.insert(second.begin(), second.end());
+    ASSERT_EQ(all.size(), 2u * kEach);
+    EXPECT_EQ(*all.begin(), 1);
+    EXPECT_EQ(*all.rbegin(), 2 * kEach);
+    EXPECT_EQ(Receipt_Register::open(folder).receipts().size(), 2u * kEach);
+    EXPECT_EQ(entries(folder).size(), 2u * kEach);
+}

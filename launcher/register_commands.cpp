@@ -96,10 +96,11 @@ int list_receipts(const List_Options& options, std::ostream& out, std::ostream& 
         }
         out << "wrote " << records.size() << " receipts to " << *options.csv << '\n';
     }
+    const std::size_t unknown = unregistered_pdfs();
     *summary << records.size() << (records.size() == 1 ? " receipt (" : " receipts (") << records.size() - voided
-             << " issued, " << voided << " void); "
-             << unregistered_pdfs() << " receipt PDFs in " << receipt_register::receipt_folder()
-             << " are not in the register (made before it existed)\n";
+             << " issued, " << voided << " void); " << unknown << (unknown == 1 ? " receipt PDF in " : " receipt PDFs in ")
+             << receipt_register::receipt_folder() << (unknown == 1 ? " is" : " are")
+             << " not in the register (made before it existed)\n";
     return 0;
 }
 

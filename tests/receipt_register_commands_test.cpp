@@ -1,0 +1,215 @@
+// tarnwickery-receipt list, void and verify, over a register written through the
+// register's own interface beside stand-in PDFs.
+#include "docx_fixture.hpp"
+#include "test_env.hpp"
+#include "tools.hpp"
+
+#include <platform/root_folder.hpp>
+#include <receipt_register/receipt_files.hpp>
+#include <receipt_register/receipt_register.hpp>
+#include <receipt_register/sha256.hpp>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+
+using namespace receipt_register;
+
+namespace {
+
+// RFC 4180: fields separated by commas, records by CRLF, quoted fields with doubled
+// quotes and any character inside.
+std::vector<std::vector<std::string>> read_csv(const std::string& text) {
+    std::vector<std::vector<std::string>> records;
+    std::vector<std::string> record;
+    std::string field;
+    bool quoted = false, ended = true;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        ended = false;
+        if (quoted) {
+            if (c != '"') field += c;
+            else if (i + 1 < text.size() && text[i + 1] == '"') field += text[++i];
+            else quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            record.push_back(std::move(field));
+            field.clear();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+            record.push_back(std::move(field));
+            records.push_back(std::move(record));
+            field.clear();
+            record.clear();
+            ended = true;
+        } else {
+            EXPECT_NE(c, '\n') << "a record ends with CRLF";
+            field += c;
+        }
+    }
+    EXPECT_TRUE(ended) << "the last record ends with CRLF";
+    return records;
+}
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+class Commands : public testing::Test {
+protected:
+    ScopedEnv root{"TARNWICKERY_ROOT",
+                   tools::fresh_folder(testing::UnitTest::GetInstance()->current_test_info()->name()).c_str()};
+    std::string folder = receipt_folder();
+    std::string names[4];
+
+    Result launcher(const std::string& arguments) {
+        const std::string err = platform::root_folder() + "stderr.txt";
+        const auto run = tools::run("(" + tools::quote(tools::program_dir() + "/tarnwickery-receipt") + " " + arguments +
+                                    " 2>" + tools::quote(err) + ")");
+        return {run.status, run.output, fixture::read_file(err)};
+    }
+
+    // Receipts 1 to 3, the third void, each with its PDF; and a PDF from before the
+    // register.
+    void make_receipts() {
+        std::filesystem::create_directories(platform::to_path(folder));
+        Receipt_Register book = Receipt_Register::open(folder);
+        const struct {
+            const char* buyer;
+            const char* record_date;
+            const char* receipt_date;
+        } made[] = {{"王小明", "2025-03-09", "2025-03-09"}, {"He said \"hi\", then left", "2025-04-01", ""},
+                    {"大同商行", "2025-04-30", "2025-04-29"}};
+        for (long long number = 1; number <= 3; ++number) {
+            Receipt_Record r;
+            r.number = number;
+            r.record_date = made[number - 1].record_date;
+            r.receipt_date = made[number - 1].receipt_date;
+            r.buyer = made[number - 1].buyer;
+            r.tax_number = number == 1 ? "12345678" : "";
+            r.rows = {{"茶葉", 2, 300, 600}, {"餅乾", 3, 45, 135}};
+            r.total = 735;
+            r.file_name = "免用統一發票收據" + number_text(number) + " - 測試.pdf";
+            names[number] = folder + r.file_name;
+            fixture::write_file(names[number], "%PDF-1.7 receipt " + std::to_string(number));
+            r.sha256 = sha256_of_file(platform::to_path(names[number]));
+            book.add_pending(r);
+            book.mark_issued(number);
+        }
+        book.void_receipt(3, "金額打錯, 重開", "2025-04-30 10:00:00");
+        fixture::write_file(folder + "免用統一發票收據000010 - 舊.pdf", "old");
+        fixture::write_file(folder + "notes.pdf", "not a receipt");
+    }
+};
+
+}  // namespace
+
+TEST_F(Commands, ListShowsATableOrCsvAndCountsPdfsTheRegisterDoesNotKnow) {
+    make_receipts();
+    const Result table = launcher("list");
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_NE(table.out.find("000001  2025-03-09  114/03/09  王小明"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("作廢    金額打錯, 重開"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("3 receipts (2 issued, 1 void); 1 receipt PDF in " + folder + " is not in the register"),
+              std::string::npos)
+        << table.out;
+
+    const std::string csv_file = platform::root_folder() + "receipts.csv";
+    const Result to_file = launcher("list --csv " + tools::quote(csv_file));
+    ASSERT_EQ(to_file.status, 0) << to_file.err;
+    const std::string csv = fixture::read_file(csv_file);
+    ASSERT_TRUE(csv.starts_with("\xEF\xBB\xBF")) << "a byte-order mark leads";
+    const auto records = read_csv(csv.substr(3));
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0], (std::vector<std::string>{"編號", "記錄日期", "收據日期", "買受人", "統一編號", "品名", "總計", "狀態",
+                                                    "作廢原因", "檔名", "SHA-256"}));
+    EXPECT_EQ(records[1], (std::vector<std::string>{"000001", "2025-03-09", "114/03/09", "王小明", "12345678", "茶葉、餅乾",
+                                                    "735", "已開立", "", "免用統一發票收據000001 - 測試.pdf",
+                                                    sha256_of_file(platform::to_path(names[1]))}));
+    EXPECT_EQ(records[2][3], "He said \"hi\", then left");
+    EXPECT_EQ(records[2][2], "") << "no printed date";
+    EXPECT_EQ(records[3][7], "作廢");
+    EXPECT_EQ(records[3][8], "金額打錯, 重開");
+
+    const Result to_stdout = launcher("list --csv - --from 2025-04-01 --to 2025-04-30");
+    ASSERT_EQ(to_stdout.status, 0) << to_stdout.err;
+    const auto april = read_csv(to_stdout.out.substr(3));
+    ASSERT_EQ(april.size(), 3u) << "only the CSV on standard output";
+    EXPECT_EQ(april[1][0], "000002");
+    EXPECT_EQ(april[2][0], "000003");
+    EXPECT_NE(to_stdout.err.find("2 receipts"), std::string::npos) << "the counts go to standard error";
+
+    for (const char* bad : {"list --from 2025-02-30", "list --to 20250301", "list --bogus", "--batch x list"}) {
+        const Result refused = launcher(bad);
+        EXPECT_EQ(refused.status, 2) << bad;
+        EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << bad << ": " << refused.err;
+    }
+}
+
+TEST_F(Commands, VoidMarksTheReceiptAndLeavesItsPdfAsItIs) {
+    make_receipts();
+    const Result voided = launcher("void 000002 --reason '買受人寫錯'");
+    ASSERT_EQ(voided.status, 0) << voided.err;
+    EXPECT_EQ(voided.out, "receipt 000002 is void: 買受人寫錯\n");
+    EXPECT_EQ(fixture::read_file(names[2]), "%PDF-1.7 receipt 2");
+    const auto listed = Receipt_Register::open(folder).receipts();
+    EXPECT_EQ(listed[1].status, Receipt_Status::voided);
+    EXPECT_EQ(listed[1].void_reason, "買受人寫錯");
+    EXPECT_FALSE(listed[1].voided_at.empty());
+
+    const std::pair<const char*, int> refused[] = {
+        {"void 2 --reason again", 1}, {"void 99 --reason x", 1}, {"void 2", 2}, {"void 2 --reason ' '", 2},
+        {"void abc --reason x", 2},   {"void 0 --reason x", 2},
+    };
+    for (const auto& [arguments, status] : refused) {
+        const Result result = launcher(arguments);
+        EXPECT_EQ(result.status, status) << arguments;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << arguments << ": " << result.err;
+    }
+    EXPECT_NE(launcher("void 2 --reason again").err.find("000002 is void already"), std::string::npos);
+    EXPECT_NE(launcher("void 99 --reason x").err.find("no receipt number 000099"), std::string::npos);
+}
+
+TEST_F(Commands, VerifyNamesEveryMissingOrChangedReceipt) {
+    make_receipts();
+    const Result clean = launcher("verify");
+    EXPECT_EQ(clean.status, 0) << clean.err;
+    EXPECT_EQ(clean.out, "2 issued receipts checked: 0 missing, 0 changed\n");
+
+    std::string bytes = fixture::read_file(names[1]);
+    bytes[5] ^= 1;
+    fixture::write_file(names[1], bytes);
+    std::filesystem::remove(platform::to_path(names[2]));
+    std::filesystem::remove(platform::to_path(names[3]));  // void: not checked
+    const Result damaged = launcher("verify");
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_EQ(damaged.out, "changed: 免用統一發票收據000001 - 測試.pdf\n"
+                           "missing: 免用統一發票收據000002 - 測試.pdf\n"
+                           "2 issued receipts checked: 1 missing, 1 changed\n");
+    EXPECT_EQ(damaged.err, "tarnwickery-receipt: 2 of 2 issued receipts are missing or changed\n");
+}
+
+TEST_F(Commands, WithoutARegisterOrWithANewerOne) {
+    const Result empty = launcher("list");
+    EXPECT_EQ(empty.status, 0) << empty.err;
+    EXPECT_NE(empty.out.find("0 receipts (0 issued, 0 void); 0 receipt PDFs"), std::string::npos) << empty.out;
+    EXPECT_EQ(launcher("verify").status, 0);
+    EXPECT_EQ(launcher("void 1 --reason x").status, 1);
+    EXPECT_FALSE(std::filesystem::exists(platform::to_path(folder + std::string(kRegisterFileName))))
+        << "reading never creates the register";
+
+    make_receipts();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((folder + std::string(kRegisterFileName)).c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA user_version = 9", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    for (const char* command : {"list", "void 1 --reason x", "verify"}) {
+        const Result refused = launcher(command);
+        EXPECT_EQ(refused.status, 1) << command;
+        EXPECT_NE(refused.err.find("written by a newer version of this program (schema 9"), std::string::npos) << refused.err;
+        EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+    }
+}

@@ -135,6 +135,7 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
     set_table = std::make_unique<Widget_Kit::Set_Table>(frame5);
     set_table->add_entry_name("買受人");
     set_table->add_entry_name("統一編號");
+    buyer_completion = new Buyer_Completion(set_table->entry("買受人"), set_table->entry("統一編號"), output_folder());
 
     button_event_005 = try_except.try_except_log("button_event_005", [this] { open_product_page(); });
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "buyer_completion.hpp"
 #include "entry_table.hpp"
 #include "parameters.hpp"
 
@@ -84,6 +85,8 @@ public:
     QLabel* mylabel_time = nullptr;
     std::unique_ptr<Entry_Table> entry_table;
     std::unique_ptr<Widget_Kit::Set_Table> set_table;
+    // Owned by the 買受人 field.
+    Buyer_Completion* buyer_completion = nullptr;
     // The web-page handler and the status loop, as wrapped by try_except_log.
     std::function<void()> button_event_005;
     std::function<void()> aa;

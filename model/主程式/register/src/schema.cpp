@@ -66,6 +66,8 @@ void refuse_foreign_or_newer(const sqlite::Connection& connection) {
 }
 
 void bring_up_to_date(sqlite::Connection& connection) {
+    // Most opens find the file current and take no write lock at all.
+    if (pragma(connection, "user_version") == kVersion) return;
     sqlite::Transaction transaction(connection);
     // Another process may have done it while this one waited for the transaction.
     refuse_foreign_or_newer(connection);

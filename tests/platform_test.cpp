@@ -1,11 +1,13 @@
 #include "platform/file_lock.hpp"
 #include "platform/process.hpp"
+#include "platform/publish_file.hpp"
 #include "platform/root_folder.hpp"
 #include "platform/temp_folder.hpp"
 #include "test_env.hpp"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <optional>
@@ -69,6 +71,48 @@ TEST(FileLock, IsExclusiveUntilReleased) {
 
     moved.reset();
     EXPECT_TRUE(platform::FileLock::try_acquire(lock_file).has_value());
+}
+
+TEST(FileLock, AcquireWaitsUntilTheHolderLetsGo) {
+    fs::path lock_file = fresh_folder("lock-wait") / "slot.lock";
+    auto held = platform::FileLock::try_acquire(lock_file);
+    ASSERT_TRUE(held.has_value());
+    std::atomic<bool> acquired{false};
+    std::thread waiter([&] {
+        const auto lock = platform::FileLock::acquire(lock_file);
+        acquired = true;
+    });
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(acquired.load()) << "acquire must wait while the lock is held";
+    held.reset();
+    waiter.join();
+    EXPECT_TRUE(acquired.load());
+    EXPECT_THROW(platform::FileLock::acquire(lock_file.parent_path() / "missing" / "slot.lock"), platform::Error);
+}
+
+TEST(PublishFile, MovesIntoPlaceButNeverReplacesAFile) {
+    const fs::path folder = fresh_folder("publish");
+    const fs::path scratch = folder / "scratch.pdf", final_path = folder / "收據.pdf";
+    std::ofstream(scratch) << "first";
+    platform::publish_file(scratch, final_path);
+    EXPECT_FALSE(fs::exists(scratch));
+    std::stringstream first;
+    first << std::ifstream(final_path).rdbuf();
+    EXPECT_EQ(first.str(), "first");
+
+    std::ofstream(scratch) << "second";
+    try {
+        platform::publish_file(scratch, final_path);
+        FAIL() << "an existing file must not be replaced";
+    } catch (const platform::Error& e) {
+        EXPECT_NE(std::string(e.what()).find("already exists"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(platform::from_path(final_path)), std::string::npos) << e.what();
+    }
+    std::stringstream kept;
+    kept << std::ifstream(final_path).rdbuf();
+    EXPECT_EQ(kept.str(), "first");
+    EXPECT_TRUE(fs::exists(scratch)) << "the scratch file stays where it was";
+    EXPECT_THROW(platform::publish_file(folder / "absent.pdf", folder / "other.pdf"), platform::Error);
 }
 
 TEST(FileLock, ErrorNamesTheFile) {

@@ -188,6 +188,7 @@ TEST_F(ReceiptJob, RequestsBecomeNumberedPdfReceipts) {
     const ReceiptOutcome outcome = restarted.make(second);
     testing::internal::GetCapturedStdout();
     ASSERT_TRUE(outcome.written) << outcome.error;
+    EXPECT_EQ(outcome.number, 2);
 
     const auto names = receipts(folders);
     ASSERT_EQ(names.size(), 2u);

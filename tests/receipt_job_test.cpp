@@ -43,13 +43,6 @@ bool wait_until(const std::function<bool()>& condition, std::chrono::millisecond
     return true;
 }
 
-std::string without_white_space(const std::string& text) {
-    std::string out;
-    for (char c : text)
-        if (!std::isspace(static_cast<unsigned char>(c))) out += c;
-    return out;
-}
-
 // Each test gets its own root folder, so receipt numbers start at 1.
 class ReceiptJob : public testing::Test {
 protected:
@@ -197,7 +190,7 @@ TEST_F(ReceiptJob, RequestsBecomeNumberedPdfReceipts) {
     for (const auto& name : names) EXPECT_TRUE(name.ends_with("日）.pdf")) << name;
 
     const std::string first_pdf = folders.output + names[0];
-    const std::string text = without_white_space(tools::run("pdftotext -layout " + tools::quote(first_pdf) + " -").output);
+    const std::string text = tools::pdf_text_without_spaces(first_pdf);
     for (const char* expected : {"No.000001", "買受人台灣測試有限公司", "統一編號12345678", "中華民國114年1月5日", "蘋果350150",
                                  "香蕉21224", "鳳梨酥１０25250", "---肆貳肆"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in " << text;
@@ -218,6 +211,6 @@ TEST_F(ReceiptJob, RequestsBecomeNumberedPdfReceipts) {
     }
     EXPECT_EQ(pictures, 2) << images;
 
-    const std::string second_text = without_white_space(tools::run("pdftotext -layout " + tools::quote(folders.output + names[1]) + " -").output);
+    const std::string second_text = tools::pdf_text_without_spaces(folders.output + names[1]);
     EXPECT_EQ(second_text.find("114"), std::string::npos) << "the date is hidden";
 }

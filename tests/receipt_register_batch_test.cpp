@@ -54,13 +54,6 @@ Folder_Contents contents(const std::string& folder) {
     return found;
 }
 
-std::string without_white_space(const std::string& text) {
-    std::string out;
-    for (char c : text)
-        if (!std::isspace(static_cast<unsigned char>(c))) out += c;
-    return out;
-}
-
 class Register_Batch : public testing::Test {
 protected:
     ScopedEnv root{"TARNWICKERY_ROOT",
@@ -94,7 +87,7 @@ TEST_F(Register_Batch, TwoProcessesAtOnceShareOneSequence) {
     }
 
     const std::string first_pdf = folder + found.pdfs.begin()->second;
-    const std::string text = without_white_space(tools::run("pdftotext -layout " + tools::quote(first_pdf) + " -").output);
+    const std::string text = tools::pdf_text_without_spaces(first_pdf);
     EXPECT_NE(text.find("No.000001"), std::string::npos) << text;
     EXPECT_EQ(tools::run(tools::quote(launcher()) + " verify").status, 0);
 }

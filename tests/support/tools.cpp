@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 
@@ -44,6 +45,13 @@ std::string quote(const std::string& argument) {
 }
 
 std::string program_dir() { return TARNWICKERY_PROGRAM_DIR; }
+
+std::string pdf_text_without_spaces(const std::string& pdf) {
+    std::string text;
+    for (const char c : run("pdftotext -layout " + quote(pdf) + " -").output)
+        if (!std::isspace(static_cast<unsigned char>(c))) text += c;
+    return text;
+}
 
 std::string fresh_folder(const std::string& name) {
     const std::string folder = platform::root_folder() + name + "/";

@@ -19,6 +19,9 @@ CommandResult run(const std::string& command_line);
 std::string quote(const std::string& argument);
 // The folder the build puts the program's executables and modules in.
 std::string program_dir();
+// The text of a PDF as pdftotext lays it out, with every white-space character removed,
+// so that tests can look for what stands side by side on the page.
+std::string pdf_text_without_spaces(const std::string& pdf);
 // A new empty folder under the test's root folder.
 std::string fresh_folder(const std::string& name);
 

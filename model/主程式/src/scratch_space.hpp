@@ -3,7 +3,6 @@
 #include <platform/temp_folder.hpp>
 
 #include <string>
-#include <string_view>
 
 namespace receipt_worker {
 
@@ -23,8 +22,6 @@ public:
 private:
     platform::TempFolder folder_;
 };
-
-bool is_scratch_name(std::string_view name);
 
 // Removes every scratch folder in `receipt_folder`. Only call it while no pass can be
 // running, that is with the receipt folder's lock held.

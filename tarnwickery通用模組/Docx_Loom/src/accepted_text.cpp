@@ -9,14 +9,18 @@ namespace {
 
 bool contains(const std::string& text, std::string_view piece) { return text.find(piece) != std::string::npos; }
 
-// Visits every element below `node` in document order.
+// Visits every element below `node` in document order; pugixml's traversal is iterative.
 template <typename Visit>
 void for_each_descendant(pugi::xml_node node, Visit&& visit) {
-    for (auto child : node.children()) {
-        if (child.type() != pugi::node_element) continue;
-        visit(child);
-        for_each_descendant(child, visit);
-    }
+    struct Walker : pugi::xml_tree_walker {
+        Visit* visit;
+        bool for_each(pugi::xml_node& element) override {
+            if (element.type() == pugi::node_element) (*visit)(element);
+            return true;
+        }
+    } walker;
+    walker.visit = &visit;
+    node.traverse(walker);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "detail/log_lines.hpp"
 #include "detail/namespaces.hpp"
+#include "detail/xml_depth.hpp"
 
 #include <docx_loom/errors.hpp>
 #include <platform/root_folder.hpp>
@@ -49,6 +50,7 @@ std::string Document::ttff(std::string_view xml) const {
     if (!result)
         throw XmlError(std::string("paragraph XML is not well-formed: ") + result.description() + " at byte " +
                        std::to_string(result.offset));
+    detail::check_depth(fragment, "paragraph XML");
     const auto root = fragment.document_element();
     const auto prefix = detail::prefix_of(root.name());
     if (detail::namespace_uri(root, prefix) != detail::kWordMl)

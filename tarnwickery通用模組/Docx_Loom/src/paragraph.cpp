@@ -29,14 +29,27 @@ void require_points(Length length, const ValueRange& range, const char* what) {
                             " pt");
 }
 
-void collect_prefixes(pugi::xml_node node, std::set<std::string>& prefixes) {
+void add_prefixes(pugi::xml_node node, std::set<std::string>& prefixes) {
     if (node.type() != pugi::node_element) return;
     prefixes.insert(std::string(detail::prefix_of(node.name())));
     for (auto attr : node.attributes()) {
         const auto prefix = detail::prefix_of(attr.name());
         if (!prefix.empty() && prefix != "xmlns" && prefix != "xml") prefixes.insert(std::string(prefix));
     }
-    for (auto child : node.children()) collect_prefixes(child, prefixes);
+}
+
+// Every prefix the element and its descendants use; pugixml's traversal is iterative.
+std::set<std::string> used_prefixes(pugi::xml_node root) {
+    struct Collector : pugi::xml_tree_walker {
+        std::set<std::string> prefixes;
+        bool for_each(pugi::xml_node& node) override {
+            add_prefixes(node, prefixes);
+            return true;
+        }
+    } collector;
+    add_prefixes(root, collector.prefixes);
+    root.traverse(collector);
+    return std::move(collector.prefixes);
 }
 
 }  // namespace
@@ -64,9 +77,7 @@ void Paragraph::set_text(std::string_view text) {
 std::string Paragraph::xml() const {
     pugi::xml_document fragment;
     auto copy = fragment.append_copy(node_);
-    std::set<std::string> prefixes;
-    collect_prefixes(node_, prefixes);
-    for (const auto& prefix : prefixes) {
+    for (const auto& prefix : used_prefixes(node_)) {
         const std::string declaration = prefix.empty() ? "xmlns" : "xmlns:" + prefix;
         if (copy.attribute(declaration.c_str())) continue;
         const auto uri = detail::namespace_uri(node_, prefix);

@@ -1,6 +1,7 @@
 #include <docx_loom/word_document.hpp>
 
 #include "detail/word_state.hpp"
+#include "detail/xml_depth.hpp"
 
 #include <docx_loom/errors.hpp>
 
@@ -74,6 +75,7 @@ void parse_part(pugi::xml_document& xml, const Package& package, const std::stri
     const auto declaration = xml.first_child();
     if (declaration.type() == pugi::node_declaration)
         if (auto encoding = declaration.attribute("encoding")) encoding.set_value("UTF-8");
+    check_depth(xml, "part '" + part + "' of '" + package.source() + "'");
 }
 
 std::string serialize(const pugi::xml_document& xml) {

@@ -165,3 +165,46 @@ TEST(Package, TemporaryNamesNeverMakeANameThatFitsFail) {
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(platform::to_path(folder)), {}), 2);
 }
+
+TEST(Package, AmbiguousEntryNamesAreRefused) {
+    const auto docx = [](std::vector<fixture::ZipEntry> extra, const std::string& rename = "") {
+        std::vector<fixture::ZipEntry> entries;
+        for (const auto& [name, bytes] : fixture::docx_parts(kBody))
+            entries.push_back({name == "word/document.xml" && !rename.empty() ? rename : name, bytes, "", ""});
+        entries.insert(entries.end(), extra.begin(), extra.end());
+        return fixture::handmade_zip(entries);
+    };
+    const std::string other = fixture::docx_bytes("<w:p><w:r><w:t>other</w:t></w:r></w:p>");
+    const std::string other_document = Package::from_bytes(other, "other").part("word/document.xml");
+
+    // Written by hand the same way, a package with one name per entry opens and fills.
+    const auto plain = Package::from_bytes(docx({{"word/media/a.png", fixture::png_bytes(2, 2), "", "word/media/a.png"}}),
+                                           "plain.docx");
+    EXPECT_EQ(WordDocument::from_package(plain).paragraphs().at(0).text(), "$$$A$$$");
+
+    struct Case {
+        const char* what;
+        std::string zip;
+        std::vector<std::string> words;
+    };
+    const Case cases[] = {
+        {"a second document part", docx({{"word/document.xml", other_document, "", ""}}),
+         {"two entries named 'word/document.xml'"}},
+        {"the same name in other case", docx({{"WORD/Document.xml", other_document, "", ""}}),
+         {"'word/document.xml' and 'WORD/Document.xml'"}},
+        {"Unicode-path fields that swap two names",
+         docx({{"word/document.xml", other_document, "", "word/x.xml"}}, "word/x.xml"), {"Unicode-path field"}},
+        {"a Unicode-path field claiming the document part",
+         docx({{"word/y.xml", other_document, "", "word/document.xml"}}), {"'word/y.xml'", "Unicode-path"}},
+        {"a local header that names another part",
+         docx({{"word/z.xml", other_document, "word/document.xml", ""}}), {"'word/z.xml'", "local header"}},
+    };
+    const std::string folder = tools::fresh_folder("ambiguous");
+    for (const auto& c : cases) {
+        expect_error<PackageError>([&] { Package::from_bytes(c.zip, "twice.docx"); }, c.words);
+        fixture::write_file(folder + "twice.docx", c.zip);
+        auto words = c.words;
+        words.push_back(folder + "twice.docx");
+        expect_error<PackageError>([&] { WordDocument::open(platform::to_path(folder + "twice.docx")); }, words);
+    }
+}

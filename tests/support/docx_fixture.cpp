@@ -67,6 +67,16 @@ void put32(std::string& out, std::uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
 }
 
+void put16le(std::string& out, std::uint32_t v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>((v >> 8) & 0xFF);
+}
+
+void put32le(std::string& out, std::uint32_t v) {
+    put16le(out, v & 0xFFFF);
+    put16le(out, v >> 16);
+}
+
 void chunk(std::string& png, std::string_view type, const std::string& data) {
     put32(png, static_cast<std::uint32_t>(data.size()));
     std::string body(type);
@@ -132,6 +142,28 @@ Parts styles_part(std::string_view styles_xml) {
             {"word/styles.xml", styles}};
 }
 
+Parts related_parts(const std::vector<Related>& related) {
+    std::string content_types = kContentTypes;
+    std::string overrides = R"(<Default Extension="png" ContentType="image/png"/>)";
+    std::string relationships =
+        R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+        R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)";
+    Parts parts;
+    int id = 0;
+    for (const auto& part : related) {
+        if (!part.content_type.empty())
+            overrides += R"(<Override PartName="/)" + part.name + R"(" ContentType=")" + part.content_type + R"("/>)";
+        relationships += R"(<Relationship Id="rId)" + std::to_string(++id) +
+                         R"(" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/)" +
+                         part.relationship_type + R"(" Target=")" + part.name.substr(5) + R"("/>)";
+        parts.emplace_back(part.name, part.bytes);
+    }
+    content_types.insert(content_types.rfind("</Types>"), overrides);
+    parts.emplace_back("[Content_Types].xml", content_types);
+    parts.emplace_back("word/_rels/document.xml.rels", relationships + "</Relationships>");
+    return parts;
+}
+
 std::string table_grid_style(std::string_view style_id) {
     std::string borders;
     for (const char* side : {"top", "left", "bottom", "right", "insideH", "insideV"})
@@ -168,6 +200,63 @@ std::string w_attr(pugi::xml_node node, std::string_view local) {
 }
 
 pugi::xml_node body(const docx_loom::WordDocument& doc) { return doc.body(); }
+
+std::string handmade_zip(const std::vector<ZipEntry>& entries) {
+    std::string zip, directory;
+    for (const auto& entry : entries) {
+        std::string extra;
+        if (!entry.unicode_name.empty()) {
+            put16le(extra, 0x7075);
+            put16le(extra, static_cast<std::uint32_t>(5 + entry.unicode_name.size()));
+            extra += '\x01';
+            put32le(extra, crc32(entry.name));
+            extra += entry.unicode_name;
+        }
+        const std::string& local_name = entry.local_name.empty() ? entry.name : entry.local_name;
+        const auto offset = static_cast<std::uint32_t>(zip.size());
+        const auto common = [&](std::string& out, const std::string& name) {
+            put16le(out, 20);  // version needed
+            put16le(out, 0);   // flags
+            put16le(out, 0);   // stored
+            put32le(out, 0);   // time and date
+            put32le(out, crc32(entry.bytes));
+            put32le(out, static_cast<std::uint32_t>(entry.bytes.size()));
+            put32le(out, static_cast<std::uint32_t>(entry.bytes.size()));
+            put16le(out, static_cast<std::uint32_t>(name.size()));
+            put16le(out, static_cast<std::uint32_t>(extra.size()));
+        };
+        zip += "PK\x03\x04";
+        common(zip, local_name);
+        zip += local_name + extra + entry.bytes;
+
+        directory += "PK\x01\x02";
+        put16le(directory, 20);  // version made by
+        common(directory, entry.name);
+        put16le(directory, 0);  // comment
+        put16le(directory, 0);  // disk
+        put16le(directory, 0);  // internal attributes
+        put32le(directory, 0);  // external attributes
+        put32le(directory, offset);
+        directory += entry.name + extra;
+    }
+    const auto directory_offset = static_cast<std::uint32_t>(zip.size());
+    zip += directory;
+    zip += "PK\x05\x06";
+    put32le(zip, 0);  // disks
+    put16le(zip, static_cast<std::uint32_t>(entries.size()));
+    put16le(zip, static_cast<std::uint32_t>(entries.size()));
+    put32le(zip, static_cast<std::uint32_t>(directory.size()));
+    put32le(zip, directory_offset);
+    put16le(zip, 0);  // comment
+    return zip;
+}
+
+Parts docx_parts(std::string_view body_xml) {
+    const auto package = docx_loom::Package::from_bytes(docx_bytes(body_xml), "parts");
+    Parts parts;
+    for (const auto& name : package.part_names()) parts.emplace_back(name, package.part(name));
+    return parts;
+}
 
 std::string png_bytes(int width, int height) {
     std::string png = "\x89PNG\r\n\x1a\n";

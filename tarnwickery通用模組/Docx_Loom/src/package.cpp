@@ -1,6 +1,8 @@
 // The only file that talks to libzip.
 #include <docx_loom/package.hpp>
 
+#include "detail/zip_names.hpp"
+
 #include <docx_loom/errors.hpp>
 #include <platform/root_folder.hpp>
 
@@ -125,6 +127,20 @@ Package Package::open(const std::filesystem::path& path, const Limits& limits) {
         }
     }
 
+    std::ifstream file(path, std::ios::binary);
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!file || ec) throw PackageError("cannot open '" + source + "': " + (ec ? ec.message() : "cannot read it"));
+    detail::check_entry_names(
+        [&](std::uint64_t offset, std::size_t count) {
+            std::string bytes(count, '\0');
+            file.clear();
+            file.seekg(static_cast<std::streamoff>(offset));
+            file.read(bytes.data(), static_cast<std::streamsize>(count));
+            bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0)));
+            return bytes;
+        },
+        size, source);
+
     Package package;
     package.source_ = source;
     package.read_parts(archive.get(), limits);
@@ -138,6 +154,9 @@ Package Package::from_bytes(const std::string& zip_bytes, const std::string& lab
     Archive archive(zip_open_from_source(source.get(), ZIP_RDONLY, &error.error));
     if (!archive) fail("cannot open", label, &error.error);
     source.release();  // the archive owns it now
+    detail::check_entry_names(
+        [&](std::uint64_t offset, std::size_t count) { return zip_bytes.substr(static_cast<std::size_t>(offset), count); },
+        zip_bytes.size(), label);
 
     Package package;
     package.source_ = label;
@@ -236,6 +255,7 @@ void Package::read_parts(zip_t* archive, const Limits& limits) {
         std::string bytes = read_part(archive, index, part_name, source_, limits, inflated);
         parts_.push_back({std::move(part_name), std::move(bytes)});
     }
+    detail::check_unique_names(part_names(), source_);
 }
 
 bool Package::has_part(const std::string& name) const { return find(name) != nullptr; }

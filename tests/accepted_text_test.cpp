@@ -49,6 +49,58 @@ TEST(AcceptedText, ReadsParagraphsAsTheyLookWithChangesAccepted) {
     }
 }
 
+// A text box in the two renderings Word writes: a DrawingML shape and its VML fallback.
+std::string text_box(std::string_view text) {
+    const std::string content = "<w:txbxContent><w:p>" + run(t(text)) + "</w:p></w:txbxContent>";
+    return "<w:r><mc:AlternateContent xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\">"
+           "<mc:Choice Requires=\"wps\"><w:drawing><wps:txbx xmlns:wps=\"urn:shape\">" + content +
+           "</wps:txbx></w:drawing></mc:Choice><mc:Fallback><w:pict><v:textbox xmlns:v=\"urn:vml\">" + content +
+           "</v:textbox></w:pict></mc:Fallback></mc:AlternateContent></w:r>";
+}
+
+TEST(AcceptedText, WrappedTextCountsAndTextBoxesAndMovedAwayTextDoNot) {
+    const std::string page = run("<w:br w:type=\"page\"/>");
+    const Case cases[] = {
+        {"smart tag and custom XML",
+         "<w:p>" + run(t("6 ")) + "<w:smartTag w:element=\"date\"><w:smartTagPr/>" + run(t("октября")) +
+             "</w:smartTag><w:customXml w:element=\"year\">" + run(t(" 2003")) + "</w:customXml></w:p>",
+         "6 октября 2003", "6 октября 2003"},
+        {"inline content control", "<w:p><w:sdt><w:sdtPr><w:alias w:val=\"d\"/></w:sdtPr><w:sdtContent>" + run(t("date")) +
+                                       "</w:sdtContent></w:sdt>" + page + "</w:p>",
+         "date$$$page$$$", "date"},
+        {"direction wrappers and a simple field",
+         "<w:p><w:dir w:val=\"rtl\">" + run(t("a")) + "</w:dir><w:bdo w:val=\"ltr\">" + run(t("b")) +
+             "</w:bdo><w:fldSimple w:instr=\"PAGE\">" + run(t("3")) + "</w:fldSimple></w:p>",
+         "ab3", "ab3"},
+        {"ruby base without its guide",
+         "<w:p><w:ruby><w:rubyPr/><w:rt>" + run(t("kan")) + "</w:rt><w:rubyBase>" + run(t("漢")) + "</w:rubyBase></w:ruby></w:p>",
+         "漢", "漢"},
+        {"the first choice of alternate content",
+         "<w:p><mc:AlternateContent xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\">"
+         "<mc:Choice Requires=\"x\">" + run(t("new")) + "</mc:Choice><mc:Fallback>" + run(t("old")) +
+             "</mc:Fallback></mc:AlternateContent></w:p>",
+         "new", "new"},
+        {"text box, plain path", "<w:p>" + run(t("body")) + text_box("box") + "</w:p>", "body", "body"},
+        {"text box, parsed path", "<w:p>" + run(t("body")) + page + text_box("box") + "</w:p>", "body$$$page$$$",
+         "body"},
+        {"moved away and moved to, plain path",
+         "<w:p><w:moveFrom w:id=\"1\">" + run(t("gone ")) + "</w:moveFrom>" + run(t("stays ")) + "<w:moveTo w:id=\"2\">" +
+             run(t("arrives")) + "</w:moveTo></w:p>",
+         "stays arrives", "stays arrives"},
+        {"moved away and moved to, parsed path",
+         "<w:p><w:moveFrom w:id=\"1\">" + run(t("gone ")) + "</w:moveFrom><w:ins w:id=\"3\">" + run(t("stays ")) +
+             "</w:ins><w:moveTo w:id=\"2\">" + run(t("arrives")) + "</w:moveTo></w:p>",
+         "stays arrives", "stays arrives"},
+    };
+    for (const auto& c : cases) {
+        Document document = fixture::loaded(c.paragraph);
+        const auto p = document.doc->paragraphs().at(0);
+        EXPECT_EQ(document.get_accepted_text(p), c.accepted) << c.what;
+        EXPECT_EQ(document._get_accepted_text(p), c.simple) << c.what;
+        EXPECT_EQ(p.text(), c.simple) << c.what;
+    }
+}
+
 TEST(AcceptedText, PreCheckSeesTheDocumentsOwnPrefix) {
     // A document that binds the main namespace to another prefix: the serialized
     // fragment uses that prefix, so the plain path answers.

@@ -53,3 +53,14 @@ TEST(DeepXml, EveryCommandEndsWithAnErrorNotASignal) {
         EXPECT_NE(result.output.find("word/document.xml"), std::string::npos) << arguments << ": " << result.output;
     }
 }
+
+TEST(DeepXml, NestingWithinTheBoundIsReadAndFilled) {
+    // 4,000 smart tags, with the document, body, paragraph, run and text around them.
+    docx_loom::Document document = fixture::loaded("<w:p>" + nested(4000, "<w:r><w:t>$$$X$$$</w:t></w:r>") + "</w:p>");
+    EXPECT_EQ(document.get_accepted_text(document.doc->paragraphs().at(0)), "$$$X$$$");
+    document.set("$$$X$$$", "deep");
+    document.execute_set();
+    const auto saved = docx_loom::WordDocument::from_package(
+        docx_loom::Package::from_bytes(document.doc->save_to_bytes(), "saved.docx"));
+    EXPECT_EQ(saved.paragraphs().at(0).text(), "deep");
+}

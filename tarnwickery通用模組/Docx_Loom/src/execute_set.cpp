@@ -1,5 +1,6 @@
 #include <docx_loom/document.hpp>
 
+#include "detail/accepted_reading.hpp"
 #include "detail/log_lines.hpp"
 #include "detail/plan_check.hpp"
 
@@ -19,6 +20,16 @@ constexpr std::string_view kRemarkMarker = "__remark__";
 constexpr int kMaxFittingTurns = 16;
 
 bool contains(const std::string& text, std::string_view piece) { return text.find(piece) != std::string::npos; }
+
+// Where the placeholder occurs in the text, without overlaps, from the last to the
+// first, so that replacing one leaves the positions of the others as they are.
+std::vector<std::size_t> occurrences_from_the_end(const std::string& text, const std::string& placeholder) {
+    std::vector<std::size_t> found;
+    if (placeholder.empty()) return found;
+    for (auto at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, at + placeholder.size()))
+        found.push_back(at);
+    return {found.rbegin(), found.rend()};
+}
 
 // Every occurrence of the placeholder takes the replacement text. When the
 // placeholder is empty or no longer in the text, the replacement text stands alone.
@@ -64,6 +75,13 @@ void apply_paragraph_format(Paragraph& paragraph, const PlanEntry& entry) {
     if (entry.line_spacing) paragraph.set_line_spacing(Pt(*entry.line_spacing));
 }
 
+void apply_remark_format(Run& run, const PlanEntry& entry) {
+    run.set_size(entry.remark_new_font_size);
+    run.set_font_name(entry.new_font_name);
+    run.set_east_asian_font(entry.new_font_name_Chinese);
+    apply_colour(run, entry);
+}
+
 void rebuild_paragraph(Paragraph& paragraph, const std::string& text, const PlanEntry& entry) {
     const auto pieces = split(text, kPageMarker);
     paragraph.clear();
@@ -72,6 +90,26 @@ void rebuild_paragraph(Paragraph& paragraph, const std::string& text, const Plan
         apply_run_format(run, entry);
         apply_paragraph_format(paragraph, entry);
         if (i + 1 != pieces.size()) run.add_page_break();
+    }
+}
+
+// For a paragraph that holds more than text: every occurrence becomes runs of its own
+// with the entry's formatting, one per piece between page markers, each but the last
+// ending in a page break; nothing else in the paragraph changes. An occurrence that is
+// not all text (a break inside it) stays.
+void fill_paragraph_in_place(Paragraph& paragraph, TextReading reading, const std::string& placeholder,
+                             const PlanEntry& entry) {
+    const auto pieces = split(entry.new_text, kPageMarker);
+    for (std::size_t at : occurrences_from_the_end(paragraph.text(reading), placeholder)) {
+        Run run = paragraph.replace_text(at, placeholder.size(), pieces[0], reading);
+        if (!run) continue;
+        for (std::size_t i = 1; i < pieces.size(); ++i) {
+            apply_run_format(run, entry);
+            run.add_page_break();
+            run = run.add_run_after(pieces[i]);
+        }
+        apply_run_format(run, entry);
+        apply_paragraph_format(paragraph, entry);
     }
 }
 
@@ -102,8 +140,10 @@ Size fit_into_box(Size picture, Size box) {
     return {w, h};
 }
 
-// A picture that cannot be placed is reported and passed over.
-void insert_picture(Paragraph& paragraph, const PlanEntry& entry) {
+// A picture that cannot be placed is reported and passed over. `new_run` adds the
+// run the picture goes into.
+template <typename NewRun>
+void insert_picture(const PlanEntry& entry, NewRun&& new_run) {
     try {
         const PixelSize pixels = picture_pixel_size(*entry.image_path);
         std::optional<Length> width, height;
@@ -117,14 +157,14 @@ void insert_picture(Paragraph& paragraph, const PlanEntry& entry) {
         } else if (entry.image_width && entry.image_height) {
             width = Inches(*entry.image_width), height = Inches(*entry.image_height);
         }
-        Run run = paragraph.add_run();
+        Run run = new_run();
         run.add_picture(*entry.image_path, width, height);
     } catch (const std::exception& error) {
         detail::log_picture_failure(error.what());
     }
 }
 
-void fill_cell(Cell& cell, const std::string& placeholder, const PlanEntry& entry) {
+void rebuild_cell(Cell& cell, const std::string& placeholder, const PlanEntry& entry) {
     cell.set_text(rebuilt(cell.text(), placeholder, entry.new_text));
     for (Paragraph& paragraph : cell.paragraphs()) {
         for (Run& run : paragraph.runs()) {
@@ -134,16 +174,60 @@ void fill_cell(Cell& cell, const std::string& placeholder, const PlanEntry& entr
                 run.set_text(pieces[0]);
                 // Pieces after the second are dropped.
                 Run remark = paragraph.add_run(pieces[1]);
-                remark.set_size(entry.remark_new_font_size);
-                remark.set_font_name(entry.new_font_name);
-                remark.set_east_asian_font(entry.new_font_name_Chinese);
-                apply_colour(remark, entry);
+                apply_remark_format(remark, entry);
             }
             apply_run_format(run, entry);
         }
-        if (entry.image_path) insert_picture(paragraph, entry);
+        if (entry.image_path) insert_picture(entry, [&] { return paragraph.add_run(); });
     }
     for (Paragraph& paragraph : cell.paragraphs()) apply_paragraph_format(paragraph, entry);
+}
+
+// For a cell that holds more than text: every occurrence becomes a run of its own with
+// the entry's formatting, followed by the remark run and the picture; nothing else in
+// the cell changes.
+void fill_cell_in_place(Cell& cell, const std::string& placeholder, const PlanEntry& entry) {
+    const auto pieces = split(entry.new_text, kRemarkMarker);
+    for (std::size_t at : occurrences_from_the_end(cell.text(), placeholder)) {
+        Run run = cell.replace_text(at, placeholder.size(), pieces[0]);
+        if (!run) continue;
+        apply_run_format(run, entry);
+        Run last = run;
+        if (pieces.size() > 1) {
+            // Pieces after the second are dropped, as when the cell is rewritten.
+            last = run.add_run_after(pieces[1]);
+            apply_remark_format(last, entry);
+        }
+        if (entry.image_path) insert_picture(entry, [&] { return last.add_run_after(); });
+        Paragraph paragraph = run.paragraph();
+        apply_paragraph_format(paragraph, entry);
+    }
+}
+
+// Paragraphs and cells that hold only text are rewritten from it, as the plan's format
+// asks; those that hold more are filled where the placeholder stands, so that nothing
+// else they hold is lost.
+void fill_paragraph(Document& document, Paragraph& paragraph, const ReplacementPlan& plan) {
+    const std::string starting_text = document.get_accepted_text(paragraph);
+    for (const auto& [placeholder, entry] : plan) {
+        if (!contains(starting_text, placeholder)) continue;
+        if (paragraph.holds_only_text())
+            rebuild_paragraph(paragraph, rebuilt(document.get_accepted_text(paragraph), placeholder, entry.new_text),
+                              entry);
+        else
+            fill_paragraph_in_place(paragraph, detail::accepted_reading(paragraph), placeholder, entry);
+    }
+}
+
+void fill_cell(Cell& cell, const ReplacementPlan& plan) {
+    const std::string starting_text = cell.text();
+    for (const auto& [placeholder, entry] : plan) {
+        if (!contains(starting_text, placeholder)) continue;
+        if (cell.holds_only_text())
+            rebuild_cell(cell, placeholder, entry);
+        else
+            fill_cell_in_place(cell, placeholder, entry);
+    }
 }
 
 }  // namespace
@@ -152,24 +236,11 @@ void Document::execute_set() {
     WordDocument& document = loaded_doc();
     detail::check_plan(replace_value);
 
-    for (Paragraph& paragraph : document.paragraphs()) {
-        const std::string starting_text = get_accepted_text(paragraph);
-        for (const auto& [placeholder, entry] : replace_value) {
-            if (!contains(starting_text, placeholder)) continue;
-            rebuild_paragraph(paragraph, rebuilt(get_accepted_text(paragraph), placeholder, entry.new_text), entry);
-        }
-    }
-
-    for (const Table& table : document.tables()) {
-        for (const Row& row : table.rows()) {
-            for (Cell& cell : row.cells()) {
-                const std::string starting_text = cell.text();
-                for (const auto& [placeholder, entry] : replace_value) {
-                    if (contains(starting_text, placeholder)) fill_cell(cell, placeholder, entry);
-                }
-            }
-        }
-    }
+    // Paragraphs first, then cells; neither pass removes what the other visits.
+    for (Place& place : document.places())
+        if (place.paragraph) fill_paragraph(*this, place.paragraph, replace_value);
+    for (Place& place : document.places())
+        if (place.cell) fill_cell(place.cell, replace_value);
 }
 
 }  // namespace docx_loom

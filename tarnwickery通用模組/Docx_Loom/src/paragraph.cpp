@@ -1,5 +1,6 @@
 #include <docx_loom/word_document.hpp>
 
+#include "detail/inline_content.hpp"
 #include "detail/word_state.hpp"
 #include "detail/xml_text.hpp"
 
@@ -54,19 +55,13 @@ std::set<std::string> used_prefixes(pugi::xml_node root) {
 
 }  // namespace
 
-std::string Paragraph::text() const {
-    const auto& names = state_->names;
-    std::string text;
-    for (auto child : node_.children()) {
-        if (names.is(child, "r")) {
-            text += Run(child, state_).text();
-        } else if (names.is(child, "hyperlink")) {
-            for (auto run : child.children())
-                if (names.is(run, "r")) text += Run(run, state_).text();
-        }
-    }
-    return text;
+std::string Paragraph::text() const { return text(TextReading::plain); }
+
+std::string Paragraph::text(TextReading reading) const {
+    return detail::read_paragraph(node_, part_->names, reading).text;
 }
+
+bool Paragraph::holds_only_text() const { return detail::holds_only_text(node_, part_->names); }
 
 void Paragraph::set_text(std::string_view text) {
     detail::require_xml_text(text, "paragraph text", true);
@@ -91,13 +86,13 @@ std::string Paragraph::xml() const {
 void Paragraph::clear() {
     for (auto child = node_.first_child(); child;) {
         auto next = child.next_sibling();
-        if (!state_->names.is(child, "pPr")) node_.remove_child(child);
+        if (!part_->names.is(child, "pPr")) node_.remove_child(child);
         child = next;
     }
 }
 
 Run Paragraph::add_run(std::string_view text) {
-    Run run(node_.append_child(state_->names.q("r").c_str()), state_);
+    Run run(node_.append_child(part_->names.q("r").c_str()), part_);
     if (!text.empty()) run.set_text(text);
     return run;
 }
@@ -105,26 +100,26 @@ Run Paragraph::add_run(std::string_view text) {
 std::vector<Run> Paragraph::runs() const {
     std::vector<Run> result;
     for (auto child : node_.children())
-        if (state_->names.is(child, "r")) result.emplace_back(child, state_);
+        if (part_->names.is(child, "r")) result.emplace_back(child, part_);
     return result;
 }
 
 void Paragraph::set_alignment(std::string_view justification) {
     if (!is_justification(justification))
         throw TemplateError("'" + std::string(justification) + "' is not a paragraph alignment (w:jc value)");
-    state_->names.set_attribute(paragraph_property(node_, state_->names, "jc"), "val", justification);
+    part_->names.set_attribute(paragraph_property(node_, part_->names, "jc"), "val", justification);
 }
 
 void Paragraph::set_left_indent(Length indent) {
     require_points(indent, kLeftIndentPoints, "a left indent");
-    state_->names.set_attribute(paragraph_property(node_, state_->names, "ind"), "left", twips(indent));
+    part_->names.set_attribute(paragraph_property(node_, part_->names, "ind"), "left", twips(indent));
 }
 
 void Paragraph::set_line_spacing(Length spacing) {
     require_points(spacing, kLineSpacingPoints, "a line spacing");
-    auto element = paragraph_property(node_, state_->names, "spacing");
-    state_->names.set_attribute(element, "line", twips(spacing));
-    state_->names.set_attribute(element, "lineRule", "exact");
+    auto element = paragraph_property(node_, part_->names, "spacing");
+    part_->names.set_attribute(element, "line", twips(spacing));
+    part_->names.set_attribute(element, "lineRule", "exact");
 }
 
 }  // namespace docx_loom

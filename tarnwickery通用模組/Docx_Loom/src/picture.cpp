@@ -95,12 +95,12 @@ void Run::add_picture(const std::string& path, std::optional<Length> width, std:
     if (const auto problem = detail::xml_text_problem(file_name))
         throw PictureError("the name of picture '" + path + "' " + *problem);
 
-    const std::string relationship = state_->picture_relationship(picture.bytes, picture.kind->extension, picture.kind->content_type);
-    const unsigned id = ++state_->last_drawing_id;
+    const std::string relationship = part_->picture_relationship(picture.bytes, picture.kind->extension, picture.kind->content_type);
+    const unsigned id = ++part_->owner->last_drawing_id;
 
     pugi::xml_document fragment;
     fragment.load_string(kInlineTemplate);
-    auto drawing = node_.append_child(state_->names.q("drawing").c_str());
+    auto drawing = node_.append_child(part_->names.q("drawing").c_str());
     // Declared on the drawing so the fragment is valid whatever the root binds.
     const std::pair<const char*, const char*> bindings[] = {{"wp", detail::kWordDrawing},
                                                             {"a", detail::kDrawingMain},

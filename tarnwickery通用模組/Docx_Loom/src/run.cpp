@@ -1,5 +1,6 @@
 #include <docx_loom/word_document.hpp>
 
+#include "detail/inline_content.hpp"
 #include "detail/word_state.hpp"
 #include "detail/xml_text.hpp"
 
@@ -21,71 +22,40 @@ pugi::xml_node run_property(pugi::xml_node run, const detail::WordNames& names, 
     return names.ensure_child(run_properties(run, names), local, detail::run_properties_order());
 }
 
-bool has_edge_space(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
-    return !text.empty() && (blank(text.front()) || blank(text.back()));
-}
-
 }  // namespace
 
 std::string Run::text() const {
-    const auto& names = state_->names;
-    std::string text;
-    for (auto child : node_.children()) {
-        if (names.is(child, "t")) {
-            text += child.text().get();
-        } else if (names.is(child, "tab") || names.is(child, "ptab")) {
-            text += '\t';
-        } else if (names.is(child, "br")) {
-            const std::string_view type = names.attribute(child, "type").value();
-            if (type.empty() || type == "textWrapping") text += '\n';
-        } else if (names.is(child, "cr")) {
-            text += '\n';
-        } else if (names.is(child, "noBreakHyphen")) {
-            text += '-';
-        }
-    }
-    return text;
+    detail::SpannedText text;
+    detail::read_run(node_, part_->names, TextReading::plain, text);
+    return std::move(text.text);
 }
 
 void Run::set_text(std::string_view text) {
     detail::require_xml_text(text, "run text", true);
-    const auto& names = state_->names;
+    const auto& names = part_->names;
     for (auto child = node_.first_child(); child;) {
         auto next = child.next_sibling();
         if (!names.is(child, "rPr")) node_.remove_child(child);
         child = next;
     }
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const auto stop = text.find_first_of("\t\n\v", start);
-        const auto piece = text.substr(start, stop == std::string_view::npos ? std::string_view::npos : stop - start);
-        if (!piece.empty()) {
-            auto t = node_.append_child(names.q("t").c_str());
-            if (has_edge_space(piece)) t.append_attribute("xml:space") = "preserve";
-            t.text().set(std::string(piece).c_str());
-        }
-        if (stop == std::string_view::npos) break;
-        node_.append_child(names.q(text[stop] == '\t' ? "tab" : "br").c_str());
-        start = stop + 1;
-    }
+    detail::write_text(node_, {}, text, names);
 }
 
 void Run::set_font_name(std::string_view name) {
-    auto fonts = run_property(node_, state_->names, "rFonts");
-    state_->names.set_attribute(fonts, "ascii", name);
-    state_->names.set_attribute(fonts, "hAnsi", name);
+    auto fonts = run_property(node_, part_->names, "rFonts");
+    part_->names.set_attribute(fonts, "ascii", name);
+    part_->names.set_attribute(fonts, "hAnsi", name);
 }
 
 void Run::set_east_asian_font(std::string_view name) {
-    state_->names.set_attribute(run_property(node_, state_->names, "rFonts"), "eastAsia", name);
+    part_->names.set_attribute(run_property(node_, part_->names, "rFonts"), "eastAsia", name);
 }
 
 void Run::set_size(Length size) {
     if (!kFontSizePoints.holds(size.pt()))
         throw TemplateError("font size " + std::to_string(size.pt()) + " pt is not " + kFontSizePoints.text() + " pt");
     const double half_points = std::round(size.pt() * 2);
-    state_->names.set_attribute(run_property(node_, state_->names, "sz"), "val",
+    part_->names.set_attribute(run_property(node_, part_->names, "sz"), "val",
                                 std::to_string(static_cast<long long>(half_points)));
 }
 
@@ -94,17 +64,29 @@ void Run::set_color(int red, int green, int blue) {
         if (!kColourComponent.holds(component))
             throw TemplateError("colour component " + std::to_string(component) + " is not " +
                                 kColourComponent.text());
-    auto color = run_property(node_, state_->names, "color");
+    auto color = run_property(node_, part_->names, "color");
     for (auto theme : {"themeColor", "themeTint", "themeShade"})
-        if (auto attr = state_->names.attribute(color, theme)) color.remove_attribute(attr);
+        if (auto attr = part_->names.attribute(color, theme)) color.remove_attribute(attr);
     char hex[7];
     std::snprintf(hex, sizeof hex, "%02X%02X%02X", red, green, blue);
-    state_->names.set_attribute(color, "val", hex);
+    part_->names.set_attribute(color, "val", hex);
 }
 
 void Run::add_page_break() {
-    auto br = node_.append_child(state_->names.q("br").c_str());
-    state_->names.set_attribute(br, "type", "page");
+    auto br = node_.append_child(part_->names.q("br").c_str());
+    part_->names.set_attribute(br, "type", "page");
+}
+
+Run Run::add_run_after(std::string_view text) {
+    Run run(node_.parent().insert_child_after(part_->names.q("r").c_str(), node_), part_);
+    if (!text.empty()) run.set_text(text);
+    return run;
+}
+
+Paragraph Run::paragraph() const {
+    for (auto node = node_.parent(); node; node = node.parent())
+        if (part_->names.is(node, "p")) return Paragraph(node, part_);
+    return {};
 }
 
 }  // namespace docx_loom

@@ -1,5 +1,6 @@
 #include <docx_loom/word_document.hpp>
 
+#include "detail/inline_content.hpp"
 #include "detail/word_state.hpp"
 #include "detail/xml_text.hpp"
 
@@ -120,24 +121,34 @@ std::string Cell::text() const {
 
 void Cell::set_text(std::string_view text) {
     detail::require_xml_text(text, "cell text", true);
-    const auto& names = state_->names;
+    const auto& names = part_->names;
     for (auto child = node_.first_child(); child;) {
         auto next = child.next_sibling();
         if (!names.is(child, "tcPr")) node_.remove_child(child);
         child = next;
     }
-    Paragraph(node_.append_child(names.q("p").c_str()), state_).add_run(text);
+    Paragraph(node_.append_child(names.q("p").c_str()), part_).add_run(text);
 }
 
 std::vector<Paragraph> Cell::paragraphs() const {
     std::vector<Paragraph> result;
-    for (auto child : node_.children())
-        if (state_->names.is(child, "p")) result.emplace_back(child, state_);
+    detail::for_each_block(node_, part_->names, [&](pugi::xml_node block) {
+        if (part_->names.is(block, "p")) result.emplace_back(block, part_);
+    });
     return result;
 }
 
+bool Cell::holds_only_text() const {
+    const auto& names = part_->names;
+    for (auto child : node_.children()) {
+        if (child.type() != pugi::node_element || names.is(child, "tcPr")) continue;
+        if (!names.is(child, "p") || !detail::holds_only_text(child, names)) return false;
+    }
+    return true;
+}
+
 void Cell::set_width(Length width) {
-    const auto& names = state_->names;
+    const auto& names = part_->names;
     auto tcw = cell_property(node_, names, "tcW");
     names.set_attribute(tcw, "w", twips(width));
     names.set_attribute(tcw, "type", "dxa");
@@ -158,11 +169,11 @@ void Cell::set_width(Length width) {
 void Cell::set_vertical_alignment(std::string_view alignment) {
     if (std::find(kVerticalAlignments.begin(), kVerticalAlignments.end(), alignment) == kVerticalAlignments.end())
         throw TemplateError("'" + std::string(alignment) + "' is not a vertical alignment (w:vAlign value)");
-    state_->names.set_attribute(cell_property(node_, state_->names, "vAlign"), "val", alignment);
+    part_->names.set_attribute(cell_property(node_, part_->names, "vAlign"), "val", alignment);
 }
 
 Cell Cell::merge(const Cell& other) {
-    const auto& names = state_->names;
+    const auto& names = part_->names;
     if (other.node_ == node_) return *this;
     auto row = node_.parent();
     if (!names.is(row, "tr") || other.node_.parent() != row)
@@ -211,11 +222,11 @@ Cell Cell::merge(const Cell& other) {
         names.set_attribute(tcw, "w", std::to_string(*width));
         names.set_attribute(tcw, "type", "dxa");
     }
-    return Cell(target, state_);
+    return Cell(target, part_);
 }
 
 void Row::set_height(Length height) {
-    const auto& names = state_->names;
+    const auto& names = part_->names;
     auto properties = names.child(node_, "trPr");
     if (!properties) {
         // w:trPr follows w:tblPrEx and comes before the cells.
@@ -228,14 +239,14 @@ void Row::set_height(Length height) {
 }
 
 std::vector<Cell> Row::cells() const {
-    const auto& names = state_->names;
+    const auto& names = part_->names;
     std::vector<Cell> result;
     int column = 0;
     for (auto tc : node_.children()) {
         if (!names.is(tc, "tc")) continue;
         const int span = grid_span(tc, names);
         const auto origin = merge_origin(node_, tc, column, names);
-        for (int i = 0; i < span; ++i) result.emplace_back(origin, state_);
+        for (int i = 0; i < span; ++i) result.emplace_back(origin, part_);
         column += span;
     }
     return result;
@@ -244,7 +255,7 @@ std::vector<Cell> Row::cells() const {
 std::vector<Row> Table::rows() const {
     std::vector<Row> result;
     for (auto child : node_.children())
-        if (state_->names.is(child, "tr")) result.emplace_back(child, state_);
+        if (part_->names.is(child, "tr")) result.emplace_back(child, part_);
     return result;
 }
 
@@ -265,11 +276,12 @@ Cell Table::cell(int row_index, int column) const {
 }
 
 void Table::set_style(std::string_view name) {
-    const std::string part = state_->related_part(detail::kStylesRel);
-    if (part.empty() || !state_->package.has_part(part))
+    const detail::WordState& document = *part_->owner;
+    const std::string part = document.main.related_part(detail::kStylesRel);
+    if (part.empty() || !document.package.has_part(part))
         throw Error("no table style named '" + std::string(name) + "': the document has no styles part");
     pugi::xml_document styles;
-    detail::parse_part(styles, state_->package, part);
+    detail::parse_part(styles, document.package, part);
     detail::WordNames style_names;
     style_names.bind(styles.document_element());
 
@@ -277,7 +289,7 @@ void Table::set_style(std::string_view name) {
         if (!style_names.is(style, "style")) continue;
         if (std::string_view(style_names.attribute(style, "type").value()) != "table") continue;
         if (style_names.attribute(style_names.child(style, "name"), "val").value() != name) continue;
-        const auto& names = state_->names;
+        const auto& names = part_->names;
         auto properties = names.child(node_, "tblPr");
         if (!properties) properties = node_.prepend_child(names.q("tblPr").c_str());
         names.set_attribute(names.ensure_child(properties, "tblStyle", detail::table_properties_order()), "val",
@@ -285,14 +297,14 @@ void Table::set_style(std::string_view name) {
         return;
     }
     throw Error("no table style named '" + std::string(name) + "' in part '" + part + "' of '" +
-                state_->package.source() + "'");
+                document.package.source() + "'");
 }
 
 Table WordDocument::add_table(int rows, int cols) {
     if (rows < 1 || cols < 1)
         throw Error("a table needs at least one row and one column, not " + std::to_string(rows) + " x " +
                     std::to_string(cols));
-    const auto& names = state_->names;
+    const auto& names = state_->main.names;
     const std::string width = std::to_string(text_width(body(), names) / cols);
 
     auto table = state_->append_block("tbl");
@@ -312,7 +324,7 @@ Table WordDocument::add_table(int rows, int cols) {
             cell.append_child(names.q("p").c_str());
         }
     }
-    return Table(table, state_.get());
+    return Table(table, &state_->main);
 }
 
 }  // namespace docx_loom

@@ -49,15 +49,16 @@ bool equals_ignoring_case(std::string_view a, std::string_view b) {
                                                   std::tolower(static_cast<unsigned char>(y)); });
 }
 
-std::uint32_t highest_drawing_id(const pugi::xml_document& xml) {
+std::uint32_t highest_drawing_id(const pugi::xml_document& xml, std::uint32_t highest) {
     struct Walker : pugi::xml_tree_walker {
-        std::uint32_t highest = 0;
+        std::uint32_t highest;
         bool for_each(pugi::xml_node& node) override {
             if (node.type() == pugi::node_element && local_name(node.name()) == "docPr")
                 highest = std::max(highest, node.attribute("id").as_uint());
             return true;
         }
     } walker;
+    walker.highest = highest;
     const_cast<pugi::xml_document&>(xml).traverse(walker);
     return walker.highest;
 }
@@ -84,10 +85,24 @@ std::string serialize(const pugi::xml_document& xml) {
     return out.str();
 }
 
-std::string WordState::picture_relationship(const std::string& bytes, std::string_view extension,
+void StoryPart::load(WordState& state, std::string part) {
+    owner = &state;
+    name = std::move(part);
+    rels_name = rels_part_of(name);
+    parse_part(xml, state.package, name);
+    names.bind(xml.document_element());
+    if (state.package.has_part(rels_name)) {
+        parse_part(rels, state.package, rels_name);
+    } else {
+        rels.append_child("Relationships").append_attribute("xmlns") = kPackageRelationships;
+    }
+}
+
+std::string StoryPart::picture_relationship(const std::string& bytes, std::string_view extension,
                                             std::string_view content_type) {
-    auto relationships = main_rels.document_element();
-    const auto folder = folder_of(main_part);
+    Package& package = owner->package;
+    auto relationships = rels.document_element();
+    const auto folder = folder_of(name);
 
     // Pictures are stored once per distinct content.
     for (auto rel : relationships.children()) {
@@ -117,7 +132,7 @@ std::string WordState::picture_relationship(const std::string& bytes, std::strin
     rel.append_attribute("Target") = part.substr(folder.size()).c_str();
     rels_changed = true;
 
-    auto types = content_types.document_element();
+    auto types = owner->content_types.document_element();
     bool known = false;
     for (auto entry : types.children()) {
         const std::string_view kind = local_name(entry.name());
@@ -129,30 +144,40 @@ std::string WordState::picture_relationship(const std::string& bytes, std::strin
         auto entry = types.prepend_child("Default");
         entry.append_attribute("Extension") = std::string(extension).c_str();
         entry.append_attribute("ContentType") = std::string(content_type).c_str();
-        content_types_changed = true;
+        owner->content_types_changed = true;
     }
     return id;
 }
 
-Package WordState::current_package() const {
-    Package copy = package;
-    copy.set_part(main_part, serialize(main));
-    if (rels_changed) copy.set_part(main_rels_part, serialize(main_rels));
-    if (content_types_changed) copy.set_part("[Content_Types].xml", serialize(content_types));
-    return copy;
-}
-
-std::string WordState::related_part(std::string_view type) const {
-    for (auto rel : main_rels.document_element().children()) {
+std::string StoryPart::related_part(std::string_view type) const {
+    for (auto rel : rels.document_element().children()) {
         if (type != rel.attribute("Type").value()) continue;
         if (std::strcmp(rel.attribute("TargetMode").value(), "External") == 0) continue;
-        return resolve_target(folder_of(main_part), rel.attribute("Target").value());
+        return resolve_target(folder_of(name), rel.attribute("Target").value());
     }
     return {};
 }
 
+Package WordState::current_package() const {
+    Package copy = package;
+    const auto write = [&](const StoryPart& part, bool always) {
+        if (always) copy.set_part(part.name, serialize(part.xml));
+        if (part.rels_changed) copy.set_part(part.rels_name, serialize(part.rels));
+    };
+    write(main, true);
+    for (std::size_t i = 0; i < other_parts.size(); ++i) {
+        // Only a part that changed is written anew; the others keep their bytes.
+        std::string xml = serialize(other_parts[i]->xml);
+        if (xml != other_parts_as_parsed[i]) copy.set_part(other_parts[i]->name, std::move(xml));
+        write(*other_parts[i], false);
+    }
+    if (content_types_changed) copy.set_part("[Content_Types].xml", serialize(content_types));
+    return copy;
+}
+
 pugi::xml_node WordState::append_block(std::string_view local) {
-    auto body = names.child(main.document_element(), "body");
+    const auto& names = main.names;
+    auto body = names.child(main.xml.document_element(), "body");
     // The section properties of the last section must stay the body's last child.
     auto last = body.last_child();
     while (last && last.type() != pugi::node_element) last = last.previous_sibling();
@@ -183,32 +208,43 @@ WordDocument WordDocument::from_package(Package package) {
     if (!state->package.has_part("_rels/.rels")) throw not_docx("it has no package relationships");
     pugi::xml_document package_rels;
     parse_part(package_rels, state->package, "_rels/.rels");
+    std::string main_part;
     for (auto rel : package_rels.document_element().children()) {
         const char* type = rel.attribute("Type").value();
         if (std::strcmp(type, kOfficeDocumentRel) == 0 || std::strcmp(type, kStrictOfficeDocumentRel) == 0) {
-            state->main_part = resolve_target("", rel.attribute("Target").value());
+            main_part = resolve_target("", rel.attribute("Target").value());
             break;
         }
     }
-    if (state->main_part.empty()) throw not_docx("no main document part is named");
-    if (!state->package.has_part(state->main_part))
-        throw not_docx("its main document part '" + state->main_part + "' is missing");
+    if (main_part.empty()) throw not_docx("no main document part is named");
+    if (!state->package.has_part(main_part)) throw not_docx("its main document part '" + main_part + "' is missing");
     if (!state->package.has_part("[Content_Types].xml")) throw not_docx("it has no [Content_Types].xml");
 
-    parse_part(state->main, state->package, state->main_part);
-    auto root = state->main.document_element();
-    state->names.bind(root);
-    if (!state->names.is(root, "document") || !state->names.child(root, "body"))
-        throw not_docx("its main part '" + state->main_part + "' is not a WordprocessingML document");
-
-    state->main_rels_part = rels_part_of(state->main_part);
-    if (state->package.has_part(state->main_rels_part)) {
-        parse_part(state->main_rels, state->package, state->main_rels_part);
-    } else {
-        state->main_rels.append_child("Relationships").append_attribute("xmlns") = kPackageRelationships;
-    }
+    StoryPart& main = state->main;
+    main.load(*state, main_part);
+    auto root = main.xml.document_element();
+    if (!main.names.is(root, "document") || !main.names.child(root, "body"))
+        throw not_docx("its main part '" + main_part + "' is not a WordprocessingML document");
     parse_part(state->content_types, state->package, "[Content_Types].xml");
-    state->last_drawing_id = highest_drawing_id(state->main);
+    state->last_drawing_id = highest_drawing_id(main.xml, 0);
+
+    for (auto rel : main.rels.document_element().children()) {
+        const char* type = rel.attribute("Type").value();
+        if (std::none_of(std::begin(kStoryRels), std::end(kStoryRels),
+                         [&](const char* story) { return std::strcmp(type, story) == 0; }) ||
+            std::strcmp(rel.attribute("TargetMode").value(), "External") == 0)
+            continue;
+        std::string part = resolve_target(folder_of(main_part), rel.attribute("Target").value());
+        const auto& others = state->other_parts;
+        if (!state->package.has_part(part) || part == main_part ||
+            std::any_of(others.begin(), others.end(), [&](const auto& other) { return other->name == part; }))
+            continue;
+        auto story = std::make_unique<StoryPart>();
+        story->load(*state, std::move(part));
+        state->last_drawing_id = highest_drawing_id(story->xml, state->last_drawing_id);
+        state->other_parts_as_parsed.push_back(serialize(story->xml));
+        state->other_parts.push_back(std::move(story));
+    }
     return WordDocument(std::move(state));
 }
 
@@ -217,30 +253,30 @@ void WordDocument::save(const std::filesystem::path& path) const { state_->curre
 std::string WordDocument::save_to_bytes() const { return state_->current_package().save_to_bytes(); }
 
 pugi::xml_node WordDocument::body() const {
-    return state_->names.child(state_->main.document_element(), "body");
+    return state_->main.names.child(state_->main.xml.document_element(), "body");
 }
 
 std::vector<Paragraph> WordDocument::paragraphs() const {
     std::vector<Paragraph> result;
     for (auto child : body().children())
-        if (state_->names.is(child, "p")) result.emplace_back(child, state_.get());
+        if (state_->main.names.is(child, "p")) result.emplace_back(child, &state_->main);
     return result;
 }
 
 std::vector<Table> WordDocument::tables() const {
     std::vector<Table> result;
     for (auto child : body().children())
-        if (state_->names.is(child, "tbl")) result.emplace_back(child, state_.get());
+        if (state_->main.names.is(child, "tbl")) result.emplace_back(child, &state_->main);
     return result;
 }
 
 Paragraph WordDocument::add_page_break() {
-    Paragraph paragraph(state_->append_block("p"), state_.get());
+    Paragraph paragraph(state_->append_block("p"), &state_->main);
     paragraph.add_run().add_page_break();
     return paragraph;
 }
 
-const pugi::xml_document& WordDocument::xml() const { return state_->main; }
+const pugi::xml_document& WordDocument::xml() const { return state_->main.xml; }
 
 Package WordDocument::package() const { return state_->current_package(); }
 

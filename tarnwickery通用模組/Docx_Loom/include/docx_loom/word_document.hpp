@@ -16,17 +16,31 @@
 namespace docx_loom {
 
 namespace detail {
+struct StoryPart;
 struct WordState;
 }
 
-// Thin handles over elements of the main document part. They are cheap values that
+// How a paragraph's text is read. Every reading takes the text of the paragraph's own
+// runs in document order, inline wrappers included (hyperlinks, smart tags, custom
+// XML, content controls, direction wrappers, simple fields, ruby bases, inserted and
+// moved-to text), and never deleted or moved-away text, ruby guides, or the text of
+// text boxes and other shapes in its runs.
+enum class TextReading {
+    plain,     // tabs as a tab, line breaks as a line feed, page and column breaks as nothing
+    accepted,  // page breaks as "$$$page$$$", tabs and other breaks as nothing
+    bare,      // the w:t texts alone
+};
+
+class Paragraph;
+
+// Thin handles over elements of the parts that hold text. They are cheap values that
 // stay valid while their WordDocument lives and the element is in the tree; a
 // default-constructed handle is empty and converts to false.
 
 class Run {
 public:
     Run() = default;
-    Run(pugi::xml_node node, detail::WordState* state) : node_(node), state_(state) {}
+    Run(pugi::xml_node node, detail::StoryPart* part) : node_(node), part_(part) {}
     explicit operator bool() const { return bool(node_); }
     pugi::xml_node node() const { return node_; }
 
@@ -51,6 +65,11 @@ public:
     void set_color(int red, int green, int blue);
     // Appends w:br w:type="page" after the run's content.
     void add_page_break();
+    // Inserts a run without properties right after this one, in the same parent,
+    // holding the text (nothing for empty text).
+    Run add_run_after(std::string_view text = {});
+    // The paragraph the run is in, through any wrappers; empty outside a paragraph.
+    Paragraph paragraph() const;
     // Stores the picture in the package and appends it inline. A missing dimension
     // follows the picture's proportions; with neither, its pixel size at 96 ppi.
     // Throws PictureError if the file cannot be read as picture_pixel_size says, or
@@ -60,18 +79,19 @@ public:
 
 private:
     pugi::xml_node node_;
-    detail::WordState* state_ = nullptr;
+    detail::StoryPart* part_ = nullptr;
 };
 
 class Paragraph {
 public:
     Paragraph() = default;
-    Paragraph(pugi::xml_node node, detail::WordState* state) : node_(node), state_(state) {}
+    Paragraph(pugi::xml_node node, detail::StoryPart* part) : node_(node), part_(part) {}
     explicit operator bool() const { return bool(node_); }
     pugi::xml_node node() const { return node_; }
 
-    // Text of the runs that are direct children or inside hyperlinks, in order.
+    // The text read as TextReading::plain.
     std::string text() const;
+    std::string text(TextReading reading) const;
     // Keeps w:pPr and leaves one run without properties holding the text; throws
     // TemplateError, changing nothing, for text that XML cannot hold.
     void set_text(std::string_view text);
@@ -86,6 +106,18 @@ public:
     // The direct w:r children, as they are now.
     std::vector<Run> runs() const;
 
+    // Whether rewriting the paragraph from its text loses nothing but run formatting
+    // and tracked changes: it holds only w:pPr, proofing marks and runs of text, tabs
+    // and breaks, bare or inside tracked changes.
+    bool holds_only_text() const;
+    // Replaces `size` bytes of the text, read as `reading`, from `start` on by `value`
+    // in place: the value goes into a run of its own, a copy of the run that held the
+    // first replaced character; the other runs lose the replaced characters, and a run
+    // left empty goes; everything else stays where it was. A tab or line feed in the
+    // value becomes w:tab or w:br. Returns the value's run, or an empty run when the
+    // stretch is not all w:t text or does not lie within the text.
+    Run replace_text(std::size_t start, std::size_t size, std::string_view value, TextReading reading);
+
     // w:jc; throws TemplateError for a value that is not a justification of ECMA-376.
     void set_alignment(std::string_view justification);
     // w:ind w:left in twentieths of a point; throws TemplateError outside
@@ -97,13 +129,13 @@ public:
 
 private:
     pugi::xml_node node_;
-    detail::WordState* state_ = nullptr;
+    detail::StoryPart* part_ = nullptr;
 };
 
 class Cell {
 public:
     Cell() = default;
-    Cell(pugi::xml_node node, detail::WordState* state) : node_(node), state_(state) {}
+    Cell(pugi::xml_node node, detail::StoryPart* part) : node_(node), part_(part) {}
     explicit operator bool() const { return bool(node_); }
     pugi::xml_node node() const { return node_; }
     friend bool operator==(const Cell& a, const Cell& b) { return a.node_ == b.node_; }
@@ -113,7 +145,14 @@ public:
     // Keeps w:tcPr and leaves one paragraph without properties holding one run; throws
     // TemplateError, changing nothing, for text that XML cannot hold.
     void set_text(std::string_view text);
+    // The cell's paragraphs, those in block-level content controls and custom XML
+    // included, those of nested tables not.
     std::vector<Paragraph> paragraphs() const;
+    // Whether the cell holds nothing but w:tcPr and paragraphs that hold only text.
+    bool holds_only_text() const;
+    // Replaces a stretch of the text in place, as Paragraph::replace_text does within
+    // the one paragraph that holds it; an empty run for a stretch across paragraphs.
+    Run replace_text(std::size_t start, std::size_t size, std::string_view value);
 
     // w:tcW of type dxa. A cell that covers one grid column gives its w:gridCol the
     // same width, since LibreOffice lays a table out by its grid.
@@ -128,12 +167,12 @@ public:
 
 private:
     pugi::xml_node node_;
-    detail::WordState* state_ = nullptr;
+    detail::StoryPart* part_ = nullptr;
 };
 
 class Row {
 public:
-    Row(pugi::xml_node node, detail::WordState* state) : node_(node), state_(state) {}
+    Row(pugi::xml_node node, detail::StoryPart* part) : node_(node), part_(part) {}
     pugi::xml_node node() const { return node_; }
     // One cell per grid column: a cell spanning n columns appears n times, and a
     // vertically merged continuation stands for the cell it continues.
@@ -143,12 +182,12 @@ public:
 
 private:
     pugi::xml_node node_;
-    detail::WordState* state_ = nullptr;
+    detail::StoryPart* part_ = nullptr;
 };
 
 class Table {
 public:
-    Table(pugi::xml_node node, detail::WordState* state) : node_(node), state_(state) {}
+    Table(pugi::xml_node node, detail::StoryPart* part) : node_(node), part_(part) {}
     pugi::xml_node node() const { return node_; }
     std::vector<Row> rows() const;
     // Throws Error if the table has no row `index`.
@@ -162,7 +201,18 @@ public:
 
 private:
     pugi::xml_node node_;
-    detail::WordState* state_ = nullptr;
+    detail::StoryPart* part_ = nullptr;
+};
+
+// A place the fill visits: a paragraph of a story (the body, a header, footer,
+// footnote, endnote or text box), or a table cell in any story.
+struct Place {
+    Paragraph paragraph;  // set for a paragraph
+    Cell cell;            // set for a cell
+    std::string part;     // the package part it is in, e.g. "word/header1.xml"
+    // Inside the mc:Fallback branch of alternate content, which renders again what the
+    // mc:Choice branch holds.
+    bool fallback = false;
 };
 
 struct PixelSize {
@@ -201,6 +251,13 @@ public:
     std::vector<Paragraph> paragraphs() const;
     // Direct w:tbl children of w:body, in document order.
     std::vector<Table> tables() const;
+    // Every place the fill visits, in document order: the body's paragraphs and table
+    // cells, then those of the headers, footers, footnotes and endnotes in the order
+    // the main part relates them. Paragraphs of block-level content controls and custom
+    // XML count as their container's; each text box follows the paragraph that holds
+    // it, with its own paragraphs and cells; a nested table follows its cell. A cell
+    // appears once per grid column it covers, as Row::cells lists it. Iterative.
+    std::vector<Place> places() const;
     // Appends a table of rows x cols cells, each holding one empty paragraph, before
     // the body's final section properties; the columns share the text width evenly.
     // Throws Error unless rows and cols are at least 1.

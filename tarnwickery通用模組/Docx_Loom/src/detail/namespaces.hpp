@@ -28,6 +28,13 @@ inline constexpr const char* kImageRel =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/image";
 inline constexpr const char* kStylesRel =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles";
+// Parts that hold text of their own, which the fill visits after the body.
+inline constexpr const char* kStoryRels[] = {
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/header",
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/footer",
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/footnotes",
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/endnotes"};
+inline constexpr const char* kMarkupCompatibility = "http://schemas.openxmlformats.org/markup-compatibility/2006";
 
 std::string_view local_name(std::string_view qualified);
 std::string_view prefix_of(std::string_view qualified);

@@ -7,34 +7,56 @@
 #include <pugixml.hpp>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace docx_loom::detail {
 
-// Everything an open WordDocument holds; element handles point here.
-struct WordState {
-    Package package;
-    std::string main_part;       // e.g. "word/document.xml"
-    std::string main_rels_part;  // e.g. "word/_rels/document.xml.rels"
-    pugi::xml_document main;
-    pugi::xml_document main_rels;
-    pugi::xml_document content_types;
-    WordNames names;
-    std::uint32_t last_drawing_id = 0;
-    bool rels_changed = false;
-    bool content_types_changed = false;
+struct WordState;
 
-    // Stores picture bytes once per distinct content and returns the relationship id
-    // that points at them.
+// One parsed part that holds text: the main document part, a header, a footer, the
+// footnotes or the endnotes, with its own relationships and its own prefixes.
+struct StoryPart {
+    WordState* owner = nullptr;
+    std::string name;       // e.g. "word/header1.xml"
+    std::string rels_name;  // e.g. "word/_rels/header1.xml.rels"
+    pugi::xml_document xml;
+    pugi::xml_document rels;
+    WordNames names;
+    bool rels_changed = false;
+
+    // Parses the part and its relationships (an empty set when it has none); throws
+    // XmlError naming the part.
+    void load(WordState& state, std::string part);
+
+    // Stores picture bytes once per distinct content and returns the relationship id,
+    // in this part's relationships, that points at them.
     std::string picture_relationship(const std::string& bytes, std::string_view extension,
                                      std::string_view content_type);
+
+    // The part named by this part's first internal relationship of `type`, or "" when
+    // there is none.
+    std::string related_part(std::string_view type) const;
+};
+
+// Everything an open WordDocument holds; element handles point into its parts.
+struct WordState {
+    Package package;
+    StoryPart main;
+    // Headers, footers, footnotes and endnotes, in the order the main part relates
+    // them, each with its XML as first parsed, so that an untouched part is written
+    // back byte for byte.
+    std::vector<std::unique_ptr<StoryPart>> other_parts;
+    std::vector<std::string> other_parts_as_parsed;
+    pugi::xml_document content_types;
+    std::uint32_t last_drawing_id = 0;
+    bool content_types_changed = false;
 
     // The package with the parsed parts written back into it.
     Package current_package() const;
 
-    // The part named by the main part's first internal relationship of `type`, or ""
-    // when there is none.
-    std::string related_part(std::string_view type) const;
     // A new, empty body child `local`, placed before the body's final w:sectPr.
     pugi::xml_node append_block(std::string_view local);
 };

@@ -106,6 +106,9 @@ TEST(ShowExecuteSet, RecordsTheParagraphsInWhichAPlaceholderIsStillToBeReplaced)
          {{"{A}", "{A}!"}, {"{A}{B}", "{A}-done"}},
          false,
          {{"{A}", {"{A}-done {A}"}}}},
+        // The copy of "abX" that covers the occurrence starts one character, not one byte, back.
+        {"the scan counts characters", {"abX"}, {{"X", "éX"}, {"中X", "abX"}}, false, {}},
+        {"the scan counts characters, in ASCII", {"abX"}, {{"X", "eX"}, {"zX", "abX"}}, false, {}},
         {"an empty placeholder is never recorded", {"text", ""}, {{"", "x"}, {"t", "T"}}, false,
          {{"t", {"text"}}}},
     };

@@ -1,8 +1,10 @@
 #include <docx_loom/document.hpp>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace docx_loom {
@@ -12,9 +14,44 @@ constexpr std::string_view kStopHeading = "【符號說明】";
 
 bool contains(std::string_view text, std::string_view piece) { return text.find(piece) != std::string_view::npos; }
 
+// The character that the UTF-8 sequence at the start of `bytes` encodes, with the
+// sequence's length; nothing when it is not a valid sequence.
+std::optional<std::pair<char32_t, std::size_t>> decode(std::string_view bytes) {
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    const std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3
+                             : (lead & 0xF8) == 0xF0 ? 4 : 0;
+    if (length == 0 || length > bytes.size()) return std::nullopt;
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(bytes[k]);
+        if ((next & 0xC0) != 0x80) return std::nullopt;
+        c = c << 6 | (next & 0x3F);
+    }
+    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};  // below it, overlong
+    if (c < kSmallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+    return std::pair{c, length};
+}
+
+// The text as characters, so that the scan below counts them and not bytes. A byte
+// outside valid UTF-8 stands for itself, as U+DC80 plus the byte, which no valid
+// character decodes to.
+std::u32string characters(std::string_view text) {
+    std::u32string result;
+    for (std::size_t i = 0; i < text.size();) {
+        if (const auto decoded = decode(text.substr(i))) {
+            result += decoded->first;
+            i += decoded->second;
+        } else {
+            result += char32_t{0xDC80} + static_cast<unsigned char>(text[i]);
+            ++i;
+        }
+    }
+    return result;
+}
+
 // Whether `text` holds `piece` starting at `start`; a start before the beginning, or a
 // piece that would run past the end, never matches.
-bool holds_at(std::string_view text, std::ptrdiff_t start, std::string_view piece) {
+bool holds_at(std::u32string_view text, std::ptrdiff_t start, std::u32string_view piece) {
     if (start < 0 || static_cast<std::size_t>(start) + piece.size() > text.size()) return false;
     return text.substr(static_cast<std::size_t>(start), piece.size()) == piece;
 }
@@ -23,19 +60,22 @@ bool holds_at(std::string_view text, std::ptrdiff_t start, std::string_view piec
 // occurrence still to be replaced rather than one that a replacement produced. The
 // last occurrence outside a copy of the replacement text decides; an occurrence
 // inside another placeholder's replacement does not count.
-bool holds_unreplaced(std::string_view text, std::string_view old_text, std::string_view new_text,
+bool holds_unreplaced(std::string_view text_bytes, std::string_view old_bytes, std::string_view new_bytes,
                       const ReplacementPlan& plan) {
+    const std::u32string text = characters(text_bytes), old_text = characters(old_bytes),
+                         new_text = characters(new_bytes);
     const auto k = static_cast<std::ptrdiff_t>(new_text.find(old_text));
     bool old_text_n = false;
-    for (std::size_t save = text.find(old_text); save != std::string_view::npos;
+    for (std::size_t save = text.find(old_text); save != std::u32string::npos;
          save = text.find(old_text, save + old_text.size())) {
         const auto at = static_cast<std::ptrdiff_t>(save);
         if (holds_at(text, at - k, new_text)) continue;
         old_text_n = true;
-        for (const auto& [other, entry] : plan) {
-            if (other == old_text || !contains(other, old_text)) continue;
+        for (const auto& [other_bytes, entry] : plan) {
+            if (other_bytes == old_bytes || !contains(other_bytes, old_bytes)) continue;
+            const std::u32string other = characters(other_bytes);
             const auto k2 = static_cast<std::ptrdiff_t>(other.find(old_text));
-            if (holds_at(text, at - k - k2, entry.new_text)) {
+            if (holds_at(text, at - k - k2, characters(entry.new_text))) {
                 old_text_n = false;
                 break;
             }

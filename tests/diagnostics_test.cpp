@@ -147,3 +147,21 @@ TEST(ShowExecuteSet, NeedsALoadedDocument) {
     EXPECT_TRUE(document.check_dict->empty());
     EXPECT_THROW(document.show_all_text(), docx_loom::AttributeMissing);
 }
+
+TEST(CheckPlaces, RecordsEveryPlaceTheFillVisitsOnceAndChangesNothing) {
+    const std::string box = "<w:txbxContent>" + paragraph("box {A}") + "</w:txbxContent>";
+    Document document = fixture::loaded(
+        "<w:p><w:r><w:t>{A} beside</w:t></w:r><w:r><mc:AlternateContent "
+        "xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"><mc:Choice Requires=\"wps\">"
+        "<w:drawing>" + box + "</w:drawing></mc:Choice><mc:Fallback><w:pict>" + box +
+        "</w:pict></mc:Fallback></mc:AlternateContent></w:r></w:p>"
+        "<w:tbl><w:tr><w:tc><w:tcPr><w:gridSpan w:val=\"2\"/></w:tcPr>" + paragraph("wide {A}") + "</w:tc></w:tr></w:tbl>");
+    document.set("{A}", "1");
+    const std::string before = document.doc->package().part("word/document.xml");
+    const auto found = document.check_places();
+    ASSERT_NE(found.find("{A}"), nullptr);
+    EXPECT_EQ(found.find("{A}")->text, (Texts{"{A} beside", "box {A}", "wide {A}"}));
+    EXPECT_EQ(found.find("{A}")->part, Texts(3, "word/document.xml"));
+    EXPECT_EQ(document.doc->package().part("word/document.xml"), before);
+    EXPECT_FALSE(document.check_dict);
+}

@@ -33,7 +33,11 @@ tools::CommandResult run_cli(const std::string& arguments) {
 
 // Standard output only, so that the JSON can be parsed.
 tools::CommandResult run_cli_stdout(const std::string& arguments) {
-    return tools::run(tools::quote(tools::program_dir() + "/docx-loom") + " " + arguments + " 2>/dev/null");
+    return tools::run("{ " + tools::quote(tools::program_dir() + "/docx-loom") + " " + arguments + " 2>/dev/null; }");
+}
+
+tools::CommandResult run_cli_stderr(const std::string& arguments) {
+    return tools::run("{ " + tools::quote(tools::program_dir() + "/docx-loom") + " " + arguments + " 2>&1 >/dev/null; }");
 }
 
 bool exists(const std::string& path) { return std::filesystem::exists(platform::to_path(path)); }
@@ -42,16 +46,25 @@ std::string paragraph(const std::string& text) { return "<w:p><w:r><w:t xml:spac
 
 fixture::Parts grid_styles() { return fixture::styles_part(fixture::table_grid_style()); }
 
+fixture::Parts header_parts(const std::string& inner) {
+    return fixture::related_parts(
+        {{"word/header1.xml", "header", "application/vnd.openxmlformats-officedocument.wordprocessingml.header+xml",
+          std::string("<w:hdr ") + fixture::kStoryNamespaces + ">" + inner + "</w:hdr>"}});
+}
+
 }  // namespace
 
-TEST(DocxLoomCliText, PrintsTheAcceptedTextOfEveryBodyParagraphAsJson) {
+TEST(DocxLoomCliText, PrintsTheAcceptedTextOfEveryPlaceWithItsPart) {
     Workspace w("cli-text");
     const auto docx = w.docx("t.docx", paragraph("第一段") +
                                            "<w:p><w:r><w:t>A</w:t><w:br w:type=\"page\"/><w:t>B</w:t></w:r></w:p>"
-                                           "<w:p><w:del w:id=\"1\" w:author=\"a\"><w:r><w:delText>gone</w:delText></w:r></w:del></w:p>");
+                                           "<w:p><w:del w:id=\"1\" w:author=\"a\"><w:r><w:delText>gone</w:delText></w:r></w:del></w:p>"
+                                           "<w:tbl><w:tr><w:tc>" + paragraph("cell") + paragraph("lines") + "</w:tc></w:tr></w:tbl>",
+                             header_parts("<w:p><w:r><w:t>頁首</w:t></w:r></w:p>"));
     const auto result = run_cli_stdout("text " + tools::quote(docx));
     ASSERT_EQ(result.status, 0) << result.output;
-    EXPECT_EQ(Json::parse(result.output), Json::parse(R"(["第一段", "A$$$page$$$B", ""])"));
+    EXPECT_EQ(Json::parse(result.output), Json::parse(R"({"text": ["第一段", "A$$$page$$$B", "", "cell\nlines", "頁首"],
+        "part": ["word/document.xml", "word/document.xml", "word/document.xml", "word/document.xml", "word/header1.xml"]})"));
     EXPECT_NE(result.output.find("第一段"), std::string::npos) << "UTF-8 is printed as it is";
 }
 
@@ -65,13 +78,15 @@ TEST(DocxLoomCliCheck, PrintsRecordedPlaceholdersInPlanOrder) {
     auto result = run_cli_stdout("check " + tools::quote(docx) + " " + tools::quote(plan));
     ASSERT_EQ(result.status, 0) << result.output;
     // {B} is found first in the document, but the plan lists {A} first.
+    const std::string body = "word/document.xml";
     EXPECT_EQ(Json::parse(result.output).dump(),
-              Json::parse(R"({"{A}": {"text": ["then {A}", "{A} {B} late"]},
-                              "{B}": {"text": ["first {B}", "{A} {B} late"]}})").dump());
+              Json({{"{A}", {{"text", {"then {A}", "{A} {B} late"}}, {"part", {body, body}}}},
+                    {"{B}", {{"text", {"first {B}", "{A} {B} late"}}, {"part", {body, body}}}}})
+                  .dump());
 
     result = run_cli_stdout("check " + tools::quote(docx) + " " + tools::quote(plan) + " --range");
     ASSERT_EQ(result.status, 0) << result.output;
-    EXPECT_EQ(Json::parse(result.output), Json::parse(R"({"{B}": {"text": ["first {B}"]}})"));
+    EXPECT_EQ(Json::parse(result.output), Json({{"{B}", {{"text", {"first {B}"}}, {"part", {body}}}}}));
 
     const auto broken = w.file("broken.docx", "not a zip");
     struct Case {
@@ -91,6 +106,57 @@ TEST(DocxLoomCliCheck, PrintsRecordedPlaceholdersInPlanOrder) {
         EXPECT_TRUE(result.output.starts_with("docx-loom: ")) << c.what << ": " << result.output;
         EXPECT_NE(result.output.find(c.message), std::string::npos) << c.what << ": " << result.output;
     }
+}
+
+TEST(DocxLoomCliCheck, ReportsEveryPlaceTheFillWouldReplaceAndWarnsOfAbsentPlaceholders) {
+    Workspace w("cli-check-places");
+    // The receipt template's placeholders all stand in table cells.
+    const auto docx = w.docx("t.docx",
+                             paragraph("Dear {N},") + "<w:tbl><w:tr><w:tc>" + paragraph("{N}") + "</w:tc><w:tc>" +
+                                 paragraph("{AMOUNT}") + "</w:tc></w:tr></w:tbl>",
+                             header_parts("<w:p><w:r><w:t>For {N}</w:t></w:r></w:p>"));
+    const auto plan = w.file("plan.json", R"([{"old_text": "{N}", "new_text": "Lin"},
+                                              {"old_text": "{AMOUNT}", "new_text": 12},
+                                              {"old_text": "{MISSING}", "new_text": "x"}])");
+    const std::string body = "word/document.xml";
+    const Json expected = {
+        {"{N}", {{"text", {"Dear {N},", "{N}", "For {N}"}}, {"part", {body, body, "word/header1.xml"}}}},
+        {"{AMOUNT}", {{"text", {"{AMOUNT}"}}, {"part", {body}}}}};
+    const std::string warning = "docx-loom: warning: the placeholder \"{MISSING}\" is found nowhere in '" + docx + "'\n";
+
+    const std::string files = tools::quote(docx) + " " + tools::quote(plan);
+    auto result = run_cli_stdout("check " + files);
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(Json::parse(result.output), expected);
+    result = run_cli_stderr("check " + files);
+    EXPECT_EQ(result.output, warning);
+    result = run_cli_stdout("check " + files + " --strict");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(Json::parse(result.output), expected) << "the report is printed all the same";
+
+    // fill warns the same way, and with --strict writes nothing.
+    result = run_cli("fill " + files + " " + tools::quote(w.folder + "out"));
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(result.output.starts_with(warning)) << result.output;
+    const auto filled = docx_loom::WordDocument::open(platform::to_path(w.folder + "out.docx"));
+    EXPECT_EQ(filled.tables().at(0).cell(0, 1).text(), "12");
+    result = run_cli("fill " + files + " " + tools::quote(w.folder + "strict") + " --strict");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.output, warning);
+    EXPECT_FALSE(exists(w.folder + "strict.docx"));
+
+    const auto fitting = w.file("fitting.json", R"([{"old_text": "{N}", "new_text": "Lin"}])");
+    result = run_cli("fill " + tools::quote(docx) + " " + tools::quote(fitting) + " " + tools::quote(w.folder + "fits") +
+                     " --strict");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(exists(w.folder + "fits.docx"));
+
+    // The receipt template: the buyer's cell.
+    const auto buyer = w.file("buyer.json", R"([{"old_text": "$$$C1$$$", "new_text": "王小明"}])");
+    result = run_cli_stdout("check " + tools::quote(tools::program_dir() + "/格式範本/格式範本001.docx") + " " +
+                            tools::quote(buyer));
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(Json::parse(result.output), Json({{"$$$C1$$$", {{"text", {"$$$C1$$$"}}, {"part", {body}}}}}));
 }
 
 TEST(DocxLoomCliTable, AppendsOneEntryAndWritesTheDocx) {

@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -23,6 +24,7 @@ struct FillArguments {
     std::string output;
     bool pdf = false;
     bool no_docx = false;
+    bool strict = false;
 };
 
 // Far more than any plan needs; a parsed value takes several times its text's size.
@@ -56,6 +58,7 @@ struct CheckArguments {
     std::string template_path;
     std::string plan_path;
     bool range = false;
+    bool strict = false;
 };
 
 struct TableArguments {
@@ -105,29 +108,59 @@ void queue(docx_loom::Document& document, std::vector<docx_loom::cli::PlanItem>&
     for (auto& item : plan) document.set(item.old_text, item.new_text, std::move(item.options));
 }
 
+// Warns on standard error about every placeholder of the plan that no place of the
+// template holds, where the fill visits; returns whether there was one.
+bool warn_about_absent_placeholders(const docx_loom::Document& document, const std::string& template_path) {
+    const auto places = document.place_texts();
+    bool absent = false;
+    for (const auto& [placeholder, entry] : document.replace_value) {
+        if (std::any_of(places.begin(), places.end(),
+                        [&](const docx_loom::PlaceText& place) { return place.text.find(placeholder) != std::string::npos; }))
+            continue;
+        std::cerr << "docx-loom: warning: the placeholder " << to_json_text(placeholder) << " is found nowhere in '"
+                  << template_path << "'\n";
+        absent = true;
+    }
+    return absent;
+}
+
+// Texts and the parts they are in, as two lists of the same length.
+template <typename Texts, typename Parts>
+nlohmann::ordered_json texts_and_parts(const Texts& texts, const Parts& parts) {
+    return {{"text", texts}, {"part", parts}};
+}
+
 int text(const TextArguments& args) {
     return run_engine([&] {
         Docx_Loom::Document document;
         open_template(document, args.template_path);
-        std::cout << to_json_text(document.show_all_text()) << '\n';
+        std::vector<std::string> texts, parts;
+        for (const auto& [part, text] : document.place_texts()) {
+            texts.push_back(text);
+            parts.push_back(part);
+        }
+        std::cout << to_json_text(texts_and_parts(texts, parts)) << '\n';
     });
 }
 
 int check(const CheckArguments& args) {
     auto plan = read_plan_file(args.plan_path);
     if (!plan) return kBadArguments;
-    return run_engine([&] {
+    int status = 0;
+    const int failed = run_engine([&] {
         Docx_Loom::Document document;
         open_template(document, args.template_path);
         queue(document, *plan);
-        document.show_execute_set(args.range);
+        if (warn_about_absent_placeholders(document, args.template_path) && args.strict) status = kFailed;
+        const docx_loom::CheckDict records = document.check_places(args.range);
         // Placeholders in the plan's order, not in the order they were first found.
         auto found = nlohmann::ordered_json::object();
         for (const auto& [placeholder, entry] : document.replace_value)
-            if (const auto* record = document.check_dict->find(placeholder))
-                found[placeholder] = {{"text", record->text}};
+            if (const auto* record = records.find(placeholder))
+                found[placeholder] = texts_and_parts(record->text, record->part);
         std::cout << to_json_text(found) << '\n';
     });
+    return failed ? failed : status;
 }
 
 int table(const TableArguments& args) {
@@ -152,14 +185,21 @@ int fill(const FillArguments& args) {
         return kBadArguments;
     }
 
-    return run_engine([&] {
+    int status = 0;
+    const int failed = run_engine([&] {
         Docx_Loom::Document document;
         document.set_word_version_path("docx-loom", args.template_path);
         document.run_version("docx-loom", folder);
         queue(document, *plan);
+        // Strict: a plan that does not fit its template writes nothing.
+        if (warn_about_absent_placeholders(document, args.template_path) && args.strict) {
+            status = kFailed;
+            return;
+        }
         document.execute_set();
         document.output(name, args.pdf, !args.no_docx);
     });
+    return failed ? failed : status;
 }
 
 }  // namespace
@@ -182,16 +222,19 @@ int main(int argc, char** argv) {
     fill_command->add_option("OUTPUT", fill_args.output, "output path without extension")->required();
     fill_command->add_flag("--pdf", fill_args.pdf, "also write OUTPUT.pdf");
     fill_command->add_flag("--no-docx", fill_args.no_docx, "do not keep OUTPUT.docx");
+    fill_command->add_flag("--strict", fill_args.strict,
+                           "write nothing and exit with status 1 when a placeholder of PLAN is found nowhere in TEMPLATE");
 
     TextArguments text_args;
-    auto* text_command = app.add_subcommand("text", "Print the text of every body paragraph of TEMPLATE as a JSON array");
+    auto* text_command = app.add_subcommand(
+        "text", "Print the text of every paragraph and table cell of TEMPLATE that fill visits, with its part, as JSON");
     text_command->add_option("TEMPLATE", text_args.template_path, "the .docx template")
         ->required()
         ->check(CLI::ExistingFile);
 
     CheckArguments check_args;
     auto* check_command = app.add_subcommand(
-        "check", "Dry-run PLAN on TEMPLATE: print, for each placeholder, the paragraphs it would replace in");
+        "check", "Dry-run PLAN on TEMPLATE: print, for each placeholder, the paragraphs and cells it would replace in");
     check_command->add_option("TEMPLATE", check_args.template_path, "the .docx template")
         ->required()
         ->check(CLI::ExistingFile);
@@ -201,6 +244,8 @@ int main(int argc, char** argv) {
     check_command->add_flag("--range", check_args.range,
                             "count each placeholder only from the first paragraph holding its replacement text, "
                             "and nothing from the heading 【符號說明】 on");
+    check_command->add_flag("--strict", check_args.strict,
+                            "exit with status 1 when a placeholder of PLAN is found nowhere in TEMPLATE");
 
     TableArguments table_args;
     auto* table_command = app.add_subcommand("table", "Append one patent entry to TEMPLATE and write OUTPUT.docx");

@@ -1,9 +1,11 @@
 #include <docx_loom/document.hpp>
+#include <docx_loom/errors.hpp>
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -84,6 +86,38 @@ bool holds_unreplaced(std::string_view text_bytes, std::string_view old_bytes, s
     return old_text_n;
 }
 
+// The scan state of one dry run, fed one place's text at a time in document order.
+class DryRun {
+public:
+    DryRun(const ReplacementPlan& plan, bool specify_range, CheckDict& found)
+        : plan_(plan), specify_range_(specify_range), allowed_(plan.size(), !specify_range), found_(found) {}
+
+    // Records the text under every placeholder still to be replaced in it.
+    void visit(const std::string& text, const std::string& part) {
+        std::size_t index = 0;
+        for (const auto& [old_text, entry] : plan_) {
+            const std::size_t i = index++;
+            const std::string& new_text = entry.new_text;
+            if (specify_range_) {
+                if (contains(text, new_text)) allowed_[i] = true;
+                if (contains(text, kStopHeading)) stopped_ = true;
+            }
+            // An empty placeholder is in every text and would never advance the scan.
+            if (old_text.empty() || !allowed_[i] || stopped_ || !contains(text, old_text)) continue;
+            if (!contains(new_text, old_text) || holds_unreplaced(text, old_text, new_text, plan_))
+                found_.record(old_text, text, part);
+        }
+    }
+
+private:
+    const ReplacementPlan& plan_;
+    bool specify_range_;
+    // Whether each placeholder, by its place in the plan, may be matched from here on.
+    std::vector<bool> allowed_;
+    bool stopped_ = false;
+    CheckDict& found_;
+};
+
 }  // namespace
 
 std::vector<std::string> Document::show_all_text() {
@@ -98,28 +132,33 @@ std::vector<std::string> Document::show_all_text() {
 void Document::show_execute_set(bool specify_range) {
     check_dict = CheckDict{};
     WordDocument& document = loaded_doc();
-
-    // Whether each placeholder, by its place in the plan, may be matched from here on.
-    std::vector<bool> allowed(replace_value.size(), !specify_range);
-    bool stopped = false;
-
+    DryRun scan(replace_value, specify_range, *check_dict);
     for (Paragraph& paragraph : document.paragraphs()) {
         paragraph.set_text(get_accepted_text(paragraph));
-        const std::string text = paragraph.text();
-        std::size_t index = 0;
-        for (const auto& [old_text, entry] : replace_value) {
-            const std::size_t i = index++;
-            const std::string& new_text = entry.new_text;
-            if (specify_range) {
-                if (contains(text, new_text)) allowed[i] = true;
-                if (contains(text, kStopHeading)) stopped = true;
-            }
-            // An empty placeholder is in every text and would never advance the scan.
-            if (old_text.empty() || !allowed[i] || stopped || !contains(text, old_text)) continue;
-            if (!contains(new_text, old_text) || holds_unreplaced(text, old_text, new_text, replace_value))
-                check_dict->record(old_text, text);
+        scan.visit(paragraph.text(), document.main_part());
+    }
+}
+
+std::vector<PlaceText> Document::place_texts() const {
+    if (!doc) throw AttributeMissing("doc");
+    std::vector<PlaceText> texts;
+    std::unordered_set<const void*> cells;
+    for (const Place& place : doc->places()) {
+        if (place.fallback) continue;
+        if (place.paragraph) {
+            texts.push_back({place.part, get_accepted_text(place.paragraph)});
+        } else if (cells.insert(place.cell.node().internal_object()).second) {
+            texts.push_back({place.part, place.cell.text()});
         }
     }
+    return texts;
+}
+
+CheckDict Document::check_places(bool specify_range) const {
+    CheckDict found;
+    DryRun scan(replace_value, specify_range, found);
+    for (const auto& [part, text] : place_texts()) scan.visit(text, part);
+    return found;
 }
 
 }  // namespace docx_loom

@@ -276,6 +276,8 @@ Paragraph WordDocument::add_page_break() {
     return paragraph;
 }
 
+const std::string& WordDocument::main_part() const { return state_->main.name; }
+
 const pugi::xml_document& WordDocument::xml() const { return state_->main.xml; }
 
 Package WordDocument::package() const { return state_->current_package(); }

@@ -8,19 +8,22 @@
 
 namespace docx_loom {
 
-// What the dry run found for one placeholder: the texts of the body paragraphs in
-// which it would be replaced, in document order.
+// What the dry run found for one placeholder: the texts of the places in which it
+// would be replaced, in document order, and beside each the package part it is in.
 struct CheckRecord {
     std::vector<std::string> text;
+    std::vector<std::string> part;
 };
 
 // Placeholders mapped to their records, in the order each was first recorded. Only
 // placeholders with at least one paragraph have a record.
 class CheckDict : public OrderedMap<CheckRecord> {
 public:
-    // Appends the paragraph's text to the placeholder's record, creating the record.
-    void record(std::string_view placeholder, std::string paragraph_text) {
-        (*this)[placeholder].text.push_back(std::move(paragraph_text));
+    // Appends the place's text and part to the placeholder's record, creating the record.
+    void record(std::string_view placeholder, std::string text, std::string part) {
+        auto& found = (*this)[placeholder];
+        found.text.push_back(std::move(text));
+        found.part.push_back(std::move(part));
     }
 };
 

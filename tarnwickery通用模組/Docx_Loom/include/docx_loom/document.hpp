@@ -13,6 +13,12 @@
 
 namespace docx_loom {
 
+// A place the fill visits, as a dry run reads it: its text and the package part it is in.
+struct PlaceText {
+    std::string part;
+    std::string text;
+};
+
 // One template at a time: registered template files by version name, the queued
 // replacement plan, the open document and the output folder. Attributes are public;
 // those that are optional do not exist until the operation that sets them has run,
@@ -87,6 +93,17 @@ public:
     // Rewrites each body paragraph to its accepted text and returns the texts, page
     // breaks as "$$$page$$$". Throws AttributeMissing without a document.
     std::vector<std::string> show_all_text();
+
+    // The text of every place execute_set visits, in document order (see
+    // WordDocument::places): paragraphs by their accepted text, cells as Cell::text
+    // reads them, each cell once, text boxes without the copies in mc:Fallback. Changes
+    // nothing. Throws AttributeMissing without a document.
+    std::vector<PlaceText> place_texts() const;
+    // show_execute_set's dry run over place_texts() in place of the body paragraphs:
+    // every place in which execute_set would replace a placeholder, table cells,
+    // headers, footers, notes and text boxes included, each with its part. Changes
+    // nothing, check_dict included. Throws AttributeMissing without a document.
+    CheckDict check_places(bool specify_range = false) const;
 
     // Saves save_path + name + ".docx", converts it to ".pdf" when asked, deletes the
     // .docx unless kept, and prints "[完成！] " with the path of the PDF, or of the

@@ -265,6 +265,8 @@ public:
     // Appends a paragraph holding one run with a page break (w:br w:type="page").
     Paragraph add_page_break();
     pugi::xml_node body() const;
+    // The name of the main document part, e.g. "word/document.xml".
+    const std::string& main_part() const;
     // The parsed main document part, for inspection.
     const pugi::xml_document& xml() const;
     // The package as it would be saved now.

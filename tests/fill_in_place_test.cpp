@@ -105,17 +105,21 @@ TEST(FillInPlace, CellsKeepTheirOtherContentAndGetRemarkAndPicture) {
 }
 
 TEST(FillInPlace, ParagraphsAndCellsOfTextAloneAreStillRewritten) {
-    // Tracked changes and proofing marks are not worth keeping: the rewrite accepts them.
+    // Tracked changes and proofing marks are not worth keeping: the rewrite accepts the
+    // changes, moved-away text as deleted and moved-to text as inserted.
     Document document = fixture::loaded(
         "<w:p><w:proofErr w:type=\"spellStart\"/>" + run("$$$A$$$", "<w:b/>") + "<w:proofErr w:type=\"spellEnd\"/>"
-        "<w:ins w:id=\"1\" w:author=\"a\">" + run(" new") + "</w:ins></w:p>"
+        "<w:ins w:id=\"1\" w:author=\"a\">" + run(" new") + "</w:ins>"
+        "<w:moveFrom w:id=\"2\" w:author=\"a\">" + run(" away") + "</w:moveFrom>"
+        "<w:moveTo w:id=\"3\" w:author=\"a\">" + run(" here") + "</w:moveTo></w:p>"
         "<w:tbl><w:tr><w:tc><w:p>" + run("$$$A$$$") + "</w:p><w:p>" + run("second") + "</w:p></w:tc></w:tr></w:tbl>");
     EXPECT_TRUE(document.doc->paragraphs().at(0).holds_only_text());
     document.set("$$$A$$$", "1");
     document.execute_set();
     const auto body = document.doc->body();
-    EXPECT_EQ(texts(runs(body)), (std::vector<std::string>{"1 new", "1|second"}));
+    EXPECT_EQ(texts(runs(body)), (std::vector<std::string>{"1 new here", "1|second"}));
     EXPECT_TRUE(find_all_w(body, "proofErr").empty());
     EXPECT_TRUE(find_all_w(body, "ins").empty());
+    EXPECT_TRUE(find_all_w(body, "moveFrom").empty());
     EXPECT_TRUE(find_all_w(body, "b").empty());
 }

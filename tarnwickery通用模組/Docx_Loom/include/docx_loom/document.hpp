@@ -62,11 +62,14 @@ public:
     // Throws XmlError for XML that is not well-formed or leaves the w prefix unbound.
     std::string ttff(std::string_view xml) const;
 
-    // Applies the plan to the body paragraphs, then to the table cells. Throws
-    // AttributeMissing without a document, and TemplateError naming the entry, before
-    // anything changes, for a value the document cannot hold (text that XML cannot
-    // hold, a size, indent, spacing or colour out of range, an unknown alignment); a
-    // picture that cannot be placed is reported and passed over.
+    // Applies the plan to the paragraphs of every place (WordDocument::places: body,
+    // headers, footers, notes, text boxes), then to the table cells. A paragraph or
+    // cell that holds only text is rewritten from it; one that holds more is filled
+    // where each placeholder stands. Throws AttributeMissing without a document, and
+    // TemplateError naming the entry, before anything changes, for a value the
+    // document cannot hold (text that XML cannot hold, a size, indent, spacing or
+    // colour out of range, an unknown alignment); a picture that cannot be placed is
+    // reported and passed over.
     void execute_set();
 
     // Appends one patent entry and a page break to the end of the body: a table of
@@ -82,7 +85,8 @@ public:
                     int rows = 4, int cols = 3, std::optional<std::string> image_path = std::nullopt);
 
     // Dry run of the plan over the body paragraphs: records in check_dict, under each
-    // placeholder, the text of every paragraph in which it is still to be replaced.
+    // placeholder, the text (and part) of every paragraph in which it is still to be
+    // replaced.
     // With `specify_range`, a placeholder counts only from the first paragraph holding
     // its replacement text on, and nothing counts from the paragraph holding
     // "【符號說明】" on. Each paragraph is first rewritten to its accepted text; an empty

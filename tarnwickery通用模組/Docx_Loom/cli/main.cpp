@@ -4,6 +4,7 @@
 #include <docx_loom/docx_loom.hpp>
 #include <platform/root_folder.hpp>
 
+#include <bounded_input/cut.hpp>
 #include <bounded_input/json.hpp>
 
 #include <CLI/CLI.hpp>
@@ -117,7 +118,8 @@ bool warn_about_absent_placeholders(const docx_loom::Document& document, const s
         if (std::any_of(places.begin(), places.end(),
                         [&](const docx_loom::PlaceText& place) { return place.text.find(placeholder) != std::string::npos; }))
             continue;
-        std::cerr << "docx-loom: warning: the placeholder " << to_json_text(placeholder) << " is found nowhere in '"
+        std::cerr << "docx-loom: warning: the placeholder " << to_json_text(bounded_input::cut(placeholder))
+                  << " is found nowhere in '"
                   << template_path << "'\n";
         absent = true;
     }

@@ -38,6 +38,7 @@ int fill(const std::uint8_t* data, std::size_t size) {
         docx_loom::Document dry_run;
         dry_run.doc = docx_loom::WordDocument::from_package(docx_loom::Package::from_bytes(bytes, "fuzz.docx"));
         queue_plan(dry_run);
+        dry_run.check_places(true);
         dry_run.show_execute_set(true);
 
         docx_loom::Document filled;

@@ -22,7 +22,6 @@ const std::string kBookmark = "<w:bookmarkStart w:id=\"0\" w:name=\"here\"/><w:b
 struct RunView {
     std::string text;
     pugi::xml_node node;
-    bool operator==(const std::string& other) const { return text == other; }
 };
 
 // Each run below `node`, with the text it reads as (a page break as "|").

@@ -14,7 +14,6 @@ namespace {
 
 const std::string kHeader = "application/vnd.openxmlformats-officedocument.wordprocessingml.header+xml";
 const std::string kFooter = "application/vnd.openxmlformats-officedocument.wordprocessingml.footer+xml";
-const std::string kFootnotes = "application/vnd.openxmlformats-officedocument.wordprocessingml.footnotes+xml";
 
 std::string p(const std::string& text) { return "<w:p><w:r><w:t xml:space=\"preserve\">" + text + "</w:t></w:r></w:p>"; }
 std::string story(const std::string& root, const std::string& inner) {
@@ -62,42 +61,24 @@ TEST(FillPlaces, PlacesAreListedInDocumentOrderWithTheirPart) {
                           "header1.xml head", "header1.xml head cell"}));
 }
 
-TEST(FillPlaces, HeadersFootersNotesTextBoxesControlsAndNestedTablesAreFilled) {
+// The corpus test fills each kind of place; these are what it does not look at.
+TEST(FillPlaces, PicturesInAHeaderAreItsOwnAndUntouchedPartsKeepTheirBytes) {
     const std::string folder = tools::fresh_folder("places");
     fixture::write_file(folder + "logo.png", fixture::png_bytes(20, 10));
-    // An untouched part keeps its bytes, odd spacing and all.
     const std::string footer = story("ftr", p("no placeholder")) + "  \n";
     const auto parts = fixture::related_parts(
-        {{"word/header1.xml", "header", kHeader, story("hdr", p("To $$$X$$$") + table(cell(p("$$$LOGO$$$"))))},
-         {"word/footer1.xml", "footer", kFooter, footer},
-         {"word/footnotes.xml", "footnotes", kFootnotes,
-          story("footnotes", "<w:footnote w:id=\"1\">" + p("Note on $$$X$$$") + "</w:footnote>")}});
-    Document document = loaded("<w:p>" + text_box(p("Box $$$X$$$")) + "</w:p>" +
-                                   "<w:sdt><w:sdtContent>" + p("Control $$$X$$$") + "</w:sdtContent></w:sdt>" +
-                                   table(cell(p("Outer") + table(cell(p("Inner $$$X$$$"))) + "<w:p/>")),
-                               parts);
+        {{"word/header1.xml", "header", kHeader, story("hdr", table(cell(p("$$$LOGO$$$"))))},
+         {"word/footer1.xml", "footer", kFooter, footer}});
+    Document document = loaded(table(cell(p("Outer") + table(cell(p("Inner $$$X$$$"))) + "<w:p/>")), parts);
     document.set("$$$X$$$", "done");
     document.set("$$$LOGO$$$", "", SetOptions{.image_path = folder + "logo.png", .image_height = 1, .image_width = 1});
     document.execute_set();
 
     const Package saved = Package::from_bytes(document.doc->save_to_bytes(), "saved");
-    std::string everything;
-    for (const auto& name : saved.part_names()) everything += saved.part(name);
-    EXPECT_EQ(everything.find("$$$X$$$"), std::string::npos);
-    for (const auto& [part, text] : std::vector<std::pair<std::string, std::string>>{
-             {"word/header1.xml", "To done"}, {"word/footnotes.xml", "Note on done"}}) {
-        EXPECT_NE(saved.part(part).find(">" + text + "<"), std::string::npos) << part;
-    }
-    const std::string body = saved.part("word/document.xml");
-    for (const char* text : {">Box done<", ">Control done<", ">Inner done<"})
-        EXPECT_NE(body.find(text), std::string::npos) << text << " in " << body;
-    EXPECT_NE(body.find(">Box done<"), body.rfind(">Box done<")) << "both renderings of the text box";
+    EXPECT_NE(saved.part("word/document.xml").find(">Inner done<"), std::string::npos) << "a nested table's own cell";
     EXPECT_EQ(saved.part("word/footer1.xml"), footer);
-
-    // The picture belongs to the header: its relationship is the header's own.
     ASSERT_TRUE(saved.has_part("word/_rels/header1.xml.rels"));
-    const std::string header_rels = saved.part("word/_rels/header1.xml.rels");
-    EXPECT_NE(header_rels.find("Target=\"media/image1.png\""), std::string::npos) << header_rels;
+    EXPECT_NE(saved.part("word/_rels/header1.xml.rels").find("Target=\"media/image1.png\""), std::string::npos);
     EXPECT_EQ(saved.part("word/_rels/document.xml.rels").find("image"), std::string::npos);
     EXPECT_EQ(saved.part("word/media/image1.png"), fixture::png_bytes(20, 10));
     EXPECT_NE(saved.part("word/header1.xml").find("r:embed=\"rId1\""), std::string::npos);

@@ -12,6 +12,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -33,14 +34,29 @@ platform::Plugin load_module(const std::string& name) { return platform::Plugin(
 int batch(const platform::Plugin& worker, const std::string& source) {
     std::ifstream file;
     if (source != "-") {
-        file.open(platform::to_path(source), std::ios::binary);
+        const auto path = platform::to_path(source);
+        std::error_code ec;
+        if (std::filesystem::is_directory(path, ec)) {
+            std::cerr << "tarnwickery-receipt: " << source
+                      << " is a folder; --batch reads a file with one JSON request a line\n";
+            return kBadArguments;
+        }
+        file.open(path, std::ios::binary);
         if (!file) {
-            std::cerr << "tarnwickery-receipt: cannot read " << source << '\n';
+            std::cerr << "tarnwickery-receipt: cannot read " << source << ": "
+                      << (std::filesystem::exists(path, ec) ? "this user may not read it" : "there is no such file")
+                      << '\n';
             return kBadArguments;
         }
     }
+    std::istream& requests = source == "-" ? std::cin : file;
     std::unique_ptr<Receipt_Maker> maker(worker.function<NewReceiptMakerFunction>(kNewReceiptMakerEntry)());
-    const bool all_written = run_batch(*maker, source == "-" ? std::cin : file, std::cout, std::cerr);
+    const bool all_written = run_batch(*maker, requests, std::cout, std::cerr);
+    if (requests.bad()) {
+        std::cerr << "tarnwickery-receipt: reading " << (source == "-" ? "standard input" : source)
+                  << " failed; the requests after the lines counted above were not made\n";
+        return kBadArguments;
+    }
     return all_written ? 0 : kFailed;
 }
 

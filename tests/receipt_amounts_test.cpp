@@ -84,7 +84,8 @@ TEST(DateCells, RepublicOfChinaYear) {
     EXPECT_EQ(date_cells({2025, 1, 5}, false), (Cells{"", "", ""}));
 }
 
-TEST(DateRule, InvalidOrMissingDatesGiveToday) {
+// A date given is used or refused, never silently replaced by today's.
+TEST(DateRule, MissingDateGivesTodayAndABadOneIsRefused) {
     const json base = {{"買受人", ""}, {"買受人統一編號", ""}, {"品名", json::array()}, {"數量", json::array()},
                        {"單件價格", json::array()}, {"存檔路徑", "x"}, {"顯示免用統一發票章", false},
                        {"顯示負責人章", false}, {"顯示日期", true}};
@@ -95,13 +96,27 @@ TEST(DateRule, InvalidOrMissingDatesGiveToday) {
         const Date d = read_request(request, today).date;
         return std::to_string(d.year) + "-" + std::to_string(d.month) + "-" + std::to_string(d.day);
     };
+    EXPECT_EQ(date_of(json::object()), "2026-12-7");
     EXPECT_EQ(date_of({{"年", 2024}, {"月", 2}, {"日", 29}}), "2024-2-29");
-    EXPECT_EQ(date_of({{"年", 2025}, {"月", 2}, {"日", 29}}), "2026-12-7");
-    EXPECT_EQ(date_of({{"年", 2025}, {"月", 2}, {"日", 30}}), "2026-12-7");
-    EXPECT_EQ(date_of({{"年", 2025}, {"月", 13}, {"日", 1}}), "2026-12-7");
-    EXPECT_EQ(date_of({{"年", 2025}, {"月", 1}}), "2026-12-7");
-    EXPECT_EQ(date_of({{"年", "2025"}, {"月", 1}, {"日", 1}}), "2026-12-7");
-    EXPECT_EQ(date_of({{"年", 1LL << 40}, {"月", 1}, {"日", 1}}), "2026-12-7");
+    EXPECT_EQ(date_of({{"年", 1912}, {"月", 1}, {"日", 1}}), "1912-1-1");
+
+    const std::pair<json, const char*> refused[] = {
+        {{{"年", 2025}, {"月", 2}, {"日", 30}}, "2025-2-30 is not a real day"},
+        {{{"年", 2025}, {"月", 13}, {"日", 1}}, "is not a real day"},
+        {{{"年", 1900}, {"月", 1}, {"日", 1}}, "before 1912-01-01"},
+        {{{"年", 1LL << 40}, {"月", 1}, {"日", 1}}, "after 9999-12-31"},
+        {{{"年", 2025}, {"月", 1}}, "go together"},
+    };
+    for (const auto& [extra, words] : refused) {
+        try {
+            date_of(extra);
+            ADD_FAILURE() << extra.dump();
+        } catch (const RefusedRequest& error) {
+            EXPECT_NE(std::string(error.what()).find(words), std::string::npos) << error.what();
+        }
+    }
+    EXPECT_THROW(date_of({{"年", "2025"}, {"月", 1}, {"日", 1}}), UnreadableRequest);
+    EXPECT_THROW(date_of({{"年", 2025.0}, {"月", 1}, {"日", 1}}), UnreadableRequest);
 }
 
 TEST(RequestReading, UnreadableRequestsNameTheKey) {
@@ -115,6 +130,8 @@ TEST(RequestReading, UnreadableRequestsNameTheKey) {
         {[&] { json r = good; r["品名"] = "a"; return r; }(), "\"品名\" must be a list"},
         {[&] { json r = good; r["數量"] = {2.5}; return r; }(), "neither text nor a whole number"},
         {[&] { json r = good; r["顯示日期"] = "yes"; return r; }(), "true or false"},
+        // Read as 64 bits it would be -1, and -1 x -300 a receipt for 300.
+        {[&] { json r = good; r["數量"] = json::parse("[18446744073709551615]"); return r; }(), "too large"},
     };
     for (const auto& [request, message] : cases) {
         try {
@@ -123,6 +140,17 @@ TEST(RequestReading, UnreadableRequestsNameTheKey) {
         } catch (const UnreadableRequest& error) {
             EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
         }
+    }
+}
+
+TEST(RequestReading, TaxNumberIsEmptyOrEightDigitsInAscii) {
+    json request = {{"買受人", "x"}, {"買受人統一編號", "０４５９５２５７"}, {"品名", {"a"}}, {"數量", {1}},
+                    {"單件價格", {2}}, {"存檔路徑", "x"}, {"顯示免用統一發票章", true}, {"顯示負責人章", false},
+                    {"顯示日期", true}};
+    EXPECT_EQ(read_request(request, {2026, 1, 1}).tax_number, "04595257");
+    for (const char* refused : {"1234567890", "1234567", "ABCDEFGH"}) {
+        request["買受人統一編號"] = refused;
+        EXPECT_THROW(read_request(request, {2026, 1, 1}), RefusedRequest) << refused;
     }
 }
 

@@ -3,13 +3,16 @@
 #include "test_env.hpp"
 #include "tools.hpp"
 
+#include <platform/clock.hpp>
 #include <platform/root_folder.hpp>
 #include <receipt_channels/channels.hpp>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <regex>
 #include <thread>
 
 using namespace receipt_worker;
@@ -41,6 +44,29 @@ bool wait_until(const std::function<bool()>& condition, std::chrono::millisecond
         std::this_thread::sleep_for(1ms);
     }
     return true;
+}
+
+// Text boxes of the words on a PDF's first page, from pdftotext -bbox.
+struct Word_Box {
+    std::string text;
+    double width, height;
+};
+
+std::vector<Word_Box> word_boxes(const std::string& pdf) {
+    const std::string html = tools::run("pdftotext -bbox -f 1 -l 1 " + tools::quote(pdf) + " -").output;
+    std::vector<Word_Box> words;
+    const std::regex word(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>)re");
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), word); it != std::sregex_iterator(); ++it) {
+        const auto& m = *it;
+        words.push_back({m[5], std::stod(m[3]) - std::stod(m[1]), std::stod(m[4]) - std::stod(m[2])});
+    }
+    return words;
+}
+
+const Word_Box* find_word(const std::vector<Word_Box>& words, const std::string& text) {
+    for (const auto& word : words)
+        if (word.text == text) return &word;
+    return nullptr;
 }
 
 // Each test gets its own root folder, so receipt numbers start at 1.
@@ -125,25 +151,112 @@ TEST_F(ReceiptJob, PressesWhileBusySendNothingAndQueuedRequestsAreDroppedAtClose
     EXPECT_TRUE(receipts(job.folders()).empty()) << "the queued request was dropped";
 }
 
-TEST_F(ReceiptJob, UnsafeBuyerFailsThePassAndWritesNothing) {
+// The worker checks every request, whatever the window let through, and says why it
+// writes nothing.
+TEST_F(ReceiptJob, RefusedRequestsSayWhyAndWriteNothing) {
     Receipt_Job job(resources);
-    testing::internal::CaptureStdout();
-    const ReceiptOutcome outcome = job.make(request("../../escape"));
-    const std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_FALSE(outcome.written);
-    EXPECT_EQ(printed.rfind("主程式錯誤 --> 買受人 '../../escape' holds \"..\"", 0), 0u) << printed;
+    const char* failed = "主程式錯誤 --> ";
+    const char* unreadable = "Queue_All_variable[\"get_receipt\"].get()輸入錯誤： ";
+    const std::tuple<json, const char*, const char*> cases[] = {
+        {{{"買受人統一編號", "1234567"}}, failed, "is not eight digits"},
+        {{{"買受人統一編號", "ABCDEFGH"}}, failed, "is not eight digits"},
+        {{{"月", 2}, {"日", 30}}, failed, "is not a real day"},
+        {{{"年", 1900}}, failed, "before 1912-01-01"},
+        {{{"數量", json::parse("[18446744073709551615, 1, 1]")}}, unreadable, "too large"},
+        {{{"單件價格", {1000000, 1, 1}}}, failed, "above 999999"},
+        {{{"單件價格", {-300, 1, 1}}}, failed, "below zero"},
+    };
+    for (const auto& [changes, line, reason] : cases) {
+        json sent = request();
+        sent.update(changes);
+        testing::internal::CaptureStdout();
+        const ReceiptOutcome outcome = job.make(sent);
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_FALSE(outcome.written) << reason;
+        EXPECT_NE(outcome.error.find(reason), std::string::npos) << outcome.error;
+        EXPECT_EQ(printed.rfind(line, 0), 0u) << printed;
+    }
     EXPECT_TRUE(receipts(job.folders()).empty());
-    EXPECT_FALSE(std::filesystem::exists(platform::to_path(platform::root_folder() + "escape.pdf")));
 }
 
-TEST_F(ReceiptJob, TotalTooLargeFailsThePass) {
+TEST_F(ReceiptJob, EnvironmentFaultsAreOneSentenceThatSaysWhatToDo) {
+    {
+        const std::string blocked = tools::fresh_folder("blocked");
+        fixture::write_file(blocked + "a file", "");
+        const std::string root_under_a_file = blocked + "a file/tarnwickery/";
+        ScopedEnv root_here("TARNWICKERY_ROOT", root_under_a_file.c_str());
+        testing::internal::CaptureStdout();
+        Receipt_Job job(resources);
+        const ReceiptOutcome outcome = job.make(request());
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(outcome.error, "cannot write receipts into " + root_under_a_file + "免用統一發票收據/ (Not a directory); make " +
+                                     root_under_a_file + " a folder that this user may write to");
+    }
+    {
+        // Neither the converter's office library nor soffice can be found.
+        const std::string empty = tools::fresh_folder("no-office");
+        ScopedEnv path("PATH", empty.c_str());
+        ScopedEnv office("TARNWICKERY_LIBREOFFICE_PROGRAM", empty.c_str());
+        ScopedEnv soffice("TARNWICKERY_SOFFICE", nullptr);
+        Receipt_Job job(resources);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const ReceiptOutcome outcome = job.make(request());
+        testing::internal::GetCapturedStdout();
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(outcome.error, "there is no office to make PDFs with: LibreOffice (soffice) is not on PATH; install the "
+                                 "Debian package libreoffice-writer-nogui");
+    }
+}
+
+// A receipt with something to look at is still written; the worker reports it, with
+// what to look at, on the queue the window reads.
+TEST_F(ReceiptJob, WrittenReceiptsComeBackWithTheirWarnings) {
+    if (!tools::require("soffice", "libreoffice-writer-nogui") || !tools::require("pdftotext", "poppler-utils")) return;
+    const Folders folders = Folders::under_root();
+    std::filesystem::create_directories(platform::to_path(folders.seals));
+    fixture::write_file(folders.seals + "負責人章.png", "not a picture");
+
     Receipt_Job job(resources);
-    json big = request();
-    big["數量"] = {1000, 1, 1};
-    big["單件價格"] = {1000, 1, 1};
+    json sent = request("甲/乙聯合");
+    sent["買受人統一編號"] = "１２３４５６７８";
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(job.make(big).written);
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("above 999999"), std::string::npos);
+    std::thread worker([&] { run_receipts(job, queues, events); });
+    ASSERT_TRUE(press(sent));
+    ASSERT_TRUE(wait_until([&] { return !queues["outcome"].empty(); }, 120s));
+    close_window();
+    worker.join();
+    testing::internal::GetCapturedStdout();
+
+    const auto outcome = queues["outcome"].get().get<ReceiptOutcome>();
+    ASSERT_TRUE(outcome.written) << outcome.error;
+    EXPECT_EQ(outcome.pdf_path, folders.output + "免用統一發票收據000001 - 買受人：甲_乙聯合；統一編號：12345678（記錄日期：" +
+                                    [] {
+                                        const auto today = platform::local_today();
+                                        char date[32];
+                                        std::snprintf(date, sizeof date, "%04d年%02d月%02d日）.pdf", today.year, today.month, today.day);
+                                        return std::string(date);
+                                    }());
+    EXPECT_EQ(receipts(folders), std::vector<std::string>{outcome.pdf_path.substr(folders.output.size())});
+    ASSERT_EQ(outcome.warnings.size(), 3u) << json(outcome.warnings).dump();
+    EXPECT_NE(outcome.warnings[0].find("免用統一發票章 was not printed: there is no picture"), std::string::npos);
+    EXPECT_NE(outcome.warnings[1].find("負責人章 was not printed"), std::string::npos);
+    EXPECT_NE(outcome.warnings[2].find("12345678 fails the check-digit rule"), std::string::npos);
+
+    // Printed as typed, in ASCII digits, at sizes as legible as the template's 12 pt labels.
+    const auto words = word_boxes(outcome.pdf_path);
+    const Word_Box* buyer = find_word(words, "甲/乙聯合");
+    const Word_Box* label = find_word(words, "買受人");
+    ASSERT_TRUE(buyer && label) << "the buyer and its label on the receipt";
+    for (const char* value : {"1", "8", "114", "150", "蘋果", "鳳梨酥"}) {
+        const Word_Box* word = find_word(words, value);
+        ASSERT_NE(word, nullptr) << value;
+        EXPECT_GE(word->height, label->height - 0.5) << value;
+    }
+    const Word_Box* numeral = find_word(words, "肆");
+    ASSERT_NE(numeral, nullptr);
+    EXPECT_GE(numeral->width, 14.0) << "a capital numeral of 14 pt or more";
+    EXPECT_GE(numeral->height, label->height * 14 / 12);
 }
 
 TEST_F(ReceiptJob, RequestsBecomeNumberedPdfReceipts) {

@@ -46,21 +46,3 @@ TEST(DataNameNumber, OneMoreThanTheLargestNumberBehindThePrefix) {
         EXPECT_EQ(data_name_number(kPrefix, folder_with("numbering", c.entries)), c.expected) << c.what;
     EXPECT_THROW(data_name_number(kPrefix, tools::fresh_folder("numbering") + "absent/"), std::filesystem::filesystem_error);
 }
-
-TEST(ReceiptFileName, BuyerTaxNumberAndRecordDate) {
-    const Date day{2025, 1, 5};
-    EXPECT_EQ(receipt_file_name(42, "王小明", "12345678", day),
-              "免用統一發票收據000042 - 買受人：王小明；統一編號：12345678（記錄日期：2025年01月05日）");
-    EXPECT_EQ(receipt_file_name(1, "", "12345678", day), "免用統一發票收據000001 - 統一編號：12345678（記錄日期：2025年01月05日）");
-    EXPECT_EQ(receipt_file_name(1, "王小明", "", day), "免用統一發票收據000001 - 買受人：王小明（記錄日期：2025年01月05日）");
-    EXPECT_EQ(receipt_file_name(1, "", "", day), "免用統一發票收據000001 - （記錄日期：2025年01月05日）");
-    EXPECT_EQ(receipt_file_name(1234567, "", "", day), "免用統一發票收據1234567 - （記錄日期：2025年01月05日）");
-}
-
-TEST(ReceiptFileName, RefusesNamesThatLeaveTheFolderOrThatWindowsRefuses) {
-    const Date day{2025, 1, 5};
-    for (const std::string buyer : {"../../etc/x", "a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b", "..", "a\nb"})
-        EXPECT_THROW(receipt_file_name(1, buyer, "", day), std::runtime_error) << buyer;
-    EXPECT_THROW(receipt_file_name(1, "", "12/45678", day), std::runtime_error);
-    EXPECT_NO_THROW(receipt_file_name(1, "台灣（股）公司．", "", day));
-}

@@ -3,9 +3,13 @@
 #include "amounts.hpp"
 #include "log_lines.hpp"
 #include "numbering.hpp"
+#include "receipt_file_name.hpp"
+#include "seals.hpp"
+#include "writable_folder.hpp"
 
 #include <platform/clock.hpp>
 #include <platform/root_folder.hpp>
+#include <receipt_channels/request_rules.hpp>
 #include <receipt_channels/whole_number.hpp>
 #include <receipt_register/receipt_files.hpp>
 
@@ -23,6 +27,11 @@ constexpr const char* kVersion = "免用統一發票收據001";
 // Set after the 48 others, once the number has been chosen under the lock.
 constexpr const char* kNumberPlaceholder = "$$$K$$$";
 
+// Sizes that read well in the template's cells; the engine's default of 8 pt is too
+// small beside the template's 12 pt labels.
+const docx_loom::Length kValueSize = docx_loom::Pt(12);
+const docx_loom::Length kNumeralSize = docx_loom::Pt(16);
+
 std::string number_text(int n) { return std::to_string(n); }
 
 void copy_notice(const std::string& resource_folder, const Folders& folders) {
@@ -39,41 +48,57 @@ void copy_notice(const std::string& resource_folder, const Folders& folders) {
     }
 }
 
-// What queuing a receipt found out that its record keeps.
+// What queuing a receipt found out that its record keeps, and what the owner should
+// look at: seals asked for that cannot be printed.
 struct Queued_Receipt {
     ProductRows rows;
     bool exemption_seal_printed = false;
     bool owner_seal_printed = false;
+    std::vector<std::string> warnings;
 };
+
+// The seal's picture when it is asked for and can be printed; otherwise a warning
+// joins `warnings` when it was asked for.
+std::optional<std::string> seal_picture(bool asked, const std::string& folder, const std::string& stem,
+                                        std::vector<std::string>& warnings) {
+    if (!asked) return std::nullopt;
+    Seal seal = find_seal(folder, stem);
+    if (seal.warning) warnings.push_back(*seal.warning);
+    return seal.picture;
+}
 
 // Queues the 48 placeholders in their fixed order.
 Queued_Receipt queue_receipt(docx_loom::Document& document, const ReceiptRequest& request, const Folders& folders) {
     using docx_loom::SetOptions;
-    const auto exemption_seal = request.show_exemption_seal ? find_seal(folders.seals, "免用統一發票章") : std::nullopt;
-    const auto owner_seal = request.show_owner_seal ? find_seal(folders.seals, "負責人章") : std::nullopt;
+    std::vector<std::string> warnings;
+    const auto exemption_seal = seal_picture(request.show_exemption_seal, folders.seals, "免用統一發票章", warnings);
+    const auto owner_seal = seal_picture(request.show_owner_seal, folders.seals, "負責人章", warnings);
     document.set("$$$I$$$", "", SetOptions{.image_path = exemption_seal, .image_height = 1.2, .image_width = 1.3189});
     document.set("$$$J$$$", "", SetOptions{.image_path = owner_seal, .image_height = 0.4173, .image_width = 0.4173});
 
+    const SetOptions value{.new_font_size = kValueSize};
     const auto tax_cells = tax_number_cells(request.tax_number);
     for (int j : tax_number_order(request.tax_number))
-        document.set("$$$A" + number_text(j) + "$$$", tax_cells[static_cast<std::size_t>(j - 1)]);
+        document.set("$$$A" + number_text(j) + "$$$", tax_cells[static_cast<std::size_t>(j - 1)], value);
 
     const auto dates = date_cells(request.date, request.show_date);
-    for (int j = 1; j <= 3; ++j) document.set("$$$B" + number_text(j) + "$$$", dates[static_cast<std::size_t>(j - 1)]);
+    for (int j = 1; j <= 3; ++j)
+        document.set("$$$B" + number_text(j) + "$$$", dates[static_cast<std::size_t>(j - 1)], value);
 
-    document.set("$$$C1$$$", request.buyer, SetOptions{.new_font_size = docx_loom::Pt(12), .new_alignment = "left"});
+    document.set("$$$C1$$$", request.buyer, SetOptions{.new_font_size = kValueSize, .new_alignment = "left"});
 
     const ProductRows rows = product_rows(request);
     const std::pair<const char*, const std::array<std::string, kPrintedRows>*> columns[] = {
         {"$$$D", &rows.names}, {"$$$E", &rows.quantities}, {"$$$F", &rows.unit_prices}, {"$$$G", &rows.amounts}};
     for (const auto& [prefix, cells] : columns)
         for (std::size_t i = 0; i < kPrintedRows; ++i)
-            document.set(prefix + number_text(static_cast<int>(i + 1)) + "$$$", (*cells)[i]);
+            document.set(prefix + number_text(static_cast<int>(i + 1)) + "$$$", (*cells)[i], value);
 
     const auto numerals = numeral_cells(rows.total);
     for (std::size_t i = 0; i < numerals.size(); ++i)
-        document.set("$$$H" + number_text(static_cast<int>(i + 1)) + "$$$", numerals[i]);
-    return {rows, exemption_seal.has_value(), owner_seal.has_value()};
+        document.set("$$$H" + number_text(static_cast<int>(i + 1)) + "$$$", numerals[i],
+                     SetOptions{.new_font_size = kNumeralSize});
+    return {rows, exemption_seal.has_value(), owner_seal.has_value(), std::move(warnings)};
 }
 
 // "No. 000123": six digits at least, as in the file name.
@@ -119,14 +144,6 @@ Folders Folders::under_root() {
     return folders;
 }
 
-std::optional<std::string> find_seal(const std::string& folder, const std::string& stem) {
-    for (const auto& entry : fs::directory_iterator(platform::to_path(folder))) {
-        const std::string name = platform::from_path(entry.path().filename());
-        if (name.substr(0, name.find('.')) == stem && entry.is_regular_file()) return folder + name;
-    }
-    return std::nullopt;
-}
-
 Receipt_Job::Receipt_Job(const std::string& resource_folder) : folders_(Folders::under_root()), issuer_(folders_.output) {
     for (const auto* folder : {&folders_.root, &folders_.output, &folders_.seals, &folders_.working, &folders_.notice_folder}) {
         std::error_code ignored;  // an existing folder, or one we may not create, is passed over
@@ -149,11 +166,17 @@ ReceiptOutcome Receipt_Job::make(const nlohmann::json& taken) {
     } catch (const UnreadableRequest& error) {
         log::unreadable_request(taken);
         return {false, "", error.what()};
+    } catch (const RefusedRequest& error) {
+        log::pass_failed(error.what());
+        return {false, "", error.what()};
     }
 
     try {
+        require_writable_folder(folders_.output, folders_.root);
         document_.run_version(kVersion, folders_.output);
-        const Queued_Receipt queued = queue_receipt(document_, request, folders_);
+        Queued_Receipt queued = queue_receipt(document_, request, folders_);
+        if (!request.tax_number.empty() && !request_rules::passes_check_digit(request.tax_number))
+            queued.warnings.push_back(request_rules::check_digit_warning(request.tax_number));
         const auto issued = issuer_.issue([&](long long number, const std::string& scratch) {
             document_.set(kNumberPlaceholder, printed_number(number),
                           docx_loom::SetOptions{.new_font_size = docx_loom::Pt(12), .new_alignment = "right"});
@@ -175,7 +198,7 @@ ReceiptOutcome Receipt_Job::make(const nlohmann::json& taken) {
         log::finished(pdf);
         document_.delete_();
         log::next_request();
-        return {true, pdf, "", issued.number};
+        return {true, pdf, "", issued.number, queued.warnings};
     } catch (const std::exception& error) {
         log::pass_failed(error.what());
         return {false, "", error.what()};
@@ -191,7 +214,9 @@ void run_receipts(Receipt_Job& job, Queue_All_variable& queues, Event_All_variab
         const nlohmann::json request = requests.get();
         if (end.is_set()) return;
         busy.set();
-        if (!job.make(request).written) std::this_thread::sleep_for(std::chrono::seconds(1));
+        const ReceiptOutcome outcome = job.make(request);
+        queues.at("outcome").put(outcome);
+        if (!outcome.written) std::this_thread::sleep_for(std::chrono::seconds(1));
     }
 }
 

@@ -23,10 +23,6 @@ struct Folders {
     static Folders under_root();
 };
 
-// The picture in `folder` whose name up to its first "." is `stem`, first in listing
-// order; none when there is no such file. Throws when the folder cannot be listed.
-std::optional<std::string> find_seal(const std::string& folder, const std::string& stem);
-
 // The worker's long-lived state: its folders and its one document with the receipt
 // template registered. Each pass reopens the template, so nothing carries over.
 class Receipt_Job : public Receipt_Maker {
@@ -37,7 +33,8 @@ public:
     explicit Receipt_Job(const std::string& resource_folder);
 
     // One pass for one request already taken from the queue: every failure is printed
-    // and reported in the outcome, never thrown.
+    // and reported in the outcome, never thrown; what the receipt lacks (a seal) or
+    // what the owner should check (a tax number's check digit) comes back as warnings.
     ReceiptOutcome make(const nlohmann::json& request) override;
 
     const Folders& folders() const { return folders_; }
@@ -50,8 +47,8 @@ private:
     Docx_Loom::Document document_;
 };
 
-// The worker's life: passes until the window sets "end", pausing a second after a
-// pass that failed.
+// The worker's life: passes until the window sets "end", each reported on the queue
+// "outcome", pausing a second after a pass that failed.
 void run_receipts(Receipt_Job& job, Queue_All_variable& queues, Event_All_variable& events);
 
 }  // namespace receipt_worker

@@ -19,11 +19,18 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The request was read, but a value breaks the rules of a receipt: a tax number that
+// is not eight digits, a date that is not a real day or comes before 1912.
+class RefusedRequest : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // What the window sends for one receipt. The three row lists are parallel; their
 // entries are text or whole numbers as sent.
 struct ReceiptRequest {
     std::string buyer;       // 買受人
-    std::string tax_number;  // 買受人統一編號
+    std::string tax_number;  // 買受人統一編號: empty or eight ASCII digits
     std::vector<std::string> names;        // 品名
     std::vector<nlohmann::json> quantities;  // 數量
     std::vector<nlohmann::json> unit_prices;  // 單件價格
@@ -34,10 +41,11 @@ struct ReceiptRequest {
     Date date;                          // 年, 月, 日, or today
 };
 
-// Reads the keys in their fixed order; a missing or invalid date gives `today`.
-// Throws UnreadableRequest naming the key at fault.
+// Reads the keys in their fixed order; without 年, 月 and 日 the date is `today`.
+// Full-width digits of the tax number become ASCII. Throws UnreadableRequest naming
+// the key at fault (a key missing, a value of the wrong kind, a number beyond 64
+// bits), and RefusedRequest for a tax number that is not eight digits or a date that
+// is given only in part, is not a real day, or lies before 1912-01-01.
 ReceiptRequest read_request(const nlohmann::json& request, Date today);
-
-bool is_valid_date(const Date& date);
 
 }  // namespace receipt_worker

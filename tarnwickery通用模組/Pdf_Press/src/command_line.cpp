@@ -12,19 +12,19 @@ namespace pdf_press::detail {
 
 namespace {
 
-std::string soffice_program(const std::string& failure) {
+std::string soffice_program() {
     if (const char* configured = std::getenv("TARNWICKERY_SOFFICE");
         configured != nullptr && *configured != '\0') {
         if (!platform::find_program(configured)) {
-            throw ConversionError(failure + "TARNWICKERY_SOFFICE names " + configured +
-                                  ", which is not an executable program");
+            throw OfficeMissing(std::string("there is no office to make PDFs with: TARNWICKERY_SOFFICE names ") +
+                                configured + ", which is not an executable program; point it at LibreOffice's "
+                                "soffice or unset it");
         }
         return configured;
     }
     if (!platform::find_program("soffice")) {
-        throw ConversionError(failure +
-                              "LibreOffice (soffice) is not on PATH; install the Debian package "
-                              "libreoffice-writer-nogui");
+        throw OfficeMissing("there is no office to make PDFs with: LibreOffice (soffice) is not on PATH; install the "
+                            "Debian package libreoffice-writer-nogui");
     }
     return "soffice";
 }
@@ -53,7 +53,7 @@ Profile take_profile(const std::string& failure) {
 
 void convert_with_command_line(const Job& job, std::chrono::milliseconds time_limit) {
     const std::string& failure = job.failure;
-    std::string soffice = soffice_program(failure);
+    std::string soffice = soffice_program();
     Profile profile = take_profile(failure);
 
     platform::ProcessOptions options;

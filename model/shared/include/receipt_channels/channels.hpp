@@ -7,6 +7,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 // The only things the window's thread and the worker's thread share.
@@ -26,6 +27,15 @@ public:
     nlohmann::json get() {
         std::unique_lock lock(mutex_);
         ready_.wait(lock, [this] { return !items_.empty(); });
+        nlohmann::json item = std::move(items_.front());
+        items_.pop_front();
+        return item;
+    }
+
+    // The oldest item, or nothing at once when the queue is empty.
+    std::optional<nlohmann::json> try_get() {
+        std::lock_guard lock(mutex_);
+        if (items_.empty()) return std::nullopt;
         nlohmann::json item = std::move(items_.front());
         items_.pop_front();
         return item;
@@ -53,8 +63,10 @@ private:
     std::atomic<bool> flag_{false};
 };
 
-// Both registries hold the entries "get_receipt" and "end", created before either
-// side starts; the maps are not changed afterwards, so looking entries up needs no lock.
+// Both registries hold the entries "get_receipt" and "end", and the queue registry
+// also "outcome", on which the worker reports each pass to the window; all are
+// created before either side starts, and the maps are not changed afterwards, so
+// looking entries up needs no lock.
 using Queue_All_variable = std::map<std::string, Queue>;
 using Event_All_variable = std::map<std::string, Event>;
 
@@ -62,6 +74,7 @@ inline Queue_All_variable make_queue_registry() {
     Queue_All_variable queues;
     queues["get_receipt"];
     queues["end"];
+    queues["outcome"];
     return queues;
 }
 

@@ -22,6 +22,38 @@ inline std::vector<std::string> utf8_characters(std::string_view text) {
     return characters;
 }
 
+// Whether `text` is well-formed UTF-8: no stray or missing continuation bytes, no
+// overlong forms, no surrogates, nothing beyond U+10FFFF.
+inline bool is_valid_utf8(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char lead = byte(at);
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+        if (lead < 0x80) {
+            length = 1;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;   // overlong
+            if (lead == 0xED) high = 0x9F;  // surrogates
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;   // overlong
+            if (lead == 0xF4) high = 0x8F;  // beyond U+10FFFF
+        } else {
+            return false;
+        }
+        if (at + length > text.size()) return false;
+        if (length > 1 && (byte(at + 1) < low || byte(at + 1) > high)) return false;
+        for (std::size_t i = 2; i < length; ++i)
+            if ((byte(at + i) & 0xC0) != 0x80) return false;
+        at += length;
+    }
+    return true;
+}
+
 // The code point of one character from utf8_characters (a lone byte gives its value).
 inline char32_t code_point(std::string_view character) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(character[i]); };

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <vector>
 
 // How the launcher reaches into the receipt worker module.
 
@@ -14,7 +15,12 @@ struct ReceiptOutcome {
     std::string pdf_path;  // when written
     std::string error;     // when not
     long long number = 0;  // the receipt number, when written
+    // What the receipt lacks or what the owner should look at, when written.
+    std::vector<std::string> warnings;
 };
+
+// As it travels on the queue "outcome"; keys that are missing keep their defaults.
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(ReceiptOutcome, written, pdf_path, error, number, warnings)
 
 // Makes receipts one at a time, synchronously, with the same pass as `receipt`.
 class Receipt_Maker {

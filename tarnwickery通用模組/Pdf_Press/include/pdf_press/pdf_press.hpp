@@ -13,6 +13,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// There is no office to convert with. The message is one sentence that names the
+// program that is missing and says what to install or set; it names no file, since
+// every file would fail alike.
+class OfficeMissing : public ConversionError {
+public:
+    using ConversionError::ConversionError;
+};
+
 // Converts .docx files to PDF/A-2b with LibreOffice, every font embedded. Constructing
 // one starts nothing. The first conversion starts a converter process of its own
 // (LibreOffice through LibreOfficeKit), which later calls reuse while `keep_active` is
@@ -35,8 +43,9 @@ public:
     // must exist), replacing any file there. The PDF is written under a temporary name
     // beside `output_pdf` and renamed into place, so it returns only with a complete PDF
     // there. Otherwise throws ConversionError and leaves a file already at `output_pdf`
-    // untouched; a converter that crashed, hung past `time_limit` or answered nonsense
-    // is gone by then, and the next call starts a fresh one. `keep_active` keeps the
+    // untouched (OfficeMissing when there is no office at all); a converter that
+    // crashed, hung past `time_limit` or answered nonsense is gone by then, and the
+    // next call starts a fresh one. `keep_active` keeps the
     // converter running for the next call; false ends it after this one.
     void convert(const std::string& input_docx, const std::string& output_pdf, bool keep_active);
 

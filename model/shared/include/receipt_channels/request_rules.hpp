@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The rules a receipt request must meet. The window checks what it can before it
+// sends a request; the worker checks every request it takes.
+namespace request_rules {
+
+// A tax number (統一編號) is empty or exactly eight digits, full-width digits read as
+// digits. Returns the number as it is printed, in ASCII digits, or nullopt when
+// `typed` breaks the rule.
+std::optional<std::string> printed_tax_number(std::string_view typed);
+
+// Why `typed` is refused as a tax number.
+std::string tax_number_refusal(std::string_view typed);
+
+// Whether eight ASCII digits pass the check-digit rule in force since 2023: each
+// digit times 1, 2, 1, 2, 1, 2, 4, 1, the digits of each product added up (28 counts
+// 2 + 8 = 10); the total must be divisible by 5, or, when the seventh digit is 7, the
+// total plus one may be instead. Some registered numbers fail it, so failing is
+// worth a warning, never a refusal.
+bool passes_check_digit(std::string_view digits);
+
+// The warning for a tax number that fails the check-digit rule.
+std::string check_digit_warning(std::string_view digits);
+
+// A receipt date is a real day no earlier than 1912-01-01, where Republic-of-China
+// years begin, and no later than 9999-12-31. Returns why the date is refused, or
+// nullopt for a good one.
+std::optional<std::string> date_refusal(long long year, long long month, long long day);
+
+}  // namespace request_rules

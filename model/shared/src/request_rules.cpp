@@ -1,0 +1,61 @@
+#include <receipt_channels/request_rules.hpp>
+
+#include <receipt_channels/utf8.hpp>
+
+namespace request_rules {
+namespace {
+
+// An ASCII or full-width digit as its value; -1 for anything else.
+int digit_value(char32_t c) {
+    if (c >= U'0' && c <= U'9') return static_cast<int>(c - U'0');
+    if (c >= 0xFF10 && c <= 0xFF19) return static_cast<int>(c - 0xFF10);
+    return -1;
+}
+
+bool is_leap(long long year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+}  // namespace
+
+std::optional<std::string> printed_tax_number(std::string_view typed) {
+    if (!is_valid_utf8(typed)) return std::nullopt;
+    std::string digits;
+    for (const std::string& character : utf8_characters(typed)) {
+        const int digit = digit_value(code_point(character));
+        if (digit < 0) return std::nullopt;
+        digits += static_cast<char>('0' + digit);
+    }
+    if (!digits.empty() && digits.size() != 8) return std::nullopt;
+    return digits;
+}
+
+std::string tax_number_refusal(std::string_view typed) {
+    return "統一編號 \"" + std::string(typed) + "\" is not eight digits; leave it empty or give all eight";
+}
+
+bool passes_check_digit(std::string_view digits) {
+    static constexpr int kWeights[] = {1, 2, 1, 2, 1, 2, 4, 1};
+    if (digits.size() != 8) return false;
+    int total = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        if (digits[i] < '0' || digits[i] > '9') return false;
+        const int product = (digits[i] - '0') * kWeights[i];
+        total += product / 10 + product % 10;
+    }
+    return total % 5 == 0 || (digits[6] == '7' && (total + 1) % 5 == 0);
+}
+
+std::string check_digit_warning(std::string_view digits) {
+    return "統一編號 " + std::string(digits) + " fails the check-digit rule; it was printed as typed, so make sure it is right";
+}
+
+std::optional<std::string> date_refusal(long long year, long long month, long long day) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const std::string shown = std::to_string(year) + "-" + std::to_string(month) + "-" + std::to_string(day);
+    if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1] + (month == 2 && is_leap(year) ? 1 : 0))
+        return "the date " + shown + " is not a real day";
+    if (year < 1912) return "the date " + shown + " is before 1912-01-01, where Republic-of-China years begin";
+    if (year > 9999) return "the date " + shown + " is after 9999-12-31";
+    return std::nullopt;
+}
+
+}  // namespace request_rules

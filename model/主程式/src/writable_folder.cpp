@@ -1,0 +1,31 @@
+#include "writable_folder.hpp"
+
+#include <platform/root_folder.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace receipt_worker {
+
+void require_writable_folder(const std::string& folder, const std::string& root) {
+    namespace fs = std::filesystem;
+    const auto fault = [&](const std::string& why) {
+        return EnvironmentFault("cannot write receipts into " + folder + " (" + why + "); make " + root +
+                                " a folder that this user may write to");
+    };
+    const fs::path path = platform::to_path(folder);
+    std::error_code ec;
+    fs::create_directories(path, ec);  // a folder removed while the program runs comes back
+    std::error_code kind;
+    if (!fs::is_directory(path, kind)) throw fault(ec ? ec.message() : kind ? kind.message() : "it is not a folder");
+
+    // Permissions, ACLs and read-only mounts all show in whether a file can be made.
+    std::random_device random;
+    const fs::path probe = path / platform::to_path(".write-test-" + std::to_string(random()) + ".tmp");
+    const bool created = std::ofstream(probe, std::ios::binary).is_open();
+    fs::remove(probe, ec);
+    if (!created) throw fault("this user may not create files in it");
+}
+
+}  // namespace receipt_worker

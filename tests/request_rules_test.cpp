@@ -1,0 +1,55 @@
+#include <receipt_channels/request_rules.hpp>
+
+#include <gtest/gtest.h>
+
+using namespace request_rules;
+
+TEST(TaxNumber, EmptyOrEightDigitsPrintedInAscii) {
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"", ""},
+        {"04595257", "04595257"},
+        {"０４５９５２５７", "04595257"},
+        {"0459５２57", "04595257"},
+        {"1234567890", std::nullopt},
+        {"1234567", std::nullopt},
+        {"ABCDEFGH", std::nullopt},
+        {"1234 5678", std::nullopt},
+        {" 12345678", std::nullopt},
+        {"1234567\xFF", std::nullopt},
+    };
+    for (const auto& [typed, printed] : cases) EXPECT_EQ(printed_tax_number(typed), printed) << typed;
+    EXPECT_NE(tax_number_refusal("1234567").find("\"1234567\" is not eight digits"), std::string::npos);
+}
+
+TEST(TaxNumber, CheckDigitRuleWithTheSeventhDigitSeven) {
+    for (const char* good : {"04595257", "12345675", "00000000", "10458575"}) EXPECT_TRUE(passes_check_digit(good)) << good;
+    // 12345675 totals 39 and passes only by the plus-one rule; 12345677 totals 41, which it cannot save.
+    for (const char* bad : {"12345678", "12345677", "04595258", "1234567", "1234567A"})
+        EXPECT_FALSE(passes_check_digit(bad)) << bad;
+    EXPECT_NE(check_digit_warning("12345678").find("12345678 fails the check-digit rule"), std::string::npos);
+}
+
+TEST(ReceiptDate, RealDaysFrom1912On) {
+    EXPECT_EQ(date_refusal(2024, 2, 29), std::nullopt);
+    EXPECT_EQ(date_refusal(1912, 1, 1), std::nullopt);
+    EXPECT_EQ(date_refusal(2000, 2, 29), std::nullopt);
+    EXPECT_EQ(date_refusal(9999, 12, 31), std::nullopt);
+    const std::tuple<long long, long long, long long, const char*> refused[] = {
+        {2025, 2, 29, "2025-2-29 is not a real day"},
+        {2025, 2, 30, "is not a real day"},
+        {1900, 2, 29, "is not a real day"},
+        {2025, 13, 1, "is not a real day"},
+        {2025, 0, 1, "is not a real day"},
+        {2025, 4, 31, "is not a real day"},
+        {2025, 1, 0, "is not a real day"},
+        {1911, 12, 31, "before 1912-01-01"},
+        {1900, 1, 1, "before 1912-01-01"},
+        {10000, 1, 1, "after 9999-12-31"},
+        {1LL << 40, 1, 1, "after 9999-12-31"},
+    };
+    for (const auto& [year, month, day, words] : refused) {
+        const auto refusal = date_refusal(year, month, day);
+        ASSERT_TRUE(refusal.has_value()) << year << "-" << month << "-" << day;
+        EXPECT_NE(refusal->find(words), std::string::npos) << *refusal;
+    }
+}

@@ -39,6 +39,8 @@ std::string with(const std::string& request, const std::string& from, const std:
 TEST(LauncherBatch, EachFailedLineSaysWhyAndTheSummaryCountsWarnings) {
     if (!tools::require("soffice", "libreoffice-writer-nogui")) return;
     const std::string folder = tools::fresh_folder("batch");
+    std::string long_buyer;
+    for (int i = 0; i < 90; ++i) long_buyer += "甲";
     const std::string lines[] = {
         kGood,
         "[1, 2]",
@@ -51,6 +53,8 @@ TEST(LauncherBatch, EachFailedLineSaysWhyAndTheSummaryCountsWarnings) {
         with(kGood, "\"買受人統一編號\": \"\"", "\"買受人統一編號\": \"12345678\""),
         with(kGood, "\"單件價格\": [\"300\"]", "\"單件價格\": [1000000]"),
         with(kGood, "\"顯示負責人章\": false", "\"顯示負責人章\": true"),
+        // Its full name would not fit beside its temporary names.
+        with(kGood, "王小明", long_buyer),
     };
     std::string file;
     for (const auto& line : lines) file += line + "\n";
@@ -61,7 +65,7 @@ TEST(LauncherBatch, EachFailedLineSaysWhyAndTheSummaryCountsWarnings) {
     // The worker's lines stay on standard output, the summary last.
     EXPECT_TRUE(run.out.starts_with("run model --> 主程式")) << run.out;
     EXPECT_NE(run.out.find("Queue_All_variable[\"get_receipt\"].get()輸入錯誤： {\"買受人\":\"only\"}"), std::string::npos) << run.out;
-    EXPECT_TRUE(run.out.ends_with("3 written, 6 failed, 2 with warnings\n")) << run.out;
+    EXPECT_TRUE(run.out.ends_with("4 written, 6 failed, 2 with warnings\n")) << run.out;
 
     const std::string expected_errors[] = {
         "line 2: not a JSON object\n",
@@ -84,7 +88,8 @@ TEST(LauncherBatch, EachFailedLineSaysWhyAndTheSummaryCountsWarnings) {
     int receipts = 0;
     for (const auto& entry : std::filesystem::directory_iterator(platform::to_path(platform::root_folder() + "免用統一發票收據/")))
         receipts += entry.path().extension() == ".pdf";
-    EXPECT_EQ(receipts, 3);
+    EXPECT_EQ(receipts, 4);
+    EXPECT_NE(run.out.find("000004 - 買受人：甲甲甲"), std::string::npos) << run.out;
 }
 
 TEST(LauncherBatch, StandardInputAndBadArguments) {

@@ -399,7 +399,7 @@ TEST(PdfPressErrors, MissingLibreOfficeNamesThePackage) {
         try {
             per_call().convert(platform::from_path(input), output, false);
             FAIL() << "converted without LibreOffice on PATH";
-        } catch (const ConversionError& e) {
+        } catch (const OfficeMissing& e) {
             EXPECT_NE(std::string(e.what()).find("libreoffice-writer-nogui"), std::string::npos) << e.what();
         }
     }
@@ -407,7 +407,7 @@ TEST(PdfPressErrors, MissingLibreOfficeNamesThePackage) {
     try {
         per_call().convert(platform::from_path(input), output, false);
         FAIL() << "converted with a TARNWICKERY_SOFFICE that does not exist";
-    } catch (const ConversionError& e) {
+    } catch (const OfficeMissing& e) {
         EXPECT_NE(std::string(e.what()).find("no-such-soffice"), std::string::npos) << e.what();
     }
     EXPECT_FALSE(fs::exists(output));

@@ -239,8 +239,8 @@ TEST_F(ReceiptJob, WrittenReceiptsComeBackWithTheirWarnings) {
                                     }());
     EXPECT_EQ(receipts(folders), std::vector<std::string>{outcome.pdf_path.substr(folders.output.size())});
     ASSERT_EQ(outcome.warnings.size(), 3u) << json(outcome.warnings).dump();
-    EXPECT_NE(outcome.warnings[0].find("免用統一發票章 was not printed: there is no picture"), std::string::npos);
-    EXPECT_NE(outcome.warnings[1].find("負責人章 was not printed"), std::string::npos);
+    EXPECT_NE(outcome.warnings[0].find("免用統一發票章 was not printed: put its picture, named 免用統一發票章.png or 免用統一發票章.jpg, into " + folders.seals), std::string::npos);
+    EXPECT_NE(outcome.warnings[1].find("負責人章 was not printed: 負責人章.png cannot be used ("), std::string::npos);
     EXPECT_NE(outcome.warnings[2].find("12345678 fails the check-digit rule"), std::string::npos);
 
     // Printed as typed, in ASCII digits, at sizes as legible as the template's 12 pt labels.

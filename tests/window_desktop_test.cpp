@@ -47,7 +47,7 @@ TEST(Window_Desktop, WindowFontFallsBackToTheConvertersFace) {
 }
 
 #ifndef _WIN32
-TEST(Window_Desktop, FolderAndPageGoToTheDesktopsOpenerWithoutWaiting) {
+TEST(Window_Desktop, FolderPageAndFileGoToTheDesktopsOpenerWithoutWaiting) {
     const std::string bin = tools::fresh_folder("fake-desktop");
     const std::string record = bin + "opened.txt";
     {
@@ -62,19 +62,24 @@ TEST(Window_Desktop, FolderAndPageGoToTheDesktopsOpenerWithoutWaiting) {
     const auto start = std::chrono::steady_clock::now();
     platform::show_folder(platform::root_folder() + "免用統一發票收據");
     platform::open_web_page("https://example.invalid/免用統一發票收據軟體");
+    const std::string receipt = platform::root_folder() + "免用統一發票收據/免用統一發票收據000001 - （記錄日期：2026年12月07日）.pdf";
+    platform::open_file(receipt);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
 
-    const std::string folder_line = platform::root_folder() + "免用統一發票收據\n";
-    const std::string page_line = "https://example.invalid/免用統一發票收據軟體\n";
+    const std::string lines[] = {platform::root_folder() + "免用統一發票收據\n",
+                                 "https://example.invalid/免用統一發票收據軟體\n", receipt + "\n"};
+    const auto all_opened = [&](const std::string& opened) {
+        for (const auto& line : lines)
+            if (opened.find(line) == std::string::npos) return false;
+        return true;
+    };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     std::string opened;
-    while ((opened.find(folder_line) == std::string::npos || opened.find(page_line) == std::string::npos) &&
-           std::chrono::steady_clock::now() < deadline) {
+    while (!all_opened(opened) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         opened = read_text(platform::to_path(record));
     }
-    EXPECT_NE(opened.find(folder_line), std::string::npos) << opened;
-    EXPECT_NE(opened.find(page_line), std::string::npos) << opened;
+    for (const auto& line : lines) EXPECT_NE(opened.find(line), std::string::npos) << line << " in " << opened;
 }
 
 TEST(Window_Desktop, MissingOpenerIsAnError) {
@@ -87,5 +92,6 @@ TEST(Window_Desktop, MissingOpenerIsAnError) {
         EXPECT_NE(std::string(error.what()).find("xdg-open"), std::string::npos) << error.what();
     }
     EXPECT_THROW(platform::open_web_page("https://example.invalid/"), platform::Error);
+    EXPECT_THROW(platform::open_file(empty + "receipt.pdf"), platform::Error);
 }
 #endif

@@ -1,9 +1,12 @@
 // A receipt typed into the window becomes a PDF, made by the real worker with
-// LibreOffice on its own thread while the window stays responsive.
+// LibreOffice on its own thread while the window stays responsive; the status line
+// shows what became of it, and of a press the worker could not make.
+#include "docx_fixture.hpp"
 #include "receipt_job.hpp"
 #include "window_fixture.hpp"
 
 #include <platform/root_folder.hpp>
+#include <widget_kit/theme.hpp>
 
 #include <QTest>
 
@@ -31,21 +34,40 @@ TEST_F(Window_End_To_End, TypedReceiptBecomesItsPdf) {
     {
         auto window = open_window();
         window_test::type_text(window->set_table->entry("買受人"), "窗口測試商行");
-        window_test::type_text(window->set_table->entry("統一編號"), "87654321");
+        window_test::type_text(window->set_table->entry("統一編號"), "04595257");
         type_rows(*window, {{"綠茶", "3", "45"}, {"紅豆餅", "１２", "20"}});
         ASSERT_TRUE(window_test::wait_for([&] { return window->mylabel_time_text->get() == "總額375元"; }));
 
-        QPushButton* output = window->set_button.button("輸出單據");
-        click(output);
+        QPushButton* output_button = window->set_button.button("輸出單據");
+        click(output_button);
         bool animated = false;
         const bool idle_again = window_test::wait_for(
             [&] {
-                animated = animated || output->text().startsWith("輸出中");
-                return animated && output->text() == "輸出單據";
+                animated = animated || output_button->text().startsWith("輸出中");
+                return animated && output_button->text() == "輸出單據";
             },
             std::chrono::seconds(120));
         EXPECT_TRUE(animated) << "the button never showed the worker busy";
         ASSERT_TRUE(idle_again) << "the button did not come back";
+
+        // The status line names the receipt and opens it; then a failure says why.
+        ASSERT_TRUE(window_test::wait_for([&] { return !window->status_line->text().isEmpty(); }));
+        EXPECT_EQ(window->status_line->text(), "已輸出 No. 000001");
+        click(window->status_line);
+        ASSERT_EQ(opened_files.size(), 1u);
+        EXPECT_TRUE(std::filesystem::exists(platform::to_path(opened_files[0]))) << opened_files[0];
+
+        const auto output = platform::to_path(job.folders().output).parent_path();
+        const auto kept = output.parent_path() / "kept";
+        std::filesystem::rename(output, kept);
+        fixture::write_file(platform::from_path(output), "in the folder's place");
+        click(output_button);
+        ASSERT_TRUE(window_test::wait_for([&] { return window->status_line->text().startsWith("cannot write receipts"); },
+                                          std::chrono::seconds(30)))
+            << window->status_line->text().toStdString();
+        EXPECT_EQ(window->status_line->palette().color(QPalette::WindowText), Widget_Kit::theme().error);
+        std::filesystem::remove(output);
+        std::filesystem::rename(kept, output);
         window->app->close();
     }
     receipt_window::shutdown_sequence(queues, events);
@@ -56,9 +78,9 @@ TEST_F(Window_End_To_End, TypedReceiptBecomesItsPdf) {
     for (const auto& entry : std::filesystem::directory_iterator(platform::to_path(job.folders().output)))
         if (entry.path().extension() == ".pdf") pdfs.push_back(platform::from_path(entry.path()));
     ASSERT_EQ(pdfs.size(), 1u) << printed;
-    EXPECT_NE(pdfs[0].find("免用統一發票收據000001 - 買受人：窗口測試商行；統一編號：87654321（記錄日期："), std::string::npos)
+    EXPECT_NE(pdfs[0].find("免用統一發票收據000001 - 買受人：窗口測試商行；統一編號：04595257（記錄日期："), std::string::npos)
         << pdfs[0];
     const std::string text = without_white_space(tools::run("pdftotext -layout " + tools::quote(pdfs[0]) + " -").output);
-    for (const char* expected : {"買受人窗口測試商行", "87654321", "綠茶345135", "紅豆餅1220240", "參柒伍"})
+    for (const char* expected : {"買受人窗口測試商行", "04595257", "綠茶345135", "紅豆餅1220240", "參柒伍"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in " << text;
 }

@@ -40,6 +40,7 @@ std::unique_ptr<receipt_window::Receipt_Window> Window_Test::open_window(const s
     receipt_window::Desktop desktop{
         [this](const std::string& folder) { shown_folders.push_back(folder); },
         [this](const std::string& url) { browser(url); },
+        [this](const std::string& file) { opened_files.push_back(file); },
     };
     auto window = std::make_unique<receipt_window::Receipt_Window>(queues, events,
                                                                    receipt_window::Window_Setup{resource_folder, desktop});

@@ -54,6 +54,7 @@ protected:
     Event_All_variable events = make_event_registry();
     std::vector<std::string> shown_folders;
     std::vector<std::string> opened_pages;
+    std::vector<std::string> opened_files;
     // What the web browser does with a page; records it unless a test says otherwise.
     std::function<void(const std::string&)> browser = [this](const std::string& url) { opened_pages.push_back(url); };
 };

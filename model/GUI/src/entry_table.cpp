@@ -10,6 +10,8 @@
 #include <widget_kit/screen.hpp>
 #include <widget_kit/text_variable.hpp>
 
+#include <algorithm>
+
 namespace receipt_window {
 
 Entry_Table::Entry_Table(QWidget* frame) : Widget_Kit::Entry_Table(frame) {}
@@ -82,6 +84,17 @@ void Entry_Table::update() {
             std::string shown;
             if (quantity && unit_price) shown = decimal_text(static_cast<Amount>(*quantity) * *unit_price) + " 元";
             if (Widget_Kit::Text_Variable* variable = entry[key][j].variable) variable->set(shown);
+        }
+    }
+}
+
+void Entry_Table::mark_unreadable(const std::vector<Unreadable_Cell>& cells) {
+    const std::pair<int, const char*> columns[] = {{1, "商品數量"}, {2, "商品單價"}};
+    for (const auto& [column, display_name] : columns) {
+        const auto& column_cells = entry.at(name_to_random_string.at(display_name));
+        for (std::size_t row = 0; row < column_cells.size(); ++row) {
+            const bool at_fault = std::find(cells.begin(), cells.end(), Unreadable_Cell{row, column}) != cells.end();
+            if (QLineEdit* cell = column_cells[row].entry) Widget_Kit::mark_entry(cell, at_fault);
         }
     }
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "receipt_rows.hpp"
+
 #include <widget_kit/entry_table.hpp>
+
+#include <vector>
 
 namespace receipt_window {
 
@@ -18,6 +22,11 @@ public:
     // or nothing when either does not read as a whole number. Throws
     // std::out_of_range when the table has no "商品數量" or "商品單價" column.
     void update();
+
+    // Marks the quantity and unit-price cells in `cells` as at fault and clears the
+    // mark of every other. Throws std::out_of_range when the table has no "商品數量"
+    // or "商品單價" column.
+    void mark_unreadable(const std::vector<Unreadable_Cell>& cells);
 
     // How far down its cell an amount is centred on a screen `screen_width` pixels
     // wide: 18 pixels on one 2560 wide, in proportion on others.

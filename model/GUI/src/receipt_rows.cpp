@@ -35,7 +35,8 @@ Receipt_Rows read_rows(const std::vector<std::vector<std::string>>& table) {
         const auto quantity = has_quantity ? read_whole_number(quantity_text) : std::optional<long long>(0);
         const auto unit_price = has_unit_price ? read_whole_number(unit_price_text) : std::optional<long long>(0);
         if (!quantity || !unit_price) {
-            rows.unreadable = true;
+            if (!quantity) rows.unreadable.push_back({i, 1});
+            if (!unit_price) rows.unreadable.push_back({i, 2});
             continue;
         }
         rows.names.push_back(name);

@@ -13,14 +13,21 @@ __extension__ typedef __int128 Amount;
 // `amount` in decimal digits, with a minus sign when negative.
 std::string decimal_text(Amount amount);
 
+// A quantity or unit price that is filled but does not read as a whole number.
+struct Unreadable_Cell {
+    std::size_t row = 0;  // from 0
+    int column = 0;       // in the table: 1 the quantity, 2 the unit price
+    bool operator==(const Unreadable_Cell&) const = default;
+};
+
 // The product rows of the table, read the way the output button sends them.
 struct Receipt_Rows {
     nlohmann::json names = nlohmann::json::array();
     nlohmann::json quantities = nlohmann::json::array();
     nlohmann::json unit_prices = nlohmann::json::array();
-    // A row that would be sent has a quantity or unit price that is filled but does
-    // not read as a whole number; such a table must not become a receipt.
-    bool unreadable = false;
+    // The unreadable cells of rows that would be sent, row by row; a table with any
+    // must not become a receipt.
+    std::vector<Unreadable_Cell> unreadable;
     // The sum over the rows whose quantity and unit price are both filled.
     Amount total = 0;
     // The sum left the range of Amount.

@@ -1,9 +1,12 @@
 #include "receipt_window.hpp"
 
 #include "receipt_rows.hpp"
+#include "send_refusal.hpp"
 
 #include <platform/desktop.hpp>
 #include <platform/root_folder.hpp>
+#include <receipt_channels/request_rules.hpp>
+#include <receipt_channels/worker_entry.hpp>
 #include <widget_kit/error.hpp>
 #include <widget_kit/geometry.hpp>
 #include <widget_kit/handlers.hpp>
@@ -26,7 +29,6 @@ constexpr const char* kFont = "Microsoft JhengHei";
 constexpr const char* kOutputButton = "輸出單據";
 constexpr const char* kProductPageHost = "www.tarnwickery.com.tw";
 constexpr const char* kProductPagePath = "/免用統一發票收據軟體";
-constexpr long long kLargestTotal = 999999;
 constexpr int kStatusPeriod = 500;
 
 // Where Windows fonts are missing, their free stand-ins take their place.
@@ -56,7 +58,7 @@ QPushButton* picture_button(QWidget* parent, const QPixmap& pixmap, int width) {
 
 }  // namespace
 
-Desktop system_desktop() { return {platform::show_folder, platform::open_web_page}; }
+Desktop system_desktop() { return {platform::show_folder, platform::open_web_page, platform::open_file}; }
 
 std::string Receipt_Window::output_folder() { return platform::root_folder() + "免用統一發票收據/"; }
 
@@ -142,6 +144,8 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
     set_button.add_button(BB, {.button_name = kOutputButton, .text = kOutputButton, .size = {25, 25},
                                .button_event = [this] { button_event_001(); }, .width = 140,
                                .padx = 50, .pady = 10, .sticky = ""});
+    status_line = new Status_Line(BB, [this](const std::string& file) { setup.desktop.open_file(file); });
+    Widget_Kit::grid(status_line, {.row = 0, .column = 0, .pady = {0, 2}, .sticky = "s"});
     set_button.add_button(FF, {.image_path = picture("資料夾.png"), .size = {25, 25},
                                .button_event = [this] { button_event_003(); }, .fg_color = "transparent",
                                .row = 0, .column = 1, .padx = {178, 55}});
@@ -157,6 +161,8 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
                                            .variable = switch_var_001, .onvalue = "on", .offvalue = "off",
                                            .font = Widget_Kit::pixel_font(kFont, 13, true)});
     Widget_Kit::grid(switch_1, {.row = 0, .column = 1, .padx = {185, 0}, .pady = {40, 0}, .sticky = "w"});
+    date_label = new Date_Label(FF);
+    Widget_Kit::grid(date_label, {.row = 0, .column = 1, .padx = {110, 0}, .pady = {40, 0}, .sticky = "w"});
     switch_event_001();
 
     check_var_1 = new Widget_Kit::Text_Variable("false", app.get());
@@ -187,21 +193,26 @@ void Receipt_Window::build_title_area() {
 
 void Receipt_Window::button_event_001() {
     const Receipt_Rows rows = read_rows(entry_table->get());
+    const std::string tax_number = set_table->get("統一編號");
     // A typed row left out would make a receipt that differs from the screen.
-    if (rows.unreadable) {
-        mylabel_time_text->set("金額輸入錯誤");
+    entry_table->mark_unreadable(rows.unreadable);
+    if (!rows.unreadable.empty()) mylabel_time_text->set("金額輸入錯誤");
+    if (const auto refusal = send_refusal(rows, tax_number, PP.parameters)) {
+        status_line->show_refusal(*refusal);
         return;
     }
     nlohmann::json request = nlohmann::json::object();
     request["買受人"] = set_table->get("買受人");
-    request["買受人統一編號"] = set_table->get("統一編號");
+    request["買受人統一編號"] = tax_number;
     request["品名"] = rows.names;
     request["數量"] = rows.quantities;
     request["單件價格"] = rows.unit_prices;
     request["存檔路徑"] = output_folder();
     for (const char* key : {"顯示免用統一發票章", "顯示負責人章", "顯示日期", "年", "月", "日"})
         request[key] = PP.parameters.at(key);
-    if (!events.at("get_receipt").is_set()) queues.at("get_receipt").put(std::move(request));
+    if (events.at("get_receipt").is_set()) return;
+    queues.at("get_receipt").put(std::move(request));
+    status_line->clear_outcome();
 }
 
 void Receipt_Window::button_event_003() {
@@ -239,6 +250,7 @@ void Receipt_Window::open_product_page() {
 void Receipt_Window::switch_event_001() {
     if (switch_var_001->get() == "on") PP.parameters["顯示日期"] = true;
     else if (switch_var_001->get() == "off") PP.parameters["顯示日期"] = false;
+    date_label->show_date(PP.parameters);
 }
 
 void Receipt_Window::checkbox_event_1() {
@@ -254,8 +266,9 @@ void Receipt_Window::checkbox_event_2() {
 void Receipt_Window::status_loop_run() {
     try {
         const Receipt_Rows rows = read_rows(entry_table->get());
-        if (rows.unreadable) mylabel_time_text->set("金額輸入錯誤");
-        else if (rows.overflow || rows.total > kLargestTotal) mylabel_time_text->set("金額超過上限");
+        entry_table->mark_unreadable(rows.unreadable);
+        if (!rows.unreadable.empty()) mylabel_time_text->set("金額輸入錯誤");
+        else if (rows.overflow || rows.total > request_rules::kLargestTotal) mylabel_time_text->set("金額超過上限");
         else mylabel_time_text->set("總額" + decimal_text(rows.total) + "元");
     } catch (...) {
         mylabel_time_text->set("金額輸入錯誤");
@@ -274,12 +287,19 @@ void Receipt_Window::status_loop_run() {
     }
 
     try {
+        while (const auto outcome = queues.at("outcome").try_get()) status_line->show_outcome(outcome->get<ReceiptOutcome>());
+    } catch (const std::exception& error) {
+        status_line->show_refusal(std::string("the worker's report cannot be read: ") + error.what());
+    }
+
+    try {
         if (calendar.isNull()) throw Widget_Kit::Error("no calendar has been opened");
         const auto day = calendar->get_day();
         for (const char* key : {"年", "月", "日"}) PP.parameters[key] = day.at(key);
     } catch (...) {
         // Without a picked day the date stays the one held.
     }
+    date_label->show_date(PP.parameters);
 
     entry_table->update();
     Widget_Kit::after(app.get(), kStatusPeriod, aa);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "buyer_completion.hpp"
+#include "date_label.hpp"
 #include "entry_table.hpp"
 #include "parameters.hpp"
+#include "status_line.hpp"
 
 #include <fault_log/fault_log.hpp>
 #include <receipt_channels/channels.hpp>
@@ -30,6 +32,8 @@ struct Desktop {
     std::function<void(const std::string& folder)> show_folder;
     // Opens a page in the web browser; throws when it cannot.
     std::function<void(const std::string& url)> open_web_page;
+    // Opens a written receipt in the PDF viewer; throws when it cannot.
+    std::function<void(const std::string& file)> open_file;
 };
 
 // The system's file browser and web browser.
@@ -52,7 +56,8 @@ public:
     Receipt_Window(const Receipt_Window&) = delete;
     Receipt_Window& operator=(const Receipt_Window&) = delete;
 
-    // The output button: sends the receipt request when the worker is idle.
+    // The output button: sends the receipt request when the worker is idle and the
+    // window finds nothing wrong with it; otherwise the status line says why not.
     void button_event_001();
     // The output-folder button.
     void button_event_003();
@@ -61,8 +66,8 @@ public:
     void switch_event_001();
     void checkbox_event_1();
     void checkbox_event_2();
-    // One run of the status loop, unguarded: total, button text, date, amounts, and
-    // the next run.
+    // One run of the status loop, unguarded: total and the cells at fault, button
+    // text, the worker's latest outcome, date, amounts, and the next run.
     void status_loop_run();
     // The web-page button, unguarded: the secure address, else the plain one.
     void open_product_page();
@@ -99,6 +104,10 @@ public:
     Widget_Kit::Check_Box* checkbox_2 = nullptr;
     // The most recently opened calendar; empty before the first and once it is closed.
     QPointer<Widget_Kit::CTkCalendar> calendar;
+    // Under the output button: what became of the last press.
+    Status_Line* status_line = nullptr;
+    // Beside the date switch: the receipt date that will be printed.
+    Date_Label* date_label = nullptr;
 
 private:
     std::string picture(const std::string& file) const { return setup.resource_folder + file; }

@@ -45,7 +45,16 @@ bool passes_check_digit(std::string_view digits) {
 }
 
 std::string check_digit_warning(std::string_view digits) {
-    return "統一編號 " + std::string(digits) + " fails the check-digit rule; it was printed as typed, so make sure it is right";
+    return "統一編號 " + std::string(digits) + " fails the check-digit rule; please check it";
+}
+
+std::optional<std::string> total_refusal(std::string_view total) {
+    const std::string shown(total);
+    if (total.starts_with('-') && total != "-0") return "the total " + shown + " is below zero; a receipt cannot show it";
+    const std::string largest = std::to_string(kLargestTotal);
+    if (total.size() > largest.size() || (total.size() == largest.size() && total > largest))
+        return "the total " + shown + " is above " + largest + ", the most the receipt's six cells can show";
+    return std::nullopt;
 }
 
 std::optional<std::string> date_refusal(long long year, long long month, long long day) {

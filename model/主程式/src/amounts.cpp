@@ -48,11 +48,7 @@ ProductRows product_rows(const ReceiptRequest& request) {
         rows.total += amount;
         rows.amounts[i] = std::to_string(amount);
     }
-    if (rows.total < 0)
-        throw std::runtime_error("the total " + std::to_string(rows.total) + " is below zero; a receipt cannot show it");
-    if (rows.total > kLargestTotal)
-        throw std::runtime_error("the total " + std::to_string(rows.total) + " is above " +
-                                 std::to_string(kLargestTotal) + ", the most the receipt's six cells can show");
+    if (const auto refusal = request_rules::total_refusal(std::to_string(rows.total))) throw std::runtime_error(*refusal);
     return rows;
 }
 

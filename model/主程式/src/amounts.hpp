@@ -2,6 +2,8 @@
 
 #include "request.hpp"
 
+#include <receipt_channels/request_rules.hpp>
+
 #include <array>
 #include <string>
 #include <vector>
@@ -10,7 +12,7 @@ namespace receipt_worker {
 
 // Rows the receipt template prints, and the largest total its six numeral cells hold.
 inline constexpr std::size_t kPrintedRows = 7;
-inline constexpr long long kLargestTotal = 999'999;
+inline constexpr long long kLargestTotal = request_rules::kLargestTotal;
 
 // The product rows as printed, with each row's amount and the total.
 struct ProductRows {

@@ -21,7 +21,12 @@ namespace platform {
 namespace {
 
 #ifdef _WIN32
-std::wstring wide(std::string_view utf8) { return to_path(utf8).native(); }
+// Asks the shell to open `target` as a double click would; `shown` names it in errors.
+void shell_open(const std::wstring& target, const std::string& shown, const std::string& where) {
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    if (result <= 32) throw Error("cannot open " + shown + where + " (code " + std::to_string(result) + ")");
+}
 #else
 // Starts `argv` as a grandchild in a session of its own, so that it outlives this
 // program, leaves no zombie and is not killed with the program's process group.
@@ -106,11 +111,17 @@ void show_folder(const std::string& folder) {
 
 void open_web_page(const std::string& url) {
 #ifdef _WIN32
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", wide(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    if (result <= 32) throw Error("cannot open " + url + " in the web browser (code " + std::to_string(result) + ")");
+    shell_open(to_path(url).native(), url, " in the web browser");
 #else
     start_detached({"xdg-open", url});
+#endif
+}
+
+void open_file(const std::string& file) {
+#ifdef _WIN32
+    shell_open(to_path(file).make_preferred().native(), file, "");
+#else
+    start_detached({"xdg-open", file});
 #endif
 }
 

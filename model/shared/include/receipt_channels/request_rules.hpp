@@ -26,6 +26,13 @@ bool passes_check_digit(std::string_view digits);
 // The warning for a tax number that fails the check-digit rule.
 std::string check_digit_warning(std::string_view digits);
 
+// The most a receipt's six numeral cells can show.
+inline constexpr long long kLargestTotal = 999'999;
+
+// Why a receipt cannot show the total written as `total` in decimal digits (a minus
+// sign when negative): it is below zero or above kLargestTotal. nullopt when it can.
+std::optional<std::string> total_refusal(std::string_view total);
+
 // A receipt date is a real day no earlier than 1912-01-01, where Republic-of-China
 // years begin, and no later than 9999-12-31. Returns why the date is refused, or
 // nullopt for a good one.

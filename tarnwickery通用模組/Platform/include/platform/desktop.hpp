@@ -22,4 +22,9 @@ void show_folder(const std::string& folder);
 // platform::Error when the request cannot be handed over.
 void open_web_page(const std::string& url);
 
+// Opens `file` (UTF-8) in the program the desktop uses for its kind (a PDF viewer for
+// a receipt) and returns at once. Throws platform::Error when the request cannot be
+// handed over.
+void open_file(const std::string& file);
+
 }  // namespace platform

@@ -16,4 +16,11 @@ struct Entry_Options {
 // A single-line text field drawn in the theme's colours.
 QLineEdit* make_entry(QWidget* parent, const Entry_Options& options = {});
 
+// Draws the border of `entry`, made by make_entry, in the theme's error colour while
+// `marked`, in its usual colour otherwise.
+void mark_entry(QLineEdit* entry, bool marked);
+
+// Whether `entry` is marked.
+bool is_marked(const QLineEdit* entry);
+
 }  // namespace Widget_Kit

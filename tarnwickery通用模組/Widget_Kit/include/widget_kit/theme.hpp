@@ -20,6 +20,8 @@ struct Theme {
     QColor switch_off{"#4a4d50"};
     QColor knob{"#d5d9de"};
     QColor box_border{"#949a9f"};
+    QColor error{"#ff6b6b"};         // what went wrong, and the fields at fault
+    QColor warning{"#f5b041"};       // what went through but wants a look
 };
 
 // The theme in force.

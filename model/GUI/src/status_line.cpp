@@ -1,0 +1,93 @@
+#include "status_line.hpp"
+
+#include <widget_kit/handlers.hpp>
+#include <widget_kit/label.hpp>
+#include <widget_kit/theme.hpp>
+
+#include <QMouseEvent>
+
+namespace receipt_window {
+
+namespace {
+
+constexpr const char* kReceiptPrefix = "免用統一發票收據";
+constexpr int kWidth = 280;
+constexpr int kRows = 2;
+
+}  // namespace
+
+Status_Line::Status_Line(QWidget* parent, std::function<void(const std::string&)> open_file)
+    : QLabel(parent), open_file_(std::move(open_file)) {
+    setAlignment(Qt::AlignCenter);
+    setWordWrap(true);
+    setFont(Widget_Kit::pixel_font("Microsoft JhengHei", 13, true));
+    setFixedSize(kWidth, kRows * fontMetrics().lineSpacing());
+}
+
+QString Status_Line::fitted(const QString& text) const {
+    const QFontMetrics metrics(font());
+    const auto fits = [&](const QString& shown) {
+        return metrics.boundingRect(QRect(0, 0, kWidth, 1 << 20), Qt::TextWordWrap, shown).height() <=
+               kRows * metrics.lineSpacing();
+    };
+    if (fits(text)) return text;
+    qsizetype kept = 0, too_many = text.size();
+    while (too_many - kept > 1) {
+        const qsizetype middle = (kept + too_many) / 2;
+        (fits(text.left(middle) + "…") ? kept : too_many) = middle;
+    }
+    return text.left(kept) + "…";
+}
+
+std::string Status_Line::written_text(const std::string& pdf_path) {
+    const std::string file = pdf_path.substr(pdf_path.find_last_of('/') + 1);
+    const std::size_t prefix = file.find(kReceiptPrefix);
+    const std::size_t first = prefix == std::string::npos ? prefix : prefix + std::string_view(kReceiptPrefix).size();
+    const std::size_t end = first == std::string::npos ? first : file.find_first_not_of("0123456789", first);
+    if (first == std::string::npos || end == first) return "已輸出 " + file;
+    return "已輸出 No. " + file.substr(first, end - first);
+}
+
+void Status_Line::show_outcome(const ReceiptOutcome& outcome) {
+    if (!outcome.written) {
+        receipt_.clear();
+        show_text(outcome.error, Widget_Kit::theme().error);
+        return;
+    }
+    receipt_ = outcome.pdf_path;
+    std::string text = written_text(outcome.pdf_path);
+    for (std::size_t i = 0; i < outcome.warnings.size(); ++i) text += (i == 0 ? "：" : "；") + outcome.warnings[i];
+    show_text(text, outcome.warnings.empty() ? Widget_Kit::theme().text : Widget_Kit::theme().warning);
+}
+
+void Status_Line::show_refusal(const std::string& reason) {
+    receipt_.clear();
+    show_text(reason, Widget_Kit::theme().error);
+}
+
+void Status_Line::clear_outcome() {
+    receipt_.clear();
+    show_text("", Widget_Kit::theme().text);
+}
+
+void Status_Line::show_text(const std::string& text, const QColor& color) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::WindowText, color);
+    setPalette(colours);
+    QFont font = this->font();
+    font.setUnderline(!receipt_.empty());
+    setFont(font);
+    // A long reason is cut to the line's rows; its tip holds it whole.
+    const QString whole = QString::fromStdString(text);
+    setText(fitted(whole));
+    setToolTip(whole);
+    setCursor(receipt_.empty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
+}
+
+void Status_Line::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || receipt_.empty()) return;
+    Widget_Kit::call_handler([this] { open_file_(receipt_); });
+}
+
+}  // namespace receipt_window

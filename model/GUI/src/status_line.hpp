@@ -1,0 +1,47 @@
+#pragma once
+
+#include <receipt_channels/worker_entry.hpp>
+
+#include <QLabel>
+
+#include <functional>
+#include <string>
+
+namespace receipt_window {
+
+// The line under the output button that tells what became of the last press until
+// the next one: the receipt written, with its number, which a click opens; the same
+// in amber with what the owner should look at; or, in red, why nothing was written.
+class Status_Line : public QLabel {
+public:
+    // `open_file` opens a written receipt; what it throws is reported on standard
+    // error, as a failing event handler's error is.
+    Status_Line(QWidget* parent, std::function<void(const std::string&)> open_file);
+
+    // The worker's report of one pass.
+    void show_outcome(const ReceiptOutcome& outcome);
+    // Why the window itself kept a press from sending.
+    void show_refusal(const std::string& reason);
+    // Empties the line, for a press that was sent.
+    void clear_outcome();
+
+    // The receipt a click opens; empty while the line shows none.
+    const std::string& receipt() const { return receipt_; }
+
+    // "已輸出 No. 000123", with the number as the receipt's file name carries it; the
+    // file name itself when it carries none.
+    static std::string written_text(const std::string& pdf_path);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void show_text(const std::string& text, const QColor& color);
+    // `text`, cut short with "…" where it would need more than the line's rows.
+    QString fitted(const QString& text) const;
+
+    std::function<void(const std::string&)> open_file_;
+    std::string receipt_;
+};
+
+}  // namespace receipt_window

@@ -1,0 +1,157 @@
+// What the window tells the user: the worker's outcome under the output button, what
+// it refuses to send and why, the cell at fault, and the date that will be printed.
+#include "window_fixture.hpp"
+
+#include <platform/clock.hpp>
+#include <widget_kit/entry.hpp>
+#include <widget_kit/theme.hpp>
+
+#include <QTest>
+
+using window_test::Row;
+
+namespace {
+
+class Window_Outcome : public window_test::Window_Test {
+protected:
+    static std::string line_text(receipt_window::Receipt_Window& window) {
+        return window.status_line->text().toStdString();
+    }
+    static QColor line_colour(receipt_window::Receipt_Window& window) {
+        return window.status_line->palette().color(QPalette::WindowText);
+    }
+    void report(const ReceiptOutcome& outcome) { queues["outcome"].put(outcome); }
+    void press(receipt_window::Receipt_Window& window) { click(window.set_button.button("輸出單據")); }
+};
+
+const std::string kFolder = "/made/up/免用統一發票收據/";
+
+}  // namespace
+
+TEST_F(Window_Outcome, WorkerOutcomeShowsUntilTheNextPress) {
+    auto window = open_window();
+    EXPECT_EQ(line_text(*window), "");
+
+    const std::string pdf = kFolder + "免用統一發票收據000123 - 買受人：甲（記錄日期：2026年12月07日）.pdf";
+    report({.written = true, .pdf_path = pdf});
+    window->status_loop_run();
+    EXPECT_EQ(line_text(*window), "已輸出 No. 000123");
+    EXPECT_EQ(line_colour(*window), Widget_Kit::theme().text);
+    click(window->status_line);
+    EXPECT_EQ(opened_files, std::vector<std::string>{pdf}) << "a click opens the receipt";
+
+    report({.written = true, .pdf_path = kFolder + "免用統一發票收據000124 - （記錄日期：2026年12月07日）.pdf",
+            .warnings = {"the seal 負責人章 was not printed", "統一編號 12345678 fails the check-digit rule"}});
+    window->status_loop_run();
+    EXPECT_EQ(window->status_line->toolTip().toStdString(),
+              "已輸出 No. 000124：the seal 負責人章 was not printed；統一編號 12345678 fails the check-digit rule");
+    EXPECT_EQ(line_colour(*window), Widget_Kit::theme().warning);
+
+    report({.written = false, .error = "cannot write receipts into /made/up/ (Not a directory)"});
+    window->status_loop_run();
+    EXPECT_EQ(line_text(*window), "cannot write receipts into /made/up/ (Not a directory)");
+    EXPECT_EQ(line_colour(*window), Widget_Kit::theme().error);
+    click(window->status_line);
+    EXPECT_EQ(opened_files.size(), 1u) << "a failure has no receipt to open";
+
+    type_rows(*window, {{"茶", "1", "20"}});
+    press(*window);
+    EXPECT_FALSE(queues["get_receipt"].empty());
+    EXPECT_EQ(line_text(*window), "") << "a press that is sent clears the line";
+}
+
+TEST_F(Window_Outcome, LongReasonsAreCutToTheLineAndKeptWholeInTheTip) {
+    auto window = open_window();
+    std::string reason = "the seal 免用統一發票章 was not printed: put its picture into";
+    for (int i = 0; i < 10; ++i) reason += " /a/long/folder/name";
+    report({.written = false, .error = reason});
+    window->status_loop_run();
+    const QString shown = window->status_line->text();
+    EXPECT_TRUE(shown.endsWith("…")) << shown.toStdString();
+    EXPECT_TRUE(reason.starts_with(shown.chopped(1).toStdString())) << shown.toStdString();
+    EXPECT_EQ(window->status_line->toolTip().toStdString(), reason);
+    EXPECT_LE(window->status_line->sizeHint().height(), window->status_line->height());
+}
+
+TEST_F(Window_Outcome, ReceiptNumberComesFromTheFileName) {
+    using receipt_window::Status_Line;
+    EXPECT_EQ(Status_Line::written_text(kFolder + "免用統一發票收據000042 - （記錄日期：2026年12月07日）.pdf"), "已輸出 No. 000042");
+    EXPECT_EQ(Status_Line::written_text(kFolder + "免用統一發票收據1234567 - x.pdf"), "已輸出 No. 1234567");
+    EXPECT_EQ(Status_Line::written_text("/x/other.pdf"), "已輸出 other.pdf");
+}
+
+// What the window can know it checks before sending; a press it refuses sends nothing
+// and says why in red.
+TEST_F(Window_Outcome, PressRefusesWhatTheWindowCanKnow) {
+    struct Case {
+        std::vector<Row> rows;
+        std::string tax_number;
+        int year;
+        const char* reason;  // nullptr: sent
+    };
+    const Case cases[] = {
+        {{{"茶", "2", "30"}}, "1234567", 2025, "統一編號 \"1234567\" is not eight digits"},
+        {{{"茶", "2", "30"}}, "ABCDEFGH", 2025, "is not eight digits"},
+        {{{"茶", "1001", "1000"}}, "", 2025, "the total 1001000 is above 999999"},
+        {{{"茶", "-1", "300"}}, "", 2025, "the total -300 is below zero"},
+        {{{"茶", "2", "30"}, {"餅", "2.5", "1"}}, "", 2025, "商品數量 in row 2 is not a whole number"},
+        {{{"茶", "2", "30"}}, "", 1900, "before 1912-01-01"},
+        {{{"茶", "2", "30"}}, "１２３４５６７８", 2025, nullptr},  // its check digit is the worker's warning
+    };
+    for (const auto& c : cases) {
+        auto window = open_window();
+        type_rows(*window, c.rows);
+        window_test::type_text(window->set_table->entry("統一編號"), c.tax_number);
+        window->PP.parameters["年"] = c.year;
+        press(*window);
+        if (c.reason == nullptr) {
+            EXPECT_FALSE(queues["get_receipt"].empty()) << c.tax_number;
+            EXPECT_EQ(line_text(*window), "");
+            queues["get_receipt"].get();
+            continue;
+        }
+        EXPECT_TRUE(queues["get_receipt"].empty()) << c.reason;
+        EXPECT_NE(line_text(*window).find(c.reason), std::string::npos) << line_text(*window);
+        EXPECT_EQ(line_colour(*window), Widget_Kit::theme().error) << c.reason;
+    }
+}
+
+TEST_F(Window_Outcome, CellAtFaultIsMarkedWhileTheTotalShowsAnError) {
+    auto window = open_window();
+    type_rows(*window, {{"茶", "2", "30"}, {"餅", "2.5", "1O"}, {"", "", "x"}});
+    window->status_loop_run();
+    EXPECT_EQ(window->mylabel_time_text->get(), "金額輸入錯誤");
+    EXPECT_FALSE(Widget_Kit::is_marked(cell(*window, "商品數量", 0)));
+    EXPECT_TRUE(Widget_Kit::is_marked(cell(*window, "商品數量", 1)));
+    EXPECT_TRUE(Widget_Kit::is_marked(cell(*window, "商品單價", 1)));
+    EXPECT_FALSE(Widget_Kit::is_marked(cell(*window, "商品單價", 2))) << "a row that is not sent is not at fault";
+    EXPECT_NE(cell(*window, "商品數量", 1)->styleSheet().indexOf(Widget_Kit::theme().error.name()), -1);
+
+    cell(*window, "商品數量", 1)->clear();
+    window_test::type_text(cell(*window, "商品數量", 1), "2");
+    cell(*window, "商品單價", 1)->clear();
+    window_test::type_text(cell(*window, "商品單價", 1), "10");
+    window->status_loop_run();
+    EXPECT_EQ(window->mylabel_time_text->get(), "總額80元");
+    EXPECT_FALSE(Widget_Kit::is_marked(cell(*window, "商品數量", 1)));
+    EXPECT_FALSE(Widget_Kit::is_marked(cell(*window, "商品單價", 1)));
+}
+
+TEST_F(Window_Outcome, ReceiptDateShowsBesideTheSwitchInTheRepublicOfChinaForm) {
+    EXPECT_EQ(receipt_window::Date_Label::roc_date_text(2026, 12, 7), "115/12/07");
+    EXPECT_EQ(receipt_window::Date_Label::roc_date_text(1912, 1, 1), "1/01/01");
+
+    auto window = open_window();
+    const platform::LocalDate today = platform::local_today();
+    EXPECT_EQ(window->date_label->text().toStdString(),
+              receipt_window::Date_Label::roc_date_text(today.year, today.month, today.day));
+    window->PP.parameters["年"] = 2025;
+    window->PP.parameters["月"] = 1;
+    window->PP.parameters["日"] = 5;
+    window->status_loop_run();
+    EXPECT_EQ(window->date_label->text(), "114/01/05");
+    click(window->switch_1);
+    EXPECT_EQ(window->date_label->text(), "") << "no date is printed";
+    click(window->switch_1);
+    EXPECT_EQ(window->date_label->text(), "114/01/05");
+}

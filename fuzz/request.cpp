@@ -16,6 +16,7 @@ int request(const std::uint8_t* data, std::size_t size) {
         receipt_worker::read_request(line, receipt_worker::Date{2025, 3, 9});
     } catch (const bounded_input::JsonError&) {
     } catch (const receipt_worker::UnreadableRequest&) {
+    } catch (const receipt_worker::RefusedRequest&) {
     }
     return 0;
 }

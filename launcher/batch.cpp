@@ -1,5 +1,6 @@
 #include "batch.hpp"
 
+#include <bounded_input/cut.hpp>
 #include <bounded_input/json.hpp>
 #include <receipt_channels/utf8.hpp>
 
@@ -37,13 +38,13 @@ bool run_batch(Receipt_Maker& maker, std::istream& requests, std::ostream& out, 
         }
         const ReceiptOutcome outcome = maker.make(request);
         if (!outcome.written) {
-            errors << "line " << line_number << ": " << outcome.error << std::endl;
+            errors << "line " << line_number << ": " << bounded_input::cut(outcome.error) << std::endl;
             ++failed;
             continue;
         }
         ++written;
         for (const std::string& warning : outcome.warnings)
-            errors << "line " << line_number << ": warning: " << warning << std::endl;
+            errors << "line " << line_number << ": warning: " << bounded_input::cut(warning) << std::endl;
         with_warnings += !outcome.warnings.empty();
     }
     out << written << " written, " << failed << " failed, " << with_warnings << " with warnings" << std::endl;

@@ -19,6 +19,7 @@ TEST(TaxNumber, EmptyOrEightDigitsPrintedInAscii) {
     };
     for (const auto& [typed, printed] : cases) EXPECT_EQ(printed_tax_number(typed), printed) << typed;
     EXPECT_NE(tax_number_refusal("1234567").find("\"1234567\" is not eight digits"), std::string::npos);
+    EXPECT_LT(tax_number_refusal(std::string(100000, '9')).size(), 200u) << "a pasted page is not echoed whole";
 }
 
 TEST(TaxNumber, CheckDigitRuleWithTheSeventhDigitSeven) {

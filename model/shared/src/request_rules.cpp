@@ -2,6 +2,8 @@
 
 #include <receipt_channels/utf8.hpp>
 
+#include <bounded_input/cut.hpp>
+
 namespace request_rules {
 namespace {
 
@@ -29,7 +31,7 @@ std::optional<std::string> printed_tax_number(std::string_view typed) {
 }
 
 std::string tax_number_refusal(std::string_view typed) {
-    return "統一編號 \"" + std::string(typed) + "\" is not eight digits; leave it empty or give all eight";
+    return "統一編號 \"" + bounded_input::cut(typed, 40) + "\" is not eight digits; leave it empty or give all eight";
 }
 
 bool passes_check_digit(std::string_view digits) {

@@ -11,10 +11,10 @@ namespace receipt_worker {
 // The most bytes a file name may have on the file systems receipts are written to.
 inline constexpr std::size_t kLongestFileName = 255;
 
-// Bytes a receipt's name keeps free, beyond its longest extension ".docx", for the
-// temporary files named after it while it is written (the engine's hidden
-// ".NAME.docx.RANDOM.tmp" needs 16). Whoever names a temporary file after a receipt
-// stays within this margin.
+// Bytes a receipt's name keeps free, beyond its longest extension ".docx", for
+// temporary files named after it while it is written: whoever makes such a name by
+// adding to a receipt's name adds no more than this. (The engine and the converter
+// name their own temporary files no longer than the final name.)
 inline constexpr std::size_t kTemporaryNameMargin = 32;
 
 // The most bytes of a receipt's file name without its extension.

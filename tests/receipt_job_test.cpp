@@ -230,17 +230,17 @@ TEST_F(ReceiptJob, WrittenReceiptsComeBackWithTheirWarnings) {
 
     const auto outcome = queues["outcome"].get().get<ReceiptOutcome>();
     ASSERT_TRUE(outcome.written) << outcome.error;
+    const auto today = platform::local_today();
+    char record_date[64];
+    std::snprintf(record_date, sizeof record_date, "%04d年%02d月%02d日）", today.year, today.month, today.day);
     EXPECT_EQ(outcome.pdf_path, folders.output + "免用統一發票收據000001 - 買受人：甲_乙聯合；統一編號：12345678（記錄日期：" +
-                                    [] {
-                                        const auto today = platform::local_today();
-                                        char date[32];
-                                        std::snprintf(date, sizeof date, "%04d年%02d月%02d日）.pdf", today.year, today.month, today.day);
-                                        return std::string(date);
-                                    }());
+                                    record_date + ".pdf");
     EXPECT_EQ(receipts(folders), std::vector<std::string>{outcome.pdf_path.substr(folders.output.size())});
     ASSERT_EQ(outcome.warnings.size(), 3u) << json(outcome.warnings).dump();
-    EXPECT_NE(outcome.warnings[0].find("免用統一發票章 was not printed: put its picture, named 免用統一發票章.png or 免用統一發票章.jpg, into " + folders.seals), std::string::npos);
-    EXPECT_NE(outcome.warnings[1].find("負責人章 was not printed: 負責人章.png cannot be used ("), std::string::npos);
+    EXPECT_EQ(outcome.warnings[0], "the seal 免用統一發票章 was not printed: put its picture, named 免用統一發票章.png or "
+                                   "免用統一發票章.jpg, into " + folders.seals);
+    EXPECT_TRUE(outcome.warnings[1].starts_with("the seal 負責人章 was not printed: 負責人章.png cannot be used ("))
+        << outcome.warnings[1];
     EXPECT_NE(outcome.warnings[2].find("12345678 fails the check-digit rule"), std::string::npos);
 
     // Printed as typed, in ASCII digits, at sizes as legible as the template's 12 pt labels.

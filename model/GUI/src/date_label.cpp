@@ -17,9 +17,11 @@ std::string Date_Label::roc_date_text(int year, int month, int day) {
 }
 
 void Date_Label::show_date(const nlohmann::ordered_json& parameters) {
-    const bool shown = parameters.at("顯示日期").get<bool>();
-    setText(shown ? QString::fromStdString(roc_date_text(parameters.at("年"), parameters.at("月"), parameters.at("日")))
-                  : QString());
+    if (!parameters.at("顯示日期").get<bool>()) {
+        setText(QString());
+        return;
+    }
+    setText(QString::fromStdString(roc_date_text(parameters.at("年"), parameters.at("月"), parameters.at("日"))));
 }
 
 }  // namespace receipt_window

@@ -287,7 +287,8 @@ void Receipt_Window::status_loop_run() {
     }
 
     try {
-        while (const auto outcome = queues.at("outcome").try_get()) status_line->show_outcome(outcome->get<ReceiptOutcome>());
+        while (const auto outcome = queues.at("outcome").try_get())
+            status_line->show_outcome(outcome->get<ReceiptOutcome>());
     } catch (const std::exception& error) {
         status_line->show_refusal(std::string("the worker's report cannot be read: ") + error.what());
     }

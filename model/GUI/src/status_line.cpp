@@ -1,5 +1,6 @@
 #include "status_line.hpp"
 
+#include <receipt_register/receipt_files.hpp>
 #include <widget_kit/handlers.hpp>
 #include <widget_kit/label.hpp>
 #include <widget_kit/theme.hpp>
@@ -10,7 +11,6 @@ namespace receipt_window {
 
 namespace {
 
-constexpr const char* kReceiptPrefix = "免用統一發票收據";
 constexpr int kWidth = 280;
 constexpr int kRows = 2;
 
@@ -39,14 +39,7 @@ QString Status_Line::fitted(const QString& text) const {
     return text.left(kept) + "…";
 }
 
-std::string Status_Line::written_text(const std::string& pdf_path) {
-    const std::string file = pdf_path.substr(pdf_path.find_last_of('/') + 1);
-    const std::size_t prefix = file.find(kReceiptPrefix);
-    const std::size_t first = prefix == std::string::npos ? prefix : prefix + std::string_view(kReceiptPrefix).size();
-    const std::size_t end = first == std::string::npos ? first : file.find_first_not_of("0123456789", first);
-    if (first == std::string::npos || end == first) return "已輸出 " + file;
-    return "已輸出 No. " + file.substr(first, end - first);
-}
+std::string Status_Line::written_text(long long number) { return "已輸出 No. " + receipt_register::number_text(number); }
 
 void Status_Line::show_outcome(const ReceiptOutcome& outcome) {
     if (!outcome.written) {
@@ -55,7 +48,7 @@ void Status_Line::show_outcome(const ReceiptOutcome& outcome) {
         return;
     }
     receipt_ = outcome.pdf_path;
-    std::string text = written_text(outcome.pdf_path);
+    std::string text = written_text(outcome.number);
     for (std::size_t i = 0; i < outcome.warnings.size(); ++i) text += (i == 0 ? "：" : "；") + outcome.warnings[i];
     show_text(text, outcome.warnings.empty() ? Widget_Kit::theme().text : Widget_Kit::theme().warning);
 }

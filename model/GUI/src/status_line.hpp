@@ -28,9 +28,8 @@ public:
     // The receipt a click opens; empty while the line shows none.
     const std::string& receipt() const { return receipt_; }
 
-    // "已輸出 No. 000123", with the number as the receipt's file name carries it; the
-    // file name itself when it carries none.
-    static std::string written_text(const std::string& pdf_path);
+    // "已輸出 No. 000123" for receipt number 123.
+    static std::string written_text(long long number);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -1,6 +1,7 @@
 #include "receipt_file_name.hpp"
 
 #include <receipt_channels/utf8.hpp>
+#include <receipt_register/receipt_files.hpp>
 
 #include <cstdio>
 #include <string_view>
@@ -40,11 +41,10 @@ std::string two_digits(int n) {
 
 std::string receipt_file_name(long long number, const std::string& buyer, const std::string& tax_number,
                               const Date& record_date) {
-    char padded[32];
-    std::snprintf(padded, sizeof padded, "%06lld", number);
     char year[16];
     std::snprintf(year, sizeof year, "%04d", record_date.year);
-    const std::string head = std::string("免用統一發票收據") + padded + " - ";
+    const std::string head =
+        std::string(receipt_register::kReceiptPrefix) + receipt_register::number_text(number) + " - ";
     const std::string tail = std::string("（記錄日期：") + year + "年" + two_digits(record_date.month) + "月" +
                              two_digits(record_date.day) + "日）";
 

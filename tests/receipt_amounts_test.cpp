@@ -98,23 +98,10 @@ TEST(DateRule, MissingDateGivesTodayAndABadOneIsRefused) {
     };
     EXPECT_EQ(date_of(json::object()), "2026-12-7");
     EXPECT_EQ(date_of({{"年", 2024}, {"月", 2}, {"日", 29}}), "2024-2-29");
-    EXPECT_EQ(date_of({{"年", 1912}, {"月", 1}, {"日", 1}}), "1912-1-1");
-
-    const std::pair<json, const char*> refused[] = {
-        {{{"年", 2025}, {"月", 2}, {"日", 30}}, "2025-2-30 is not a real day"},
-        {{{"年", 2025}, {"月", 13}, {"日", 1}}, "is not a real day"},
-        {{{"年", 1900}, {"月", 1}, {"日", 1}}, "before 1912-01-01"},
-        {{{"年", 1LL << 40}, {"月", 1}, {"日", 1}}, "after 9999-12-31"},
-        {{{"年", 2025}, {"月", 1}}, "go together"},
-    };
-    for (const auto& [extra, words] : refused) {
-        try {
-            date_of(extra);
-            ADD_FAILURE() << extra.dump();
-        } catch (const RefusedRequest& error) {
-            EXPECT_NE(std::string(error.what()).find(words), std::string::npos) << error.what();
-        }
-    }
+    // The day rules themselves are the request rules' own; here, that they refuse.
+    EXPECT_THROW(date_of({{"年", 2025}, {"月", 2}, {"日", 30}}), RefusedRequest);
+    EXPECT_THROW(date_of({{"年", 1LL << 40}, {"月", 1}, {"日", 1}}), RefusedRequest);
+    EXPECT_THROW(date_of({{"年", 2025}, {"月", 1}}), RefusedRequest) << "a date given in part";
     EXPECT_THROW(date_of({{"年", "2025"}, {"月", 1}, {"日", 1}}), UnreadableRequest);
     EXPECT_THROW(date_of({{"年", 2025.0}, {"月", 1}, {"日", 1}}), UnreadableRequest);
 }
@@ -148,10 +135,8 @@ TEST(RequestReading, TaxNumberIsEmptyOrEightDigitsInAscii) {
                     {"單件價格", {2}}, {"存檔路徑", "x"}, {"顯示免用統一發票章", true}, {"顯示負責人章", false},
                     {"顯示日期", true}};
     EXPECT_EQ(read_request(request, {2026, 1, 1}).tax_number, "04595257");
-    for (const char* refused : {"1234567890", "1234567", "ABCDEFGH"}) {
-        request["買受人統一編號"] = refused;
-        EXPECT_THROW(read_request(request, {2026, 1, 1}), RefusedRequest) << refused;
-    }
+    request["買受人統一編號"] = "1234567890";
+    EXPECT_THROW(read_request(request, {2026, 1, 1}), RefusedRequest);
 }
 
 TEST(TaxNumberCells, CellsAndTheirOrder) {

@@ -159,11 +159,8 @@ TEST_F(ReceiptJob, RefusedRequestsSayWhyAndWriteNothing) {
     const char* unreadable = "Queue_All_variable[\"get_receipt\"].get()輸入錯誤： ";
     const std::tuple<json, const char*, const char*> cases[] = {
         {{{"買受人統一編號", "1234567"}}, failed, "is not eight digits"},
-        {{{"買受人統一編號", "ABCDEFGH"}}, failed, "is not eight digits"},
         {{{"月", 2}, {"日", 30}}, failed, "is not a real day"},
-        {{{"年", 1900}}, failed, "before 1912-01-01"},
         {{{"數量", json::parse("[18446744073709551615, 1, 1]")}}, unreadable, "too large"},
-        {{{"單件價格", {1000000, 1, 1}}}, failed, "above 999999"},
         {{{"單件價格", {-300, 1, 1}}}, failed, "below zero"},
     };
     for (const auto& [changes, line, reason] : cases) {

@@ -31,21 +31,15 @@ TEST(TaxNumber, CheckDigitRuleWithTheSeventhDigitSeven) {
 }
 
 TEST(ReceiptDate, RealDaysFrom1912On) {
-    EXPECT_EQ(date_refusal(2024, 2, 29), std::nullopt);
-    EXPECT_EQ(date_refusal(1912, 1, 1), std::nullopt);
-    EXPECT_EQ(date_refusal(2000, 2, 29), std::nullopt);
-    EXPECT_EQ(date_refusal(9999, 12, 31), std::nullopt);
+    for (const auto& [year, month, day] : {std::tuple{2024, 2, 29}, {1912, 1, 1}, {2000, 2, 29}, {9999, 12, 31}})
+        EXPECT_EQ(date_refusal(year, month, day), std::nullopt) << year << "-" << month << "-" << day;
     const std::tuple<long long, long long, long long, const char*> refused[] = {
         {2025, 2, 29, "2025-2-29 is not a real day"},
-        {2025, 2, 30, "is not a real day"},
         {1900, 2, 29, "is not a real day"},
         {2025, 13, 1, "is not a real day"},
-        {2025, 0, 1, "is not a real day"},
         {2025, 4, 31, "is not a real day"},
         {2025, 1, 0, "is not a real day"},
         {1911, 12, 31, "before 1912-01-01"},
-        {1900, 1, 1, "before 1912-01-01"},
-        {10000, 1, 1, "after 9999-12-31"},
         {1LL << 40, 1, 1, "after 9999-12-31"},
     };
     for (const auto& [year, month, day, words] : refused) {

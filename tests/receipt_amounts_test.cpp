@@ -130,15 +130,6 @@ TEST(RequestReading, UnreadableRequestsNameTheKey) {
     }
 }
 
-TEST(RequestReading, TaxNumberIsEmptyOrEightDigitsInAscii) {
-    json request = {{"買受人", "x"}, {"買受人統一編號", "０４５９５２５７"}, {"品名", {"a"}}, {"數量", {1}},
-                    {"單件價格", {2}}, {"存檔路徑", "x"}, {"顯示免用統一發票章", true}, {"顯示負責人章", false},
-                    {"顯示日期", true}};
-    EXPECT_EQ(read_request(request, {2026, 1, 1}).tax_number, "04595257");
-    request["買受人統一編號"] = "1234567890";
-    EXPECT_THROW(read_request(request, {2026, 1, 1}), RefusedRequest);
-}
-
 TEST(TaxNumberCells, CellsAndTheirOrder) {
     using Cells = std::array<std::string, 8>;
     EXPECT_EQ(tax_number_cells("12345678"), (Cells{"1", "2", "3", "4", "5", "6", "7", "8"}));

@@ -151,6 +151,7 @@ Receipt_Job::Receipt_Job(const std::string& resource_folder) : folders_(Folders:
     }
     copy_notice(resource_folder, folders_);
     document_.set_word_version_path(kVersion, resource_folder + "格式範本001.docx");
+    document_.pdf_press.start_converter(document_.version_path.at(kVersion));
     try {
         issuer_.recover();
     } catch (const std::exception&) {

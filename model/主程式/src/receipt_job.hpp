@@ -29,7 +29,8 @@ class Receipt_Job : public Receipt_Maker {
 public:
     // Creates the folders (ignoring failures), copies the notice file once, registers
     // the template found in `resource_folder`, and clears up after a pass that was
-    // killed. Throws when the document cannot be created.
+    // killed. Throws when the document cannot be created. Starts the PDF converter in the
+    // background, warming up on the template.
     explicit Receipt_Job(const std::string& resource_folder);
 
     // One pass for one request already taken from the queue: every failure is printed

@@ -10,10 +10,17 @@
 //   then         "ok"                      the PDF is written
 //                "error\t<why>"            nothing usable was written; it serves on
 //
+// Requests may be sent before "ready"; they are served once the office is up. Given a
+// sample document, the converter converts it once, into nothing kept, before it says
+// "ready", so that its first request is as quick as the rest; it skips that when a
+// request is already waiting, which would pay the same first-time cost itself.
+//
 // End of input ends it, and so does the end of the process that started it.
 //
-// Usage: pdf-press-converter <LibreOffice program folder> <profiles folder> <parent pid>
+// Usage: pdf-press-converter <LibreOffice program folder> <profiles folder> <parent pid> [<sample .docx>]
+#include "export_options.hpp"
 #include "file_url.hpp"
+#include "profile_seed.hpp"
 
 #include <LibreOfficeKit/LibreOfficeKitInit.h>
 #include <LibreOfficeKit/LibreOfficeKit.hxx>
@@ -23,11 +30,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,9 +46,6 @@ namespace {
 
 // The same slots as the per-call command line uses, so the two never share a profile.
 constexpr int profile_slots = 32;
-
-// PDF/A-2b: receipts are kept for years, and PDF/A embeds every font.
-constexpr const char* pdf_options = R"({"SelectPdfVersion":{"type":"long","value":"2"}})";
 
 // LOK_DOCTYPE_TEXT, whose enum LibreOfficeKit keeps behind its unstable API.
 constexpr int text_document = 0;
@@ -196,33 +203,67 @@ std::string convert(lok::Office& office, std::string_view input_url, std::string
     std::string answer = "ok";
     if (document->getDocumentType() != text_document) {
         answer = "error\tthe file is not a Word document (.docx): LibreOffice opened it as another kind of document";
-    } else if (!document->saveAs(std::string(output_url).c_str(), "pdf", pdf_options)) {
+    } else if (!document->saveAs(std::string(output_url).c_str(), "pdf", pdf_press::detail::pdf_export_options)) {
         answer = "error\tLibreOffice cannot write the PDF: " + office_error(office, "no reason given");
     }
     delete document;
     return answer;
 }
 
+bool request_waiting() {
+    pollfd input{protocol_in, POLLIN, 0};
+    return ::poll(&input, 1, 0) > 0;
+}
+
+// The office loads most of what a document needs (import filter, fonts, layout, PDF
+// export) on its first conversion, which takes several times as long as the next. The
+// sample is copied first, as Pdf_Press copies every input: the office leaves lock files
+// beside what it opens.
+void warm_up(lok::Office& office, const std::string& sample, const std::string& profile) {
+    if (sample.empty() || request_waiting()) {
+        return;
+    }
+    const std::string input = profile + "/warm-up.docx";
+    const std::string output = profile + "/warm-up.pdf";
+    std::error_code ec;
+    std::filesystem::copy_file(sample, input, std::filesystem::copy_options::overwrite_existing, ec);
+    std::string outcome = ec ? "error\tcannot copy it: " + ec.message()
+                             : convert(office, pdf_press::detail::file_url_of_absolute(input),
+                                       pdf_press::detail::file_url_of_absolute(output));
+    if (outcome != "ok") {
+        std::fprintf(stderr, "pdf-press-converter: the sample %s did not convert: %s\n", sample.c_str(),
+                     outcome.c_str());
+    }
+    std::filesystem::remove(input, ec);
+    std::filesystem::remove(output, ec);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     take_protocol_channel();
-    if (argc != 4) {
-        finish(2, "error\tusage: pdf-press-converter <LibreOffice program folder> <profiles folder> <parent pid>");
+    if (argc != 4 && argc != 5) {
+        finish(2, "error\tusage: pdf-press-converter <LibreOffice program folder> <profiles folder> <parent pid> "
+                  "[<sample .docx>]");
     }
     const std::string office_folder = argv[1];
     const std::string profiles = argv[2];
     end_with_parent(static_cast<pid_t>(std::atol(argv[3])));
+    const std::string sample = argc == 5 ? argv[4] : "";
 
     if (!exists(office_folder + "/libmergedlo.so") && !exists(office_folder + "/libsofficeapp.so")) {
         finish(3, "unavailable\t" + one_line("there is no LibreOfficeKit in " + office_folder));
     }
     std::string profile = take_profile(profiles);
+    if (std::string why = pdf_press::detail::seed_profile(profile, office_folder); !why.empty()) {
+        std::fprintf(stderr, "pdf-press-converter: %s; the office will redo its first-start work\n", why.c_str());
+    }
     const std::string profile_url = pdf_press::detail::file_url_of_absolute(profile);
     lok::Office* office = lok::lok_cpp_init(office_folder.c_str(), profile_url.c_str());
     if (office == nullptr) {
         finish(3, "unavailable\t" + one_line("LibreOfficeKit in " + office_folder + " did not start"));
     }
+    warm_up(*office, sample, profile);
     reply("ready");
 
     std::FILE* requests = ::fdopen(protocol_in, "r");

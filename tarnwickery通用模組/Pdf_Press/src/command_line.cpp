@@ -1,5 +1,8 @@
 #include "command_line.hpp"
 
+#include "export_options.hpp"
+#include "profile_seed.hpp"
+
 #include "platform/error.hpp"
 #include "platform/file_lock.hpp"
 #include "platform/process.hpp"
@@ -7,6 +10,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <system_error>
 
 namespace pdf_press::detail {
 
@@ -55,6 +59,12 @@ void convert_with_command_line(const Job& job, std::chrono::milliseconds time_li
     const std::string& failure = job.failure;
     std::string soffice = soffice_program();
     Profile profile = take_profile(failure);
+    // soffice is a link into the office's program folder on most systems. A profile
+    // that cannot be seeded only makes the run slower.
+    std::error_code ec;
+    if (fs::path office = fs::canonical(*platform::find_program(soffice), ec); !ec) {
+        seed_profile(profile.folder, office.parent_path());
+    }
 
     platform::ProcessOptions options;
     options.die_with_parent = true;
@@ -67,8 +77,7 @@ void convert_with_command_line(const Job& job, std::chrono::milliseconds time_li
          // Without a fixed import filter an unreadable .docx is imported as plain text
          // and comes out as a PDF full of zip bytes.
          "--infilter=MS Word 2007 XML",
-         // PDF/A-2b, as the converter writes.
-         "--convert-to", R"(pdf:writer_pdf_Export:{"SelectPdfVersion":{"type":"long","value":"2"}})",
+         "--convert-to", std::string("pdf:writer_pdf_Export:") + pdf_export_options,
          "--outdir", platform::from_path(job.scratch.path()), platform::from_path(job.source)},
         options);
     std::optional<platform::ExitStatus> status = office.wait_for(time_limit);

@@ -58,12 +58,43 @@ Pdf_Press::Pdf_Press(Pdf_Press&& other) noexcept = default;
 Pdf_Press& Pdf_Press::operator=(Pdf_Press&& other) noexcept = default;
 Pdf_Press::~Pdf_Press() = default;
 
+Pdf_Press::State& Pdf_Press::live_state() {
+    if (!state_) {
+        state_ = std::make_unique<State>();
+    }
+    return *state_;
+}
+
+void Pdf_Press::start_converter(const std::string& sample_docx) {
+    State& state = live_state();
+    std::lock_guard lock(state.mutex);
+    if (command_line_only || state.converter_unavailable) {
+        return;
+    }
+    try {
+        if (!state.converter.start(sample_docx)) {
+            state.converter_unavailable = true;
+            note_fallback(state.converter.unavailable_reason);
+        }
+    } catch (const std::exception&) {
+        // The first conversion starts it again and says what is wrong.
+    }
+}
+
 std::optional<int> Pdf_Press::converter_id() const {
     if (!state_) {
         return std::nullopt;
     }
     std::lock_guard lock(state_->mutex);
     return state_->converter.id();
+}
+
+std::optional<int> Pdf_Press::replacement_converter_id() const {
+    if (!state_) {
+        return std::nullopt;
+    }
+    std::lock_guard lock(state_->mutex);
+    return state_->converter.replacement_id();
 }
 
 void Pdf_Press::convert(const std::string& input_docx, const std::string& output_pdf, bool keep_active) {
@@ -82,26 +113,22 @@ void Pdf_Press::convert(const std::string& input_docx, const std::string& output
         throw ConversionError(failure + "the output folder " + platform::from_path(output_folder) +
                               " does not exist");
     }
-    if (!state_) {
-        state_ = std::make_unique<State>();  // this object was moved from
-    }
-    State& state = *state_;
+    State& state = live_state();
     std::lock_guard lock(state.mutex);
     WarmConverter& converter = state.converter;
     try {
         Job job(input, output_folder, failure);
         bool converted = false;
         if (!command_line_only && !state.converter_unavailable) {
-            // Whatever happens, a converter asked not to stay or at the end of its life goes.
-            struct Retire {
+            // Whatever happens, a converter asked not to stay goes.
+            struct StopUnlessKept {
                 WarmConverter& converter;
                 bool keep;
-                int lifetime;
-                ~Retire() {
-                    if (!keep || converter.conversions() >= lifetime) converter.stop();
+                ~StopUnlessKept() {
+                    if (!keep) converter.stop();
                 }
-            } retire{converter, keep_active, converter_lifetime};
-            converted = converter.convert(job, time_limit);
+            } stop_unless_kept{converter, keep_active};
+            converted = converter.convert(job, time_limit, converter_lifetime);
             if (!converted) {
                 state.converter_unavailable = true;
                 note_fallback(converter.unavailable_reason);

@@ -1,17 +1,19 @@
 #pragma once
 
 #include "common.hpp"
-
-#include "platform/process.hpp"
+#include "converter_process.hpp"
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace pdf_press::detail {
 
-// The converter process (pdf-press-converter, beside the program) and the line
-// protocol spoken with it; see converter/main.cpp for the protocol. Not thread-safe.
+// The converter processes of one Pdf_Press: the one that serves; once that one has
+// served its lifetime, a replacement starting beside it, which takes over only when it
+// is ready, so that no call waits for a start; and a retired one on its way out. Not
+// thread-safe.
 class WarmConverter {
 public:
     WarmConverter() = default;
@@ -19,40 +21,42 @@ public:
     WarmConverter& operator=(const WarmConverter&) = delete;
     ~WarmConverter() { stop(); }
 
-    // Has the converter write job.result, starting one first when none runs. Returns
+    // Starts a converter in the background when none runs, and returns at once. Every
+    // converter started from now on first converts `sample` (none when empty), so its
+    // first call is as quick as the rest. Throws ConversionError or platform::Error
+    // when one cannot be started; does nothing, returning false, when there is no
+    // converter program (`unavailable_reason` then says why).
+    bool start(const std::string& sample);
+
+    // Has a converter write job.result, starting one first when none runs. Returns
     // false, having done nothing, when there is no converter program or no usable
     // LibreOfficeKit; `unavailable_reason` then says why. Throws ConversionError when
     // the conversion fails; a converter that crashed, hung past `time_limit` or
-    // answered nonsense has been stopped by then.
-    bool convert(const Job& job, std::chrono::milliseconds time_limit);
+    // answered nonsense has been stopped by then. A converter that has served
+    // `lifetime` conversions gets a replacement started beside it.
+    bool convert(const Job& job, std::chrono::milliseconds time_limit, int lifetime);
 
-    // Ends the converter, if one runs; its files stay.
+    // Ends every converter; their files stay.
     void stop() noexcept;
 
+    // The serving converter's process id; nullopt when none runs.
     std::optional<int> id() const;
-    // Conversions the running converter has served.
-    int conversions() const noexcept { return conversions_; }
+    // The process id of the replacement starting up; nullopt when there is none.
+    std::optional<int> replacement_id() const;
 
     std::string unavailable_reason;
 
 private:
-    using Clock = std::chrono::steady_clock;
+    std::unique_ptr<ConverterProcess> launch(const std::string& failure);
+    // Ends a retired converter that has left, drops a replacement that cannot start,
+    // and hands over to a ready one when the serving converter is due to retire.
+    void settle(std::chrono::milliseconds time_limit, int lifetime);
+    void retire_current() noexcept;
 
-    bool start(const Job& job, Clock::time_point deadline, std::chrono::milliseconds time_limit);
-    // Sends the request; false when the converter turns out to have ended before it
-    // took it. Throws ConversionError after stopping a converter that misbehaves.
-    bool hand_over(const Job& job, Clock::time_point deadline, std::chrono::milliseconds time_limit);
-    // The converter's next line; nullopt when it has ended. Throws ConversionError after
-    // stopping it when no line comes in time.
-    std::optional<std::string> next_line(const Job& job, Clock::time_point deadline,
-                                         std::chrono::milliseconds time_limit, const char* while_doing);
-    // The next line, or a ConversionError, after stopping it, when the converter ended.
-    std::string expect_line(const Job& job, Clock::time_point deadline, std::chrono::milliseconds time_limit,
-                            const char* while_doing);
-    [[noreturn]] void fail_and_stop(const std::string& message);
-
-    std::optional<platform::Process> process_;
-    int conversions_ = 0;
+    std::string sample_;
+    std::unique_ptr<ConverterProcess> current_;
+    std::unique_ptr<ConverterProcess> replacement_;
+    std::unique_ptr<ConverterProcess> retiring_;
 };
 
 }  // namespace pdf_press::detail

@@ -21,13 +21,14 @@ public:
     using ConversionError::ConversionError;
 };
 
-// Converts .docx files to PDF/A-2b with LibreOffice, every font embedded. Constructing
-// one starts nothing. The first conversion starts a converter process of its own
-// (LibreOffice through LibreOfficeKit), which later calls reuse while `keep_active` is
-// true; it ends with the object, or with the program. Where LibreOfficeKit is missing,
-// every call runs LibreOffice's command line instead, as a note on standard error says
-// once. Calls on one object take turns; separate objects, threads and processes convert
-// side by side, each office on a profile of its own under the working folder.
+// Converts .docx files to PDF/A-2b with LibreOffice, every font embedded, pictures at
+// their own resolution. Constructing one starts nothing. start_converter, or else the
+// first conversion, starts a converter process of its own (LibreOffice through
+// LibreOfficeKit), which later calls reuse while `keep_active` is true; it ends with the
+// object, or with the program. Where LibreOfficeKit is missing, every call runs
+// LibreOffice's command line instead, as a note on standard error says once. Calls on
+// one object take turns; separate objects, threads and processes convert side by side,
+// each office on a profile of its own under the working folder.
 class Pdf_Press {
 public:
     Pdf_Press();
@@ -49,14 +50,25 @@ public:
     // converter running for the next call; false ends it after this one.
     void convert(const std::string& input_docx, const std::string& output_pdf, bool keep_active);
 
+    // Starts the converter in the background, unless one runs or none can, and returns
+    // at once: a call that comes after its start-up does not wait for it. Each converter
+    // this object starts from now on first converts `sample_docx` (none when empty) into
+    // nothing kept, so that its first call is as quick as the rest; a call that comes
+    // while one starts is served first instead. A converter that cannot be started is
+    // left to the next conversion, which reports why.
+    void start_converter(const std::string& sample_docx = {});
+
     // The id of the converter process while one runs; nullopt otherwise.
     std::optional<int> converter_id() const;
+    // The id of the converter started to replace it as its lifetime ends, while that
+    // one starts up; nullopt otherwise.
+    std::optional<int> replacement_converter_id() const;
 
     // How long one call may take, a converter's start included, before the office is
     // killed.
     std::chrono::milliseconds time_limit{std::chrono::seconds(120)};
-    // Conversions one converter serves before a fresh one replaces it: the office's
-    // memory grows with every document.
+    // Conversions one converter serves before a fresh one, started beside it meanwhile,
+    // takes over: the office's memory grows with every document.
     int converter_lifetime = 300;
     // Runs LibreOffice's command line for every call even where the converter could
     // serve; for comparisons and as a way round a converter that misbehaves.
@@ -64,6 +76,8 @@ public:
 
 private:
     struct State;
+    // The state, made anew for an object that was moved from.
+    State& live_state();
     std::unique_ptr<State> state_;
 };
 

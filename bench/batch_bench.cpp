@@ -7,6 +7,7 @@
 #include "bench_support.hpp"
 #include "file_url.hpp"
 #include "receipt_job.hpp"
+#include "receipt_docx.hpp"
 #include "seal_picture.hpp"
 
 #include <platform/process.hpp>
@@ -26,7 +27,6 @@
 #include <process.h>
 #define getpid _getpid
 #else
-#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -37,14 +37,6 @@ namespace {
 constexpr int kWarmUp = 5;
 constexpr int kRounds = 40;
 constexpr int kMemoryEvery = 50;
-
-nlohmann::json receipt_request(const std::string& buyer, bool seals) {
-    return {{"買受人", buyer}, {"買受人統一編號", "12345678"},
-            {"品名", {"蘋果", "香蕉", "鳳梨酥", "烏龍茶", "米", "醬油", "雞蛋"}},
-            {"數量", {3, 2, 10, 1, 5, 2, 30}}, {"單件價格", {50, 12, 25, 400, 60, 85, 8}},
-            {"存檔路徑", ""}, {"顯示免用統一發票章", seals}, {"顯示負責人章", seals}, {"顯示日期", true},
-            {"年", 2025}, {"月", 3}, {"日", 9}};
-}
 
 // The converter program on its own, spoken to over its line protocol: the floor under
 // what a receipt can cost.
@@ -89,33 +81,6 @@ private:
     platform::Process process_;
 };
 
-// The .docx the worker fills for `request`: a worker whose office cannot run leaves it
-// behind, as it does whenever a conversion fails.
-fs::path worker_docx(const std::string& program_folder, const nlohmann::json& request, const fs::path& keep_as) {
-    const fs::path no_converter = platform::to_path(platform::working_folder()) / "bench-no-converter";
-    fs::create_directories(no_converter);
-    bench::set_environment("TARNWICKERY_PDF_PRESS_DIR", platform::from_path(no_converter));
-    bench::set_environment("TARNWICKERY_SOFFICE", "/bin/false");
-#ifndef _WIN32
-    // Its note that the converter is missing is no news here.
-    const int saved_errors = ::dup(2), nothing = ::open("/dev/null", O_WRONLY);
-    ::dup2(nothing, 2);
-#endif
-    {
-        receipt_worker::Receipt_Job job(program_folder + "/格式範本/");
-        job.make(request);
-        for (const auto& entry : fs::directory_iterator(platform::to_path(job.folders().output)))
-            if (entry.path().extension() == ".docx") fs::rename(entry.path(), keep_as);
-    }
-#ifndef _WIN32
-    ::dup2(saved_errors, 2);
-    ::close(saved_errors);
-    ::close(nothing);
-#endif
-    bench::set_environment("TARNWICKERY_PDF_PRESS_DIR", program_folder);
-    return keep_as;
-}
-
 std::uintmax_t size_of_newest_pdf(const std::string& folder) {
     auto newest = fs::file_time_type::min();
     std::uintmax_t size = 0;
@@ -145,7 +110,7 @@ void long_batch(receipt_worker::Receipt_Job& job, int receipts) {
                 receipts, kMemoryEvery);
     for (int i = 0; i < receipts; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        if (!job.make(receipt_request("長批次商行" + std::to_string(i), false)).written)
+        if (!job.make(bench::receipt_request("長批次商行" + std::to_string(i), false)).written)
             throw std::runtime_error("receipt " + std::to_string(i + 1) + " failed");
         times.push_back(bench::milliseconds_since(start));
         const std::vector<int> running = bench::converters();
@@ -195,7 +160,7 @@ int main(int argc, char** argv) {
     try {
         const fs::path bench_folder = root / "bench";
         fs::create_directories(bench_folder);
-        const fs::path docx = worker_docx(program_folder, receipt_request("台灣測試有限公司", false), bench_folder / "receipt.docx");
+        const fs::path docx = bench::worker_docx(program_folder, bench::receipt_request("台灣測試有限公司", false), bench_folder / "receipt.docx");
 
         receipt_worker::Receipt_Job job(program_folder + "/格式範本/");
         const std::string seals = job.folders().seals;
@@ -214,7 +179,7 @@ int main(int argc, char** argv) {
                 const auto start = std::chrono::steady_clock::now();
                 if (timed == &alone) {
                     bare.convert(docx, bench_folder / "receipt.pdf");
-                } else if (!job.make(receipt_request("台灣測試有限公司", timed == &sealed)).written) {
+                } else if (!job.make(bench::receipt_request("台灣測試有限公司", timed == &sealed)).written) {
                     throw std::runtime_error("a receipt failed: " + worker_lines.str());
                 }
                 const double wall = bench::milliseconds_since(start);

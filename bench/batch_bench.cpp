@@ -143,12 +143,10 @@ void long_batch(receipt_worker::Receipt_Job& job, int receipts) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: batch_bench PROGRAM_FOLDER [RECEIPTS]\n");
-        return 2;
-    }
-    const std::string program_folder = argv[1];
-    const int long_receipts = argc == 3 ? std::stoi(argv[2]) : 1000;
+    const auto given = bench::arguments(argc, argv, "batch_bench PROGRAM_FOLDER [RECEIPTS]", 1000);
+    if (!given) return 2;
+    const std::string program_folder = given->program_folder;
+    const int long_receipts = given->count;
     const fs::path root = fs::temp_directory_path() / "batch-bench-root";
     fs::remove_all(root);
     fs::create_directories(root);

@@ -4,6 +4,7 @@
 #include <platform/root_folder.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -89,6 +90,21 @@ std::string machine_load() {
     text << std::fixed << "load average " << one << " " << five << " " << fifteen << " ("
          << std::thread::hardware_concurrency() << " cores)";
     return text.str();
+}
+
+std::optional<Arguments> arguments(int argc, char** argv, const char* usage, int default_count) {
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        return std::nullopt;
+    }
+    return Arguments{argv[1], argc == 3 ? std::stoi(argv[2]) : default_count};
+}
+
+bool holds_a_pdf(const std::string& folder) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(platform::to_path(folder), ec))
+        if (entry.path().extension() == ".pdf") return true;
+    return false;
 }
 
 void set_environment(const std::string& name, const std::string& value) {

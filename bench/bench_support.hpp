@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,17 @@ double resident_mib(const std::vector<int>& process_ids);
 
 // "load average 1.23 0.98 0.75 (2 cores)", or "load average unknown".
 std::string machine_load();
+
+// PROGRAM_FOLDER and an optional count, the arguments every benchmark that runs the
+// program takes; nullopt, after printing `usage`, when they are not that.
+struct Arguments {
+    std::string program_folder;
+    int count = 0;
+};
+std::optional<Arguments> arguments(int argc, char** argv, const char* usage, int default_count);
+
+// Whether `folder` holds a finished PDF; those being written sit one level further down.
+bool holds_a_pdf(const std::string& folder);
 
 // Sets an environment variable for this process and the ones it starts.
 void set_environment(const std::string& name, const std::string& value);

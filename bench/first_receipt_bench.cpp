@@ -33,21 +33,13 @@ double run(const std::vector<std::string>& command, const platform::ProcessOptio
     return took;
 }
 
-bool holds_a_pdf(const fs::path& folder) {
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().extension() == ".pdf") return true;
-    return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: first_receipt_bench PROGRAM_FOLDER [ROUNDS]\n");
-        return 2;
-    }
-    const std::string program_folder = argv[1];
-    const int rounds = argc == 3 ? std::stoi(argv[2]) : 5;
+    const auto given = bench::arguments(argc, argv, "first_receipt_bench PROGRAM_FOLDER [ROUNDS]", 5);
+    if (!given) return 2;
+    const std::string program_folder = given->program_folder;
+    const int rounds = given->count;
     const fs::path bench_folder = fs::temp_directory_path() / "first-receipt-bench";
     fs::remove_all(bench_folder);
     fs::create_directories(bench_folder);
@@ -78,7 +70,7 @@ int main(int argc, char** argv) {
             batch_times.push_back(run({program_folder + "/tarnwickery-receipt", "--batch",
                                        platform::from_path(bench_folder / "one.jsonl")},
                                       batch_options));
-            if (!holds_a_pdf(root / "免用統一發票收據")) throw std::runtime_error("the batch of one wrote no PDF");
+            if (!bench::holds_a_pdf(platform::from_path(root / "免用統一發票收據"))) throw std::runtime_error("the batch of one wrote no PDF");
             fs::remove_all(root);
             office_times.push_back(run(soffice, office_options));
         }

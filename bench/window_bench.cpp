@@ -28,12 +28,6 @@ namespace {
 
 constexpr auto kPressAfter = std::chrono::seconds(2);
 
-bool holds_a_pdf(const std::string& folder) {
-    for (const auto& entry : fs::directory_iterator(platform::to_path(folder)))
-        if (entry.path().extension() == ".pdf") return true;
-    return false;
-}
-
 void fill_in(receipt_window::Receipt_Window& window) {
     window.set_table->entry("買受人")->setText(QString::fromStdString("窗口測試商行"));
     window.set_table->entry("統一編號")->setText("87654321");
@@ -80,7 +74,7 @@ double one_round(const std::string& program_folder, const fs::path& root) {
         QPushButton* output = window.set_button.button("輸出單據");
         const auto pressed = std::chrono::steady_clock::now();
         QTest::mouseClick(output, Qt::LeftButton, {}, output->rect().center());
-        while (!holds_a_pdf(output_folder)) {
+        while (!bench::holds_a_pdf(output_folder)) {
             if (std::chrono::steady_clock::now() - pressed > std::chrono::seconds(120))
                 throw std::runtime_error("no PDF two minutes after the press");
             std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -94,12 +88,10 @@ double one_round(const std::string& program_folder, const fs::path& root) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: window_bench PROGRAM_FOLDER [ROUNDS]\n");
-        return 2;
-    }
-    const std::string program_folder = argv[1];
-    const int rounds = argc == 3 ? std::stoi(argv[2]) : 5;
+    const auto given = bench::arguments(argc, argv, "window_bench PROGRAM_FOLDER [ROUNDS]", 5);
+    if (!given) return 2;
+    const std::string program_folder = given->program_folder;
+    const int rounds = given->count;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qt_argc = 1;
     char name[] = "window_bench";

@@ -6,7 +6,9 @@
 #include <platform/root_folder.hpp>
 
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <stdexcept>
 #include <sstream>
 
 #ifndef _WIN32
@@ -17,6 +19,16 @@
 namespace fs = std::filesystem;
 
 namespace bench {
+
+namespace {
+
+std::string quote(const fs::path& file) {
+    std::string quoted = "'";
+    for (char c : platform::from_path(file)) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+}  // namespace
 
 nlohmann::json receipt_request(const std::string& buyer, bool seals) {
     return {{"買受人", buyer}, {"買受人統一編號", "12345678"},
@@ -29,22 +41,29 @@ nlohmann::json receipt_request(const std::string& buyer, bool seals) {
 fs::path worker_docx(const std::string& program_folder, const nlohmann::json& request, const fs::path& keep_as) {
     std::ostringstream worker_lines;
     auto* console = std::cout.rdbuf(worker_lines.rdbuf());
-    const fs::path no_converter = platform::to_path(platform::working_folder()) / "bench-no-converter";
-    fs::create_directories(no_converter);
-    set_environment("TARNWICKERY_PDF_PRESS_DIR", platform::from_path(no_converter));
+    const fs::path stand_in = platform::to_path(platform::working_folder()) / "bench-stand-in";
+    fs::create_directories(stand_in);
+    // The office's command line ends in the .docx, with --outdir for the PDF.
+    std::ofstream(stand_in / "soffice") << "#!/bin/sh\n"
+                                           "for docx; do :; done\n"
+                                           "while [ $# -gt 0 ]; do [ \"$1\" = --outdir ] && outdir=$2; shift; done\n"
+                                           "cp \"$docx\" " << quote(keep_as) << "\n"
+                                           "printf '%%PDF-1.7\\n%%%%EOF\\n' > \"$outdir/receipt.pdf\"\n";
+    fs::permissions(stand_in / "soffice", fs::perms::owner_all);
     const char* soffice = std::getenv("TARNWICKERY_SOFFICE");
     const std::string soffice_before = soffice ? soffice : "";
-    set_environment("TARNWICKERY_SOFFICE", "/bin/false");
+    // Without a converter beside it, Pdf_Press runs the office's command line.
+    set_environment("TARNWICKERY_PDF_PRESS_DIR", platform::from_path(stand_in));
+    set_environment("TARNWICKERY_SOFFICE", platform::from_path(stand_in / "soffice"));
 #ifndef _WIN32
     // Its note that the converter is missing is no news here.
     const int saved_errors = ::dup(2), nothing = ::open("/dev/null", O_WRONLY);
     ::dup2(nothing, 2);
 #endif
+    bool written = false;
     {
         receipt_worker::Receipt_Job job(program_folder + "/格式範本/");
-        job.make(request);
-        for (const auto& entry : fs::directory_iterator(platform::to_path(job.folders().output)))
-            if (entry.path().extension() == ".docx") fs::rename(entry.path(), keep_as);
+        written = job.make(request).written;
     }
 #ifndef _WIN32
     ::dup2(saved_errors, 2);
@@ -54,6 +73,7 @@ fs::path worker_docx(const std::string& program_folder, const nlohmann::json& re
     set_environment("TARNWICKERY_PDF_PRESS_DIR", program_folder);
     set_environment("TARNWICKERY_SOFFICE", soffice_before);  // empty is as good as unset
     std::cout.rdbuf(console);
+    if (!written || !fs::exists(keep_as)) throw std::runtime_error("the worker's .docx could not be kept: " + worker_lines.str());
     return keep_as;
 }
 

@@ -304,6 +304,27 @@ TEST_F(WarmConverterTest, TheProfileIsSeededSoNoStartRedoesFirstStartWork) {
     }
 }
 
+TEST_F(WarmConverterTest, TheOfficesTemporaryFilesStayInItsProfileAndGoWithTheNextStart) {
+    // An office that does not shut down properly leaves its temporary folder behind;
+    // in the system's temporary folder that would pile up with every start.
+    for (bool command_line : {false, true}) {
+        SCOPED_TRACE(command_line ? "command line" : "converter");
+        const fs::path root = folder_ / (command_line ? "command-line-root" : "converter-root");
+        ScopedEnv env("TARNWICKERY_ROOT", platform::from_path(root).c_str());
+        const fs::path temporary = root / "temp" / "libreoffice" / "profile-0" / "tmp";
+        std::set<std::string> left_before;
+        for (int start = 1; start <= 2; ++start) {
+            Pdf_Press press;
+            press.command_line_only = command_line;
+            convert(press, false);
+            ASSERT_TRUE(fs::is_directory(temporary)) << "the office kept its temporary files elsewhere";
+            const std::set<std::string> left = names_in(temporary);
+            for (const std::string& name : left_before) EXPECT_EQ(left.count(name), 0u) << name << " piled up";
+            left_before = left;
+        }
+    }
+}
+
 TEST_F(WarmConverterTest, BothWaysWritePdfA2bWithTheTemplateFontsMappedAndEmbedded) {
     for (bool command_line : {false, true}) {
         SCOPED_TRACE(command_line ? "command line" : "converter");

@@ -255,6 +255,14 @@ int main(int argc, char** argv) {
         finish(3, "unavailable\t" + one_line("there is no LibreOfficeKit in " + office_folder));
     }
     std::string profile = take_profile(profiles);
+    // The office keeps a temporary folder that only a proper shutdown removes, and this
+    // process never shuts it down properly; inside the locked profile, the next
+    // converter there clears what this one leaves.
+    const std::string temporary = profile + "/tmp";
+    std::error_code ec;
+    std::filesystem::remove_all(temporary, ec);
+    std::filesystem::create_directories(temporary, ec);
+    ::setenv("TMPDIR", temporary.c_str(), 1);
     if (std::string why = pdf_press::detail::seed_profile(profile, office_folder); !why.empty()) {
         std::fprintf(stderr, "pdf-press-converter: %s; the office will redo its first-start work\n", why.c_str());
     }

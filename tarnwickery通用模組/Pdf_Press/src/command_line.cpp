@@ -68,6 +68,12 @@ void convert_with_command_line(const Job& job, std::chrono::milliseconds time_li
 
     platform::ProcessOptions options;
     options.die_with_parent = true;
+    // The office leaves its temporary folder behind when it is killed; kept inside the
+    // profile, the next run there clears it.
+    const fs::path temporary = profile.folder / "tmp";
+    fs::remove_all(temporary, ec);
+    fs::create_directories(temporary, ec);
+    options.environment.emplace_back("TMPDIR", platform::from_path(temporary));
     if (std::string fonts = fontconfig_file(); !fonts.empty()) {
         options.environment.emplace_back("FONTCONFIG_FILE", fonts);
     }

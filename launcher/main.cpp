@@ -1,9 +1,12 @@
 #include "batch.hpp"
+#include "print_command.hpp"
 #include "printers_command.hpp"
+#include "printing_maker.hpp"
 #include "register_commands.hpp"
 
 #include <platform/module_folder.hpp>
 #include <platform/plugin.hpp>
+#include <platform/printing.hpp>
 #include <platform/root_folder.hpp>
 #include <receipt_channels/channels.hpp>
 #include <receipt_channels/worker_entry.hpp>
@@ -31,7 +34,8 @@ std::string program_folder() {
 
 platform::Plugin load_module(const std::string& name) { return platform::Plugin(program_folder() + name + platform::plugin_suffix()); }
 
-int batch(const platform::Plugin& worker, const std::string& source) {
+// `print_on`: print each receipt on this printer ("" for the default) as it is written.
+int batch(const platform::Plugin& worker, const std::string& source, const std::optional<std::string>& print_on) {
     std::ifstream file;
     if (source != "-") {
         const auto path = platform::to_path(source);
@@ -51,7 +55,9 @@ int batch(const platform::Plugin& worker, const std::string& source) {
     }
     std::istream& requests = source == "-" ? std::cin : file;
     std::unique_ptr<Receipt_Maker> maker(worker.function<NewReceiptMakerFunction>(kNewReceiptMakerEntry)());
-    const bool all_written = run_batch(*maker, requests, std::cout, std::cerr);
+    std::optional<Printing_Maker> printing;
+    if (print_on) printing.emplace(*maker, *print_on);
+    const bool all_written = run_batch(printing ? *printing : *maker, requests, std::cout, std::cerr);
     if (requests.bad()) {
         std::cerr << "tarnwickery-receipt: reading " << (source == "-" ? "standard input" : source)
                   << " failed; the requests after the lines counted above were not made\n";
@@ -113,7 +119,16 @@ int main(int argc, char** argv) {
     CLI::Option* batch_option =
         app.add_option("--batch", batch_source, "make a receipt from each JSON request line of FILE (- for standard input)")
             ->type_name("FILE");
+    bool print_each = false;
+    std::string batch_printer;
+    CLI::Option* print_option =
+        app.add_flag("--print", print_each, "with --batch: print each receipt as it is written")->needs(batch_option);
+    app.add_option("--printer", batch_printer, "with --print: the printer to print on; the default printer when not given")
+        ->type_name("NAME")
+        ->needs(print_option);
     CLI::App* printers = add_printers_command(app)->excludes(batch_option);
+    Print_Options print_options;
+    CLI::App* print = add_print_command(app, print_options)->excludes(batch_option);
 
     List_Options list_options;
     CLI::App* list = app.add_subcommand("list", "show the receipts in the register")->excludes(batch_option);
@@ -140,10 +155,12 @@ int main(int argc, char** argv) {
     }
     if (printers->parsed()) return run_printers_command(std::cout, std::cerr);
 
-    const std::optional<long long> number = receipt_number(void_number);
+    const std::string& number_argument = print->parsed() ? print_options.number : void_number;
+    const std::optional<long long> number = receipt_number(number_argument);
     for (const auto& date : {list_options.from, list_options.to})
         if (date && !is_date(*date)) return bad_arguments("'" + *date + "' is not a date of the form YYYY-MM-DD");
-    if (void_command->parsed() && !number) return bad_arguments("'" + void_number + "' is not a receipt number");
+    if ((void_command->parsed() || print->parsed()) && !number)
+        return bad_arguments("'" + number_argument + "' is not a receipt number");
     if (void_command->parsed() && void_reason.find_first_not_of(" \t\r\n") == std::string::npos)
         return bad_arguments("void needs a reason: --reason TEXT");
 
@@ -151,8 +168,12 @@ int main(int argc, char** argv) {
         if (list->parsed()) return list_receipts(list_options, std::cout, std::cerr, std::cerr);
         if (void_command->parsed()) return void_receipt(*number, void_reason, std::cout, std::cerr);
         if (verify->parsed()) return verify_receipts(std::cout, std::cerr);
+        if (print->parsed()) return run_print_command(*number, print_options, std::cout, std::cerr);
+        // Receipts meant for paper are not made while there is no printer to take them.
+        if (print_each) platform::find_printer(batch_printer);
         const platform::Plugin worker = load_module("主程式");
-        return batch_source.empty() ? interactive(worker) : batch(worker, batch_source);
+        if (batch_source.empty()) return interactive(worker);
+        return batch(worker, batch_source, print_each ? std::optional(batch_printer) : std::nullopt);
     } catch (const std::exception& error) {
         std::cerr << "tarnwickery-receipt: " << error.what() << '\n';
         return kFailed;

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <sstream>
 
 namespace {
 
@@ -96,14 +95,9 @@ TEST_F(Printing, TheReceiptArrivesAsItIsWithItsCopiesOnTheChosenPrinter) {
     EXPECT_EQ(job.title, platform::from_path(platform::to_path(receipt_).filename()));
     EXPECT_EQ(fixture::read_file(job.document), receipt_bytes_) << "the PDF itself, not a rendering of it";
 
-    const std::string info = tools::run("pdfinfo " + tools::quote(job.document)).output;
-    std::istringstream lines(info);
-    double width = 0, height = 0;
-    std::string name;
-    for (std::string line; std::getline(lines, line);)
-        if (line.starts_with("Page size:")) std::istringstream(line.substr(10)) >> width >> name >> height >> name;
-    EXPECT_NEAR(width, 595.3, 1) << info;  // 210 mm across
-    EXPECT_NEAR(height, 419.5, 1) << info;  // 148 mm down: A5 landscape
+    const tools::PageSize page = tools::pdf_page_size(job.document);
+    EXPECT_NEAR(page.width, 595.3, 1);   // 210 mm across
+    EXPECT_NEAR(page.height, 419.5, 1);  // 148 mm down: A5 landscape
     EXPECT_NE(tools::run("pdftotext " + tools::quote(job.document) + " -").output.find("列印測試有限公司"), std::string::npos);
 
     const platform::PrintedJob named = platform::print_pdf(receipt_, {.printer = "office"});

@@ -41,6 +41,10 @@ std::unique_ptr<receipt_window::Receipt_Window> Window_Test::open_window(const s
         [this](const std::string& folder) { shown_folders.push_back(folder); },
         [this](const std::string& url) { browser(url); },
         [this](const std::string& file) { opened_files.push_back(file); },
+        [this](QWidget*, const platform::PrintRequest& current) {
+            offered_printers.push_back(current);
+            return printer_answer;
+        },
     };
     auto window = std::make_unique<receipt_window::Receipt_Window>(queues, events,
                                                                    receipt_window::Window_Setup{resource_folder, desktop});
@@ -69,7 +73,7 @@ void Window_Test::click(QWidget* widget) {
 
 std::vector<QPushButton*> Window_Test::top_bar_buttons(receipt_window::Receipt_Window& window) {
     auto buttons = window.FF->findChildren<QPushButton*>(QString(), Qt::FindDirectChildrenOnly);
-    EXPECT_EQ(buttons.size(), 3);
+    EXPECT_EQ(buttons.size(), 4);
     return {buttons.begin(), buttons.end()};
 }
 

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,7 @@ protected:
     // Types the texts of `rows` into the table from row 0 on, as a user does.
     static void type_rows(receipt_window::Receipt_Window& window, const std::vector<Row>& rows);
     static void click(QWidget* widget);
-    // The buttons of the top bar: output folder, calendar, web page.
+    // The buttons of the top bar: output folder, calendar, web page, print.
     static std::vector<QPushButton*> top_bar_buttons(receipt_window::Receipt_Window& window);
 
     Queue_All_variable queues = make_queue_registry();
@@ -57,6 +58,10 @@ protected:
     std::vector<std::string> opened_files;
     // What the web browser does with a page; records it unless a test says otherwise.
     std::function<void(const std::string&)> browser = [this](const std::string& url) { opened_pages.push_back(url); };
+    // What the print dialog offered first, each time it was opened, and what it answers
+    // (nothing: cancelled).
+    std::vector<platform::PrintRequest> offered_printers;
+    std::optional<platform::PrintRequest> printer_answer;
 };
 
 }  // namespace window_test

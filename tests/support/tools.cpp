@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -51,6 +52,15 @@ std::string pdf_text_without_spaces(const std::string& pdf) {
     for (const char c : run("pdftotext -layout " + quote(pdf) + " -").output)
         if (!std::isspace(static_cast<unsigned char>(c))) text += c;
     return text;
+}
+
+PageSize pdf_page_size(const std::string& pdf) {
+    std::istringstream lines(run("pdfinfo " + quote(pdf)).output);
+    PageSize size;
+    std::string unit;
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with("Page size:")) std::istringstream(line.substr(10)) >> size.width >> unit >> size.height;
+    return size;
 }
 
 std::string fresh_folder(const std::string& name) {

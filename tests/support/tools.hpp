@@ -22,6 +22,12 @@ std::string program_dir();
 // The text of a PDF as pdftotext lays it out, with every white-space character removed,
 // so that tests can look for what stands side by side on the page.
 std::string pdf_text_without_spaces(const std::string& pdf);
+// The first page's width and height in points, as pdfinfo reports them; 0 x 0 when it
+// reports none.
+struct PageSize {
+    double width = 0, height = 0;
+};
+PageSize pdf_page_size(const std::string& pdf);
 // A new empty folder under the test's root folder.
 std::string fresh_folder(const std::string& name);
 

@@ -1,5 +1,6 @@
 #include "receipt_window.hpp"
 
+#include "print_dialog.hpp"
 #include "receipt_rows.hpp"
 #include "send_refusal.hpp"
 
@@ -27,6 +28,7 @@ namespace {
 
 constexpr const char* kFont = "Microsoft JhengHei";
 constexpr const char* kOutputButton = "輸出單據";
+constexpr const char* kPrintButton = "列印";
 constexpr const char* kProductPageHost = "www.tarnwickery.com.tw";
 constexpr const char* kProductPagePath = "/免用統一發票收據軟體";
 constexpr int kStatusPeriod = 500;
@@ -58,7 +60,9 @@ QPushButton* picture_button(QWidget* parent, const QPixmap& pixmap, int width) {
 
 }  // namespace
 
-Desktop system_desktop() { return {platform::show_folder, platform::open_web_page, platform::open_file}; }
+Desktop system_desktop() {
+    return {platform::show_folder, platform::open_web_page, platform::open_file, choose_printer_in_dialog};
+}
 
 std::string Receipt_Window::output_folder() { return platform::root_folder() + "免用統一發票收據/"; }
 
@@ -155,6 +159,11 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
     set_button.add_button(FF, {.image_path = picture("問號001.png"), .size = {25, 25},
                                .button_event = [this] { button_event_005(); }, .fg_color = "transparent",
                                .row = 0, .column = 1, .padx = {78, 155}});
+    print_button = set_button.add_button(FF, {.button_name = kPrintButton, .image_path = picture("列印001.png"),
+                                              .size = {25, 25}, .button_event = [this] { button_event_006(); },
+                                              .fg_color = "transparent", .row = 0, .column = 1, .padx = {228, 5}});
+    print_button->setToolTip("列印");
+    print_button->setEnabled(false);
 
     switch_var_001 = new Widget_Kit::Text_Variable("on", app.get());
     switch_1 = new Widget_Kit::Switch(FF, {.text = "日期", .command = [this] { switch_event_001(); },
@@ -162,8 +171,13 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
                                            .font = Widget_Kit::pixel_font(kFont, 13, true)});
     Widget_Kit::grid(switch_1, {.row = 0, .column = 1, .padx = {185, 0}, .pady = {40, 0}, .sticky = "w"});
     date_label = new Date_Label(FF);
-    Widget_Kit::grid(date_label, {.row = 0, .column = 1, .padx = {110, 0}, .pady = {40, 0}, .sticky = "w"});
+    Widget_Kit::grid(date_label, {.row = 0, .column = 1, .padx = {30, 0}, .pady = {40, 0}, .sticky = "w"});
     switch_event_001();
+    switch_var_002 = new Widget_Kit::Text_Variable("off", app.get());
+    switch_2 = new Widget_Kit::Switch(FF, {.text = "列印", .command = [this] { switch_event_002(); },
+                                           .variable = switch_var_002, .onvalue = "on", .offvalue = "off",
+                                           .font = Widget_Kit::pixel_font(kFont, 13, true)});
+    Widget_Kit::grid(switch_2, {.row = 0, .column = 1, .padx = {105, 0}, .pady = {40, 0}, .sticky = "w"});
 
     check_var_1 = new Widget_Kit::Text_Variable("false", app.get());
     checkbox_1 = new Widget_Kit::Check_Box(frame3, {.text = "免用統一發票章", .command = [this] { checkbox_event_1(); },
@@ -221,6 +235,44 @@ void Receipt_Window::button_event_003() {
     setup.desktop.show_folder(folder);
 }
 
+void Receipt_Window::button_event_006() {
+    if (!last_written.written) return;
+    const auto chosen = setup.desktop.choose_printer(app.get(), print_choice);
+    if (!chosen) return;
+    print_choice = *chosen;
+    const ReceiptOutcome receipt = last_written;
+    const int copies = print_choice.copies;
+    status_line->show_reprint(receipt, Status_Line::Paper::printing, copies);
+    printing->print(receipt.pdf_path, print_choice, [this, receipt, copies](const Receipt_Printing::Result& result) {
+        // A success is not worth covering a later press's line; a failure is.
+        if (result.failure.empty() && status_line->receipt() != receipt.pdf_path) return;
+        status_line->show_reprint(receipt, result.failure.empty() ? Status_Line::Paper::printed : Status_Line::Paper::failed,
+                                  copies, result.failure);
+    });
+}
+
+void Receipt_Window::take_outcome(const ReceiptOutcome& outcome) {
+    if (!outcome.written) {
+        status_line->show_outcome(outcome);
+        return;
+    }
+    last_written = outcome;
+    print_button->setEnabled(true);
+    if (!print_each) {
+        status_line->show_outcome(outcome);
+        return;
+    }
+    status_line->show_outcome(outcome, Status_Line::Paper::printing);
+    printing->print(outcome.pdf_path, {.printer = print_choice.printer, .copies = 1},
+                    [this, outcome](const Receipt_Printing::Result& result) {
+                        if (result.failure.empty() && status_line->receipt() != outcome.pdf_path) return;
+                        status_line->show_outcome(outcome,
+                                                  result.failure.empty() ? Status_Line::Paper::printed
+                                                                         : Status_Line::Paper::failed,
+                                                  result.failure);
+                    });
+}
+
 void Receipt_Window::button_event_004() {
     auto* setting_window = new Widget_Kit::Window(app.get());
     const std::string icon = picture("logo.ico");
@@ -251,6 +303,11 @@ void Receipt_Window::switch_event_001() {
     if (switch_var_001->get() == "on") PP.parameters["顯示日期"] = true;
     else if (switch_var_001->get() == "off") PP.parameters["顯示日期"] = false;
     date_label->show_date(PP.parameters);
+}
+
+void Receipt_Window::switch_event_002() {
+    if (switch_var_002->get() == "on") print_each = true;
+    else if (switch_var_002->get() == "off") print_each = false;
 }
 
 void Receipt_Window::checkbox_event_1() {
@@ -287,8 +344,7 @@ void Receipt_Window::status_loop_run() {
     }
 
     try {
-        while (const auto outcome = queues.at("outcome").try_get())
-            status_line->show_outcome(outcome->get<ReceiptOutcome>());
+        while (const auto outcome = queues.at("outcome").try_get()) take_outcome(outcome->get<ReceiptOutcome>());
     } catch (const std::exception& error) {
         status_line->show_refusal(std::string("the worker's report cannot be read: ") + error.what());
     }

@@ -4,9 +4,11 @@
 #include "date_label.hpp"
 #include "entry_table.hpp"
 #include "parameters.hpp"
+#include "receipt_printing.hpp"
 #include "status_line.hpp"
 
 #include <fault_log/fault_log.hpp>
+#include <platform/printing.hpp>
 #include <receipt_channels/channels.hpp>
 #include <widget_kit/calendar.hpp>
 #include <widget_kit/check_box.hpp>
@@ -22,6 +24,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace receipt_window {
@@ -34,9 +37,13 @@ struct Desktop {
     std::function<void(const std::string& url)> open_web_page;
     // Opens a written receipt in the PDF viewer; throws when it cannot.
     std::function<void(const std::string& file)> open_file;
+    // Asks for a printer and a number of copies, offering `current` first; nothing when
+    // the user cancels.
+    std::function<std::optional<platform::PrintRequest>(QWidget* parent, const platform::PrintRequest& current)>
+        choose_printer;
 };
 
-// The system's file browser and web browser.
+// The system's file browser, web browser, PDF viewer and print dialog.
 Desktop system_desktop();
 
 struct Window_Setup {
@@ -61,9 +68,14 @@ public:
     void button_event_001();
     // The output-folder button.
     void button_event_003();
+    // The print button: asks for the printer and the copies, remembers them until the
+    // window closes, and prints the last receipt written.
+    void button_event_006();
     // The calendar button: opens a calendar window and marks the date held in PP.
     void button_event_004();
     void switch_event_001();
+    // The 列印 switch: whether each receipt written is printed at once.
+    void switch_event_002();
     void checkbox_event_1();
     void checkbox_event_2();
     // One run of the status loop, unguarded: total and the cells at fault, button
@@ -98,6 +110,10 @@ public:
     Parameters PP;
     Widget_Kit::Text_Variable* switch_var_001 = nullptr;
     Widget_Kit::Switch* switch_1 = nullptr;
+    Widget_Kit::Text_Variable* switch_var_002 = nullptr;
+    Widget_Kit::Switch* switch_2 = nullptr;
+    // Beside the folder button; disabled until a receipt has been written.
+    QPushButton* print_button = nullptr;
     Widget_Kit::Text_Variable* check_var_1 = nullptr;
     Widget_Kit::Text_Variable* check_var_2 = nullptr;
     Widget_Kit::Check_Box* checkbox_1 = nullptr;
@@ -108,10 +124,21 @@ public:
     Status_Line* status_line = nullptr;
     // Beside the date switch: the receipt date that will be printed.
     Date_Label* date_label = nullptr;
+    // Whether the 列印 switch is on.
+    bool print_each = false;
+    // The printer and copies last chosen in the print dialog; the default printer and one
+    // copy until then. Receipts printed as they are written take the printer, one copy.
+    platform::PrintRequest print_choice;
+    // The last receipt written since the window opened; `written` is false before it.
+    ReceiptOutcome last_written;
+    // Last, so that it goes first: jobs still running finish while the widgets exist.
+    std::unique_ptr<Receipt_Printing> printing = std::make_unique<Receipt_Printing>();
 
 private:
     std::string picture(const std::string& file) const { return setup.resource_folder + file; }
     void build_title_area();
+    // Shows one of the worker's outcomes and, with the 列印 switch on, prints what it wrote.
+    void take_outcome(const ReceiptOutcome& outcome);
 };
 
 }  // namespace receipt_window

@@ -41,16 +41,33 @@ QString Status_Line::fitted(const QString& text) const {
 
 std::string Status_Line::written_text(long long number) { return "已輸出 No. " + receipt_register::number_text(number); }
 
-void Status_Line::show_outcome(const ReceiptOutcome& outcome) {
+void Status_Line::show_outcome(const ReceiptOutcome& outcome, Paper paper, const std::string& print_failure) {
     if (!outcome.written) {
         receipt_.clear();
         show_text(outcome.error, Widget_Kit::theme().error);
         return;
     }
     receipt_ = outcome.pdf_path;
-    std::string text = written_text(outcome.number);
-    for (std::size_t i = 0; i < outcome.warnings.size(); ++i) text += (i == 0 ? "：" : "；") + outcome.warnings[i];
-    show_text(text, outcome.warnings.empty() ? Widget_Kit::theme().text : Widget_Kit::theme().warning);
+    const std::string number = receipt_register::number_text(outcome.number);
+    std::string text = paper == Paper::printed ? "已輸出並列印 No. " + number : written_text(outcome.number);
+    if (paper == Paper::printing) text += "，列印中…";
+    std::vector<std::string> notes = outcome.warnings;
+    if (paper == Paper::failed) notes.insert(notes.begin(), "未列印，" + print_failure);
+    for (std::size_t i = 0; i < notes.size(); ++i) text += (i == 0 ? "：" : "；") + notes[i];
+    show_text(text, notes.empty() ? Widget_Kit::theme().text : Widget_Kit::theme().warning);
+}
+
+void Status_Line::show_reprint(const ReceiptOutcome& receipt, Paper paper, int copies, const std::string& print_failure) {
+    receipt_ = receipt.pdf_path;
+    const std::string number = "No. " + receipt_register::number_text(receipt.number);
+    if (paper == Paper::failed) {
+        show_text("未列印 " + number + "：" + print_failure, Widget_Kit::theme().error);
+        return;
+    }
+    std::string text = (paper == Paper::printed ? "已列印 " : "列印中 ") + number;
+    if (copies > 1) text += "（" + std::to_string(copies) + " 份）";
+    if (paper != Paper::printed) text += "…";
+    show_text(text, Widget_Kit::theme().text);
 }
 
 void Status_Line::show_refusal(const std::string& reason) {

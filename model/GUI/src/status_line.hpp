@@ -12,14 +12,22 @@ namespace receipt_window {
 // The line under the output button that tells what became of the last press until
 // the next one: the receipt written, with its number, which a click opens; the same
 // in amber with what the owner should look at; or, in red, why nothing was written.
+// It also tells how printing a receipt went.
 class Status_Line : public QLabel {
 public:
+    // How far printing a written receipt has come.
+    enum class Paper { not_asked, printing, printed, failed };
+
     // `open_file` opens a written receipt; what it throws is reported on standard
     // error, as a failing event handler's error is.
     Status_Line(QWidget* parent, std::function<void(const std::string&)> open_file);
 
-    // The worker's report of one pass.
-    void show_outcome(const ReceiptOutcome& outcome);
+    // The worker's report of one pass and, for a receipt written, how printing it went;
+    // a failed print shows `print_failure` in amber, since the receipt was written.
+    void show_outcome(const ReceiptOutcome& outcome, Paper paper = Paper::not_asked, const std::string& print_failure = {});
+    // The written `receipt` printed again with the print button: under way, done in
+    // `copies` copies, or, in red, failed for `print_failure`.
+    void show_reprint(const ReceiptOutcome& receipt, Paper paper, int copies, const std::string& print_failure = {});
     // Why the window itself kept a press from sending.
     void show_refusal(const std::string& reason);
     // Empties the line, for a press that was sent.

@@ -22,32 +22,39 @@ std::string names_of(const std::vector<Printer>& printers) {
 std::string read_pdf(const std::string& pdf, const std::string& failure) {
     errno = 0;
     std::ifstream file(to_path(pdf), std::ios::binary);
-    if (!file) throw PrintError(failure + ": " + (errno != 0 ? system_message(errno) : "the file cannot be opened"));
+    if (!file) throw PrintError(failure, errno != 0 ? system_message(errno) : "the file cannot be opened");
     std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) throw PrintError(failure + ": the file cannot be read to the end");
+    if (file.bad()) throw PrintError(failure, "the file cannot be read to the end");
     // A PDF may carry a few bytes of junk before its header; readers look in the first kilobyte.
     if (content.substr(0, 1024).find("%PDF-") == std::string::npos)
-        throw PrintError(failure + ": it is not a PDF file");
+        throw PrintError(failure, "it is not a PDF file");
     return content;
 }
 
 const Printer& choose_printer(const std::vector<Printer>& printers, const std::string& requested,
                               const std::string& failure) {
     if (printers.empty())
-        throw PrintError(failure + ": no printer is installed");
+        throw PrintError(failure, "no printer is installed");
     const auto chosen = std::find_if(printers.begin(), printers.end(), [&](const Printer& printer) {
         return requested.empty() ? printer.is_default : printer.name == requested;
     });
     if (chosen != printers.end()) return *chosen;
     if (requested.empty())
-        throw PrintError(failure + ": no default printer is set; name one of: " + names_of(printers));
-    throw PrintError(failure + ": there is no printer named \"" + requested + "\"; the printers are: " +
-                     names_of(printers));
+        throw PrintError(failure, "no default printer is set; name one of: " + names_of(printers));
+    throw PrintError(failure, "there is no printer named \"" + requested + "\"; the printers are: " + names_of(printers));
 }
 
 void check_copies(int copies, const std::string& failure) {
     if (copies < 1)
-        throw PrintError(failure + ": the number of copies must be at least 1, not " + std::to_string(copies));
+        throw PrintError(failure, "the number of copies must be at least 1, not " + std::to_string(copies));
 }
 
 }  // namespace platform::detail
+
+namespace platform {
+
+Printer find_printer(const std::string& name) {
+    return detail::choose_printer(list_printers(), name, "cannot choose a printer");
+}
+
+}  // namespace platform

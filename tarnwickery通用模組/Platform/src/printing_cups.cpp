@@ -35,8 +35,8 @@ Connection connect(const std::string& failure) {
                     &httpClose);
     if (!http) {
         const std::string where = server.starts_with("/") ? server : server + ":" + std::to_string(port);
-        throw PrintError(failure + ": no printer can be reached, the print service at " + where +
-                         " does not answer (" + last_cups_error() + ")");
+        throw PrintError(failure, "no printer can be reached, the print service at " + where + " does not answer (" +
+                                      last_cups_error() + ")");
     }
     return http;
 }
@@ -48,7 +48,7 @@ public:
         count_ = cupsGetDests2(http, &dests_);
         // No destination and a failed request: the scheduler did not answer the question.
         if (count_ == 0 && failed(cupsLastError()) && cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND)
-            throw PrintError(failure + ": the print service did not list its printers (" + last_cups_error() + ")");
+            throw PrintError(failure, "the print service did not list its printers (" + last_cups_error() + ")");
     }
     Destinations(const Destinations&) = delete;
     Destinations& operator=(const Destinations&) = delete;
@@ -112,16 +112,16 @@ PrintedJob print_pdf(const std::string& pdf, const PrintRequest& request) {
     const Destinations destinations(http, failure);
     const std::string printer = detail::choose_printer(destinations.printers(), request.printer, failure).name;
     cups_dest_t* dest = destinations.find(printer);
-    const std::string refused = failure + ": printer " + printer + " refused the job: ";
+    const std::string refused = "printer " + printer + " refused the job: ";
 
     const DestInfo info(cupsCopyDestInfo(http, dest), &cupsFreeDestInfo);
-    if (!info) throw PrintError(refused + last_cups_error());
+    if (!info) throw PrintError(failure, refused + last_cups_error());
     Options options;
     options.add(CUPS_COPIES, std::to_string(request.copies));
     const std::string title = from_path(to_path(pdf).filename());
     int job_id = 0;
     if (failed(cupsCreateDestJob(http, dest, info.get(), &job_id, title.c_str(), options.count(), options.list())))
-        throw PrintError(refused + last_cups_error());
+        throw PrintError(failure, refused + last_cups_error());
 
     bool sent = cupsStartDestDocument(http, dest, info.get(), job_id, title.c_str(), CUPS_FORMAT_PDF, 0, nullptr, 1) ==
                 HTTP_STATUS_CONTINUE;
@@ -132,7 +132,7 @@ PrintedJob print_pdf(const std::string& pdf, const PrintRequest& request) {
         const std::string reason = last_cups_error();
         // A job without its document would wait in the queue until the scheduler gives up on it.
         cupsCancelDestJob(http, dest, job_id);
-        throw PrintError(refused + reason);
+        throw PrintError(failure, refused + reason);
     }
     return {printer, job_id};
 }

@@ -35,7 +35,7 @@ std::vector<Printer> list_printers() {
     EnumPrintersW(kWhich, nullptr, 4, nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed);
     if (needed > 0 && !EnumPrintersW(kWhich, nullptr, 4, buffer.data(), needed, &needed, &count))
-        throw PrintError("cannot list the printers: " + system_message(static_cast<int>(GetLastError())));
+        throw PrintError("cannot list the printers", system_message(static_cast<int>(GetLastError())));
 
     const std::wstring default_name = default_printer();
     const auto* found = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
@@ -50,8 +50,7 @@ PrintedJob print_pdf(const std::string& pdf, const PrintRequest& request) {
     detail::check_copies(request.copies, failure);
     detail::read_pdf(pdf, failure);
     const Printer& printer = detail::choose_printer(list_printers(), request.printer, failure);
-    throw PrintError(failure + ": printing PDF files on printer " + printer.name +
-                     " is not supported on Windows yet");
+    throw PrintError(failure, "printing PDF files on printer " + printer.name + " is not supported on Windows yet");
 }
 
 }  // namespace platform

@@ -159,6 +159,14 @@ std::vector<Receipt_Record> Receipt_Register::receipts(const std::optional<std::
     return records;
 }
 
+std::optional<Receipt_Record> Receipt_Register::receipt(long long number) {
+    sqlite::Statement query(*connection_,
+                            std::string("SELECT ") + kColumns + " FROM receipts WHERE number = ?1 AND status != 'pending'");
+    query.bind(1, number);
+    if (!query.step()) return std::nullopt;
+    return record_of(query);
+}
+
 std::vector<Known_Buyer> Receipt_Register::buyers() {
     sqlite::Statement query(*connection_, R"sql(
 SELECT buyer,

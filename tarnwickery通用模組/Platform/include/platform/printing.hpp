@@ -9,10 +9,17 @@ namespace platform {
 
 // A print request that could not be handed over: no printer installed, a printer name
 // the system does not know, a job the print system refused, or a file that cannot be
-// printed. The message is a sentence naming the file and the printer.
+// printed. The message is a sentence naming the file and the printer: what failed
+// ("cannot print FILE"), a colon, and why.
 class PrintError : public Error {
 public:
-    using Error::Error;
+    PrintError(const std::string& failure, const std::string& reason) : Error(failure + ": " + reason), reason_(reason) {}
+
+    // Why, without what failed: for a place that already names the file.
+    const std::string& reason() const noexcept { return reason_; }
+
+private:
+    std::string reason_;
 };
 
 struct Printer {
@@ -26,6 +33,11 @@ struct Printer {
 // CUPS as libcups finds it: CUPS_SERVER, then the client.conf files, then the local
 // scheduler. Throws PrintError when the print service cannot be asked.
 std::vector<Printer> list_printers();
+
+// The printer a job for `name` would go to: the printer of that name, or the default
+// when `name` is empty. Throws PrintError as print_pdf does when the print service
+// cannot be asked, no printer is installed, the name is unknown or no default is set.
+Printer find_printer(const std::string& name);
 
 struct PrintRequest {
     std::string printer;  // empty: the system's default printer

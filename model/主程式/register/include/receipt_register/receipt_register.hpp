@@ -56,6 +56,10 @@ public:
     std::vector<Receipt_Record> receipts(const std::optional<std::string>& from = std::nullopt,
                                          const std::optional<std::string>& to = std::nullopt);
 
+    // Issued or void receipt `number`, without its product rows; nullopt when the
+    // register has no such receipt (a pending row counts as none).
+    std::optional<Receipt_Record> receipt(long long number);
+
     // Buyers of issued and void receipts, each once, the most recently served first.
     std::vector<Known_Buyer> buyers();
 

@@ -24,7 +24,10 @@ CLI::App* add_print_command(CLI::App& app, Print_Options& options) {
     print->add_option("NUMBER", options.number, "the receipt's number")->required();
     print->add_option("--printer", options.printer, "the printer to print on; the default printer when not given")
         ->type_name("NAME");
-    print->add_option("--copies", options.copies, "how many copies to print")->type_name("N")->check(CLI::PositiveNumber);
+    // CUPS takes at most 9999 copies unless told otherwise.
+    print->add_option("--copies", options.copies, "how many copies to print, from 1 to 9999")
+        ->type_name("N")
+        ->check(CLI::Range(1, 9999));
     print->add_flag("--void-ok", options.void_ok, "print a void receipt too");
     return print;
 }

@@ -120,8 +120,6 @@ TEST_F(Launcher_Print, BatchPrintsEachReceiptAsWrittenAndPrintNumberPrintsItAgai
     EXPECT_EQ(again.out, "receipt 000002 sent to printer office as job " + std::to_string(at_office[0].id) + ", 3 copies\n");
     EXPECT_EQ(at_office[0].copies, 3);
     EXPECT_EQ(fixture::read_file(at_office[0].document), fixture::read_file(written.at(2)));
-    ASSERT_EQ(launcher("print 1").status, 0) << "to the default printer";
-    EXPECT_EQ(server.wait_for_jobs("counter", 3).size(), 3u);
 
     // The receipt is written and registered whatever the printer makes of it.
     server.add_printer("jammed", {.accepting = false});

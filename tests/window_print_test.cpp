@@ -9,8 +9,6 @@
 #include <platform/root_folder.hpp>
 #include <widget_kit/theme.hpp>
 
-#include <QTest>
-
 #include <thread>
 
 namespace {
@@ -83,7 +81,7 @@ TEST_F(Window_Print, WithThePrintSwitchOnTheWorkersReceiptGoesToThePrinter) {
     EXPECT_EQ(server.jobs("office").size(), 1u) << "a cancelled dialog prints nothing";
 }
 
-TEST_F(Window_Print, AFailedPrintSaysWhyAndTheSwitchOffPrintsNothing) {
+TEST_F(Window_Print, AFailedPrintSaysWhyAndTheChosenPrinterTakesTheNextReceipts) {
     server.add_printer("office");  // not the default: there is none
     const std::string folder = tools::fresh_folder("made");
     const std::string pdf = folder + "免用統一發票收據000007 - 測試.pdf";
@@ -108,12 +106,17 @@ TEST_F(Window_Print, AFailedPrintSaysWhyAndTheSwitchOffPrintsNothing) {
     EXPECT_TRUE(line_becomes(*window, "未列印 No. 000007：there is no printer named \"nowhere\"; the printers are: office"))
         << line_tip(*window);
     EXPECT_EQ(line_colour(*window), Widget_Kit::theme().error);
+    EXPECT_TRUE(server.jobs("office").empty());
 
-    click(window->switch_2);
+    // Once a printer is chosen, each receipt written goes there, one copy whatever the dialog's copies.
+    printer_answer = platform::PrintRequest{.printer = "office", .copies = 3};
+    click(window->print_button);
+    ASSERT_EQ(jobs_arrive("office", 1).size(), 1u) << server.log_tail();
     queues["outcome"].put(ReceiptOutcome{.written = true, .pdf_path = pdf, .number = 8});
     window->status_loop_run();
-    EXPECT_EQ(line_tip(*window), "已輸出 No. 000008");
-    QTest::qWait(500);
-    EXPECT_EQ(line_tip(*window), "已輸出 No. 000008") << "with the switch off nothing is printed";
-    EXPECT_TRUE(server.jobs("office").empty());
+    const auto arrived = jobs_arrive("office", 2);
+    ASSERT_EQ(arrived.size(), 2u) << server.log_tail();
+    EXPECT_EQ(arrived[0].copies, 3);
+    EXPECT_EQ(arrived[1].copies, 1);
+    EXPECT_TRUE(line_becomes(*window, "已輸出並列印 No. 000008")) << line_tip(*window);
 }

@@ -8,7 +8,7 @@
 
 namespace receipt_window {
 
-// Beside the 日期 switch: the receipt date that will be printed, in the
+// Left of the 日期 switch: the receipt date that will be printed, in the
 // Republic-of-China form 115/12/07; empty while the date is not to be printed.
 class Date_Label : public QLabel {
 public:

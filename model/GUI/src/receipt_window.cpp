@@ -162,7 +162,7 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
     print_button = set_button.add_button(FF, {.button_name = kPrintButton, .image_path = picture("列印001.png"),
                                               .size = {25, 25}, .button_event = [this] { button_event_006(); },
                                               .fg_color = "transparent", .row = 0, .column = 1, .padx = {228, 5}});
-    print_button->setToolTip("列印");
+    print_button->setToolTip(kPrintButton);
     print_button->setEnabled(false);
 
     switch_var_001 = new Widget_Kit::Text_Variable("on", app.get());

@@ -122,7 +122,7 @@ public:
     QPointer<Widget_Kit::CTkCalendar> calendar;
     // Under the output button: what became of the last press.
     Status_Line* status_line = nullptr;
-    // Beside the date switch: the receipt date that will be printed.
+    // Left of the 列印 and 日期 switches: the receipt date that will be printed.
     Date_Label* date_label = nullptr;
     // Whether the 列印 switch is on.
     bool print_each = false;

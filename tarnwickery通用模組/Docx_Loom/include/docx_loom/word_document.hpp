@@ -195,6 +195,10 @@ public:
     // The cell covering grid column `column` of row `row`, as Row::cells lists them;
     // throws Error for a position outside the table.
     Cell cell(int row, int column) const;
+    // Every cell of the table once, row by row in document order, however many grid
+    // columns it spans; a continuation of a vertical merge is left out when it stands
+    // for a cell above (see Row::cells). Takes time in proportion to the cells.
+    std::vector<Cell> cells() const;
     // w:tblStyle naming the table style whose w:name is `name` in the styles part;
     // throws Error if the document defines no table style of that name.
     void set_style(std::string_view name);
@@ -255,8 +259,8 @@ public:
     // cells, then those of the headers, footers, footnotes and endnotes in the order
     // the main part relates them. Paragraphs of block-level content controls and custom
     // XML count as their container's; each text box follows the paragraph that holds
-    // it, with its own paragraphs and cells; a nested table follows its cell. A cell
-    // appears once per grid column it covers, as Row::cells lists it. Iterative.
+    // it, with its own paragraphs and cells; a nested table follows its cell. Each cell
+    // appears once, as Table::cells lists it. Iterative.
     std::vector<Place> places() const;
     // Appends a table of rows x cols cells, each holding one empty paragraph, before
     // the body's final section properties; the columns share the text width evenly.

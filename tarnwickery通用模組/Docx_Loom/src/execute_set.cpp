@@ -113,9 +113,7 @@ void fill_paragraph_in_place(Paragraph& paragraph, TextReading reading, const st
                              std::size_t times, const PlanEntry& entry) {
     const auto pieces = split(entry.new_text, kPageMarker);
     const auto found = first_occurrences(paragraph.text(reading), placeholder, times);
-    // From the last to the first, so that each replacement leaves the others' positions.
-    for (auto at = found.rbegin(); at != found.rend(); ++at) {
-        Run run = paragraph.replace_text(*at, placeholder.size(), pieces[0], reading);
+    for (Run run : paragraph.replace_texts(found, placeholder.size(), pieces[0], reading)) {
         if (!run) continue;
         for (std::size_t i = 1; i < pieces.size(); ++i) {
             apply_run_format(run, entry);
@@ -203,8 +201,7 @@ void rebuild_cell(Cell& cell, const std::string& placeholder, std::size_t times,
 void fill_cell_in_place(Cell& cell, const std::string& placeholder, std::size_t times, const PlanEntry& entry) {
     const auto pieces = split(entry.new_text, kRemarkMarker);
     const auto found = first_occurrences(cell.text(), placeholder, times);
-    for (auto at = found.rbegin(); at != found.rend(); ++at) {
-        Run run = cell.replace_text(*at, placeholder.size(), pieces[0]);
+    for (Run run : cell.replace_texts(found, placeholder.size(), pieces[0])) {
         if (!run) continue;
         apply_run_format(run, entry);
         Run last = run;

@@ -2,12 +2,18 @@
 
 #include <bounded_input/cut.hpp>
 #include <bounded_input/json.hpp>
+#include <bounded_input/line.hpp>
 #include <receipt_channels/utf8.hpp>
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
 namespace {
+
+// Far beyond any request (a full one is well under a kilobyte); a longer line is read
+// past, not held.
+constexpr std::size_t kMaxLineBytes = std::size_t{1} << 20;
 
 // Why `line` cannot be a request, or nothing when it parses as a JSON object.
 std::optional<std::string> unreadable_line(const std::string& line, nlohmann::json& request) {
@@ -27,8 +33,16 @@ std::optional<std::string> unreadable_line(const std::string& line, nlohmann::js
 
 bool run_batch(Receipt_Maker& maker, std::istream& requests, std::ostream& out, std::ostream& errors) {
     int written = 0, failed = 0, with_warnings = 0, line_number = 0;
-    for (std::string line; std::getline(requests, line);) {
+    std::string line;
+    for (;;) {
+        const auto read = bounded_input::read_line(requests, line, kMaxLineBytes);
+        if (read == bounded_input::LineRead::end) break;
         ++line_number;
+        if (read == bounded_input::LineRead::too_long) {
+            errors << "line " << line_number << ": the line is longer than 1 MiB" << std::endl;
+            ++failed;
+            continue;
+        }
         if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
         nlohmann::json request;
         if (const auto reason = unreadable_line(line, request)) {

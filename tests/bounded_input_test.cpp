@@ -1,7 +1,9 @@
 #include <bounded_input/json.hpp>
+#include <bounded_input/line.hpp>
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 using bounded_input::JsonError;
@@ -52,4 +54,25 @@ TEST(BoundedText, CutsOnCharacterBoundariesWithEllipsis) {
     EXPECT_EQ(excerpt.rfind("{\"買受人\":\"\xEF\xBF\xBD", 0), 0u) << excerpt;
     EXPECT_TRUE(excerpt.ends_with("…"));
     EXPECT_LE(excerpt.size(), bounded_input::kLogValueBytes + 3);
+}
+
+TEST(BoundedLine, AnOverLongLineIsReadPastWithoutBeingHeld) {
+    constexpr std::size_t kLimit = 16;
+    std::istringstream in("first\n\n" + std::string(kLimit, 'a') + "\n" + std::string(100 * kLimit, 'x') +
+                          "\nlast");
+    std::string line;
+    using bounded_input::LineRead;
+    using bounded_input::read_line;
+    EXPECT_EQ(read_line(in, line, kLimit), LineRead::line);
+    EXPECT_EQ(line, "first");
+    EXPECT_EQ(read_line(in, line, kLimit), LineRead::line);
+    EXPECT_EQ(line, "");
+    EXPECT_EQ(read_line(in, line, kLimit), LineRead::line) << "the limit itself is a line";
+    EXPECT_EQ(line, std::string(kLimit, 'a'));
+    EXPECT_EQ(read_line(in, line, kLimit), LineRead::too_long);
+    EXPECT_EQ(line, "");
+    EXPECT_LE(line.capacity(), 2 * kLimit) << "the over-long line was held whole";
+    EXPECT_EQ(read_line(in, line, kLimit), LineRead::line) << "reading goes on after it";
+    EXPECT_EQ(line, "last");
+    EXPECT_EQ(read_line(in, line, kLimit), LineRead::end);
 }

@@ -75,6 +75,9 @@ TEST(DocxLoomCli, BadArgumentsAndFailedFillsHaveTheirExitStatus) {
          "broken.docx"},
         {"colour out of range", "fill " + tmpl + " " + w.plan(R"([{"old_text": "$$$NAME$$$", "new_text": "b", "font_color": [300, 0, 0]}])") + " " + out,
          2, "300"},
+        // Too large for a double: the message shows what was written, not "null".
+        {"number too large", "fill " + tmpl + " " + w.plan(R"([{"old_text": "a", "new_text": "b", "new_font_size": 1e400}])") + " " + out,
+         2, "number overflow parsing '1e400'"},
     };
     for (const auto& c : cases) {
         const auto result = run_cli(c.arguments);

@@ -182,26 +182,73 @@ TEST(ExecuteSet, CellsGetOneRunAndRemarkRun) {
     EXPECT_EQ(w_attr(find_all_w(paragraphs[0], "jc").at(0), "val"), "center");
 }
 
-TEST(ExecuteSet, MergedCellIsReplacedOnFirstVisitOnly) {
+// Visited once per grid column or per merged row, a cell whose replacement holds its
+// own placeholder doubled on each visit: 42 columns made 2^42 copies.
+TEST(ExecuteSet, MergedCellsAreFilledOnceHoweverManyColumnsAndRowsTheyCover) {
+    const std::string bookmark = "<w:bookmarkStart w:id=\"1\" w:name=\"b\"/>";
     Document document = fixture::loaded(
-        "<w:tbl><w:tr><w:tc><w:tcPr><w:gridSpan w:val=\"2\"/></w:tcPr>" + paragraph_xml(run_xml("$$$M$$$")) +
-        "</w:tc>" + cell_xml("$$$M$$$") + "</w:tr>"
-        "<w:tr><w:tc><w:tcPr><w:vMerge w:val=\"restart\"/></w:tcPr>" + paragraph_xml(run_xml("$$$V$$$")) + "</w:tc>" +
-        cell_xml("a") + cell_xml("b") + "</w:tr>"
-        "<w:tr><w:tc><w:tcPr><w:vMerge/></w:tcPr><w:p/></w:tc>" + cell_xml("c") + cell_xml("d") + "</w:tr></w:tbl>");
-    document.set("$$$M$$$", "merged");
-    document.set("$$$V$$$", "vertical");
+        "<w:tbl><w:tr><w:tc><w:tcPr><w:gridSpan w:val=\"42\"/></w:tcPr>" + paragraph_xml(run_xml("{C}")) +
+        "</w:tc><w:tc><w:tcPr><w:gridSpan w:val=\"3\"/></w:tcPr>" + paragraph_xml(bookmark + run_xml("{C}")) +
+        "</w:tc></w:tr>"
+        "<w:tr><w:tc><w:tcPr><w:vMerge w:val=\"restart\"/></w:tcPr>" + paragraph_xml(run_xml("{C}")) + "</w:tc>" +
+        cell_xml("a") + "</w:tr>"
+        "<w:tr><w:tc><w:tcPr><w:vMerge/></w:tcPr><w:p/></w:tc>" + cell_xml("b") + "</w:tr>"
+        "<w:tr><w:tc><w:tcPr><w:vMerge w:val=\"continue\"/></w:tcPr><w:p/></w:tc>" + cell_xml("c") + "</w:tr></w:tbl>");
+    document.set("{C}", "{C}{C}");
+    EXPECT_EQ(document.place_texts().size(), 6u) << "each cell once; the continuations stand for the cell above";
     document.execute_set();
 
     const auto table = document.doc->tables().at(0);
-    const auto rows = table.rows();
-    const auto first = rows[0].cells();
-    ASSERT_EQ(first.size(), 3u);
-    EXPECT_EQ(first[0], first[1]);
-    EXPECT_EQ(first[0].text(), "merged");
-    EXPECT_EQ(first[2].text(), "merged");
-    EXPECT_EQ(rows[2].cells()[0], rows[1].cells()[0]) << "a continuation stands for the cell it continues";
-    EXPECT_EQ(rows[1].cells()[0].text(), "vertical");
+    const auto first = table.rows()[0].cells();
+    ASSERT_EQ(first.size(), 45u) << "rows still list a cell once per grid column";
+    EXPECT_EQ(first[0].text(), "{C}{C}") << "spanning 42 columns, rewritten";
+    EXPECT_EQ(first[44].text(), "{C}{C}") << "spanning 3 columns, filled in place";
+    EXPECT_EQ(table.cell(3, 0), table.cell(1, 0)) << "a continuation stands for the cell it continues";
+    EXPECT_EQ(table.cell(1, 0).text(), "{C}{C}");
+
+    // Spans as large as an int add up past one: the grid counts on in 64 bits.
+    Document wide = fixture::loaded("<w:tbl><w:tr><w:tc><w:tcPr><w:gridSpan w:val=\"2147483647\"/></w:tcPr>" +
+                                    paragraph_xml(run_xml("{C}")) + "</w:tc><w:tc><w:tcPr><w:gridSpan w:val=\"2147483647\"/>"
+                                    "</w:tcPr>" + paragraph_xml(run_xml("x")) + "</w:tc></w:tr></w:tbl>");
+    wide.set("{C}", "{C}{C}");
+    wide.execute_set();
+    const auto wide_table = wide.doc->tables().at(0);
+    EXPECT_EQ(wide_table.cell(0, 0).text(), "{C}{C}");
+    EXPECT_EQ(wide_table.cell(0, 2147483647).text(), "x");
+    try {
+        wide_table.cell(0, -1);
+        ADD_FAILURE() << "a column before the first was found";
+    } catch (const docx_loom::Error& error) {
+        EXPECT_NE(std::string(error.what()).find("it has 4294967294 grid columns"), std::string::npos) << error.what();
+    }
+}
+
+// Each entry whose replacement holds the next placeholder twice doubled the text once
+// more: 40 entries made a trillion copies.
+TEST(ExecuteSet, PlaceholdersInReplacementTextsCannotMultiplyTheText) {
+    constexpr int kEntries = 40;
+    std::string text;
+    for (int i = 0; i < kEntries; ++i) text += "{" + std::to_string(i) + "}";
+    const std::string bookmark = "<w:bookmarkStart w:id=\"1\" w:name=\"b\"/>";
+    Document document = fixture::loaded(paragraph_xml(run_xml(text)) + paragraph_xml(bookmark + run_xml(text)) +
+                                        "<w:tbl><w:tr>" + cell_xml(text) + "<w:tc>" +
+                                        paragraph_xml(bookmark + run_xml(text)) + "</w:tc></w:tr></w:tbl>");
+    for (int i = 0; i < kEntries; ++i) {
+        const std::string next = "{" + std::to_string(i + 1) + "}";
+        document.set("{" + std::to_string(i) + "}", next + next);
+    }
+    document.execute_set();
+    // Each entry replaces one occurrence, the first, as the place held one.
+    const std::string filled = document.place_texts().at(0).text;
+    EXPECT_TRUE(filled.starts_with("{40}{40}{39}{38}")) << filled.substr(0, 40);
+    for (const auto& place : document.place_texts())
+        EXPECT_LT(place.text.size(), 4 * text.size()) << place.text.substr(0, 80);
+
+    Document chained = fixture::loaded(paragraph_xml(run_xml("A B")));
+    chained.set("A", "BB");
+    chained.set("B", "x");
+    chained.execute_set();
+    EXPECT_EQ(chained.place_texts().at(0).text, "xB B");
 }
 
 TEST(ExecuteSet, EmptyPlaceholderAndVanishedPlaceholderGiveTheValueAlone) {

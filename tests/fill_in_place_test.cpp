@@ -122,3 +122,25 @@ TEST(FillInPlace, ParagraphsAndCellsOfTextAloneAreStillRewritten) {
     EXPECT_TRUE(find_all_w(body, "moveFrom").empty());
     EXPECT_TRUE(find_all_w(body, "b").empty());
 }
+
+// Each occurrence read the whole paragraph again and a long run's text was copied on
+// each cut: 8,000 occurrences took minutes. They are cut in one pass now.
+TEST(FillInPlace, ManyOccurrencesInOneRunAndAcrossRunsAreReplacedInOnePass) {
+    constexpr int kMany = 20000;
+    std::string many;
+    for (int i = 0; i < kMany; ++i) many += "{B}";
+    Document document = fixture::loaded("<w:p>" + kBookmark + run("{B}{B} x {") + run("B}", "<w:b/>") +
+                                        run(many + " end") + "</w:p><w:tbl><w:tr><w:tc><w:p>" + kBookmark +
+                                        run("{B}") + "</w:p><w:p>" + run(many) + "</w:p></w:tc></w:tr></w:tbl>");
+    document.set("{B}", "v");
+    document.execute_set();
+
+    const auto found = texts(runs(document.doc->body().first_child()));
+    ASSERT_EQ(found.size(), 3 + kMany + 2u);
+    EXPECT_EQ(std::vector<std::string>(found.begin(), found.begin() + 5),
+              (std::vector<std::string>{"v", "v", " x ", "v", "v"}));
+    EXPECT_EQ(found.back(), " end");
+    EXPECT_EQ(document.doc->paragraphs().at(0).text(), "vv x v" + std::string(kMany, 'v') + " end");
+    const auto cell = document.doc->tables().at(0).cell(0, 0);
+    EXPECT_EQ(cell.text(), "v\n" + std::string(kMany, 'v'));
+}

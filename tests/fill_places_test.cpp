@@ -57,7 +57,7 @@ TEST(FillPlaces, PlacesAreListedInDocumentOrderWithTheirPart) {
                           "document.xml first", "document.xml in box", "document.xml box cell",
                           "document.xml fallback in box", "document.xml fallback box cell", "document.xml in control",
                           "document.xml wide\n", "document.xml nested", "document.xml cell box",
-                          "document.xml fallback cell box", "document.xml wide\n", "document.xml last",
+                          "document.xml fallback cell box", "document.xml last",
                           "header1.xml head", "header1.xml head cell"}));
 }
 

@@ -113,3 +113,17 @@ TEST(LauncherBatch, StandardInputAndBadArguments) {
     EXPECT_EQ(launcher("--batch").status, 2);
     EXPECT_EQ(launcher("--unknown").status, 2);
 }
+
+// std::getline held a line however long it was: a file of one endless line took all
+// memory. A line longer than 1 MiB fails, and the next line is read.
+TEST(LauncherBatch, ALineLongerThanOneMebibyteFailsAndTheNextIsRead) {
+    const std::string folder = tools::fresh_folder("batch-long");
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    const std::string at_the_limit = "[1," + std::string(kMiB - 5, ' ') + "2]";
+    ASSERT_EQ(at_the_limit.size(), kMiB);
+    fixture::write_file(folder + "long.jsonl", "[" + std::string(8 * kMiB, ' ') + "]\n" + at_the_limit + "\n[3]\n");
+    const auto run = launcher("--batch " + tools::quote(folder + "long.jsonl"));
+    EXPECT_EQ(run.status, 1) << run.out << run.errors;
+    EXPECT_EQ(run.errors, "line 1: the line is longer than 1 MiB\nline 2: not a JSON object\nline 3: not a JSON object\n");
+    EXPECT_TRUE(run.out.ends_with("0 written, 3 failed, 0 with warnings\n")) << run.out;
+}

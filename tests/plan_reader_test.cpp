@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 using docx_loom::cli::PlanError;
@@ -44,6 +45,20 @@ TEST(PlanReader, ValuesTheDocumentCannotHoldAreRefusedNamingEntryAndKey) {
         EXPECT_EQ(message.rfind("plan entry 2, ", 0), 0u) << c.options << ": " << message;
         EXPECT_NE(message.find(c.message), std::string::npos) << c.options << ": " << message;
         EXPECT_LT(message.size(), 250u) << "the value is cut: " << message;
+    }
+}
+
+TEST(PlanReader, AnInfiniteNumberIsNamedAsSuchNotAsNull) {
+    // The parser refuses 1e400 in a plan's text; a value a program builds can still be infinite.
+    auto plan = nlohmann::json::parse(R"([{"old_text": "a", "new_text": "b"}])");
+    plan[0]["left_indent"] = std::numeric_limits<double>::infinity();
+    try {
+        read_plan(plan);
+        ADD_FAILURE() << "an infinite indent was accepted";
+    } catch (const PlanError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "plan entry 1, key \"left_indent\", must be a number of points from -1584 to 1584, "
+                  "not a number too large");
     }
 }
 

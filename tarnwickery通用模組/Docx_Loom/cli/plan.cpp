@@ -4,6 +4,7 @@
 
 #include <bounded_input/json.hpp>
 
+#include <cmath>
 #include <functional>
 #include <map>
 
@@ -20,7 +21,11 @@ struct Field {
     std::string where;  // "plan entry N, key K"
 
     [[noreturn]] void wrong(const std::string& expected) const {
-        throw PlanError(where + " must be " + expected + ", not " + bounded_input::excerpt(value, kShown));
+        // JSON text cannot hold an infinite number, but a value built by a program can,
+        // and it would be written out as null.
+        const bool infinite = value.is_number_float() && !std::isfinite(value.get<double>());
+        throw PlanError(where + " must be " + expected + ", not " +
+                        (infinite ? "a number too large" : bounded_input::excerpt(value, kShown)));
     }
     std::string text() const {
         if (!value.is_string()) wrong("text");

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -142,14 +141,9 @@ void Document::show_execute_set(bool specify_range) {
 std::vector<PlaceText> Document::place_texts() const {
     if (!doc) throw AttributeMissing("doc");
     std::vector<PlaceText> texts;
-    std::unordered_set<const void*> cells;
     for (const Place& place : doc->places()) {
         if (place.fallback) continue;
-        if (place.paragraph) {
-            texts.push_back({place.part, get_accepted_text(place.paragraph)});
-        } else if (cells.insert(place.cell.node().internal_object()).second) {
-            texts.push_back({place.part, place.cell.text()});
-        }
+        texts.push_back({place.part, place.paragraph ? get_accepted_text(place.paragraph) : place.cell.text()});
     }
     return texts;
 }

@@ -21,23 +21,35 @@ constexpr int kMaxFittingTurns = 16;
 
 bool contains(const std::string& text, std::string_view piece) { return text.find(piece) != std::string::npos; }
 
-// Where the placeholder occurs in the text, without overlaps, from the last to the
-// first, so that replacing one leaves the positions of the others as they are.
-std::vector<std::size_t> occurrences_from_the_end(const std::string& text, const std::string& placeholder) {
+// Where the placeholder occurs in the text, without overlaps, from the start on.
+std::vector<std::size_t> occurrences(const std::string& text, const std::string& placeholder) {
     std::vector<std::size_t> found;
     if (placeholder.empty()) return found;
     for (auto at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, at + placeholder.size()))
         found.push_back(at);
-    return {found.rbegin(), found.rend()};
+    return found;
 }
 
-// Every occurrence of the placeholder takes the replacement text. When the
-// placeholder is empty or no longer in the text, the replacement text stands alone.
-std::string rebuilt(const std::string& current, const std::string& placeholder, const std::string& value) {
-    if (placeholder.empty() || !contains(current, placeholder)) return value;
+// A placeholder is replaced at most as often as the place held it before the fill
+// began, at its first occurrences. A replacement text that holds placeholders, its own
+// or those of later entries, then adds to the text once instead of multiplying it from
+// one entry to the next.
+std::vector<std::size_t> first_occurrences(const std::string& text, const std::string& placeholder,
+                                           std::size_t times) {
+    auto found = occurrences(text, placeholder);
+    if (found.size() > times) found.resize(times);
+    return found;
+}
+
+// The replacement text in place of the placeholder's first `times` occurrences. When
+// the placeholder is empty or no longer in the text, the replacement text stands alone.
+std::string rebuilt(const std::string& current, const std::string& placeholder, const std::string& value,
+                    std::size_t times) {
+    const auto found = first_occurrences(current, placeholder, times);
+    if (found.empty()) return value;
     std::string result;
     std::size_t from = 0;
-    for (auto at = current.find(placeholder); at != std::string::npos; at = current.find(placeholder, from)) {
+    for (std::size_t at : found) {
         result.append(current, from, at - from);
         result += value;
         from = at + placeholder.size();
@@ -93,15 +105,15 @@ void rebuild_paragraph(Paragraph& paragraph, const std::string& text, const Plan
     }
 }
 
-// For a paragraph that holds more than text: every occurrence becomes runs of its own
-// with the entry's formatting, one per piece between page markers, each but the last
-// ending in a page break; nothing else in the paragraph changes. An occurrence that is
-// not all text (a break inside it) stays.
+// For a paragraph that holds more than text: each occurrence replaced becomes runs of
+// its own with the entry's formatting, one per piece between page markers, each but the
+// last ending in a page break; nothing else in the paragraph changes. An occurrence
+// that is not all text (a break inside it) stays.
 void fill_paragraph_in_place(Paragraph& paragraph, TextReading reading, const std::string& placeholder,
-                             const PlanEntry& entry) {
+                             std::size_t times, const PlanEntry& entry) {
     const auto pieces = split(entry.new_text, kPageMarker);
-    for (std::size_t at : occurrences_from_the_end(paragraph.text(reading), placeholder)) {
-        Run run = paragraph.replace_text(at, placeholder.size(), pieces[0], reading);
+    const auto found = first_occurrences(paragraph.text(reading), placeholder, times);
+    for (Run run : paragraph.replace_texts(found, placeholder.size(), pieces[0], reading)) {
         if (!run) continue;
         for (std::size_t i = 1; i < pieces.size(); ++i) {
             apply_run_format(run, entry);
@@ -164,8 +176,8 @@ void insert_picture(const PlanEntry& entry, NewRun&& new_run) {
     }
 }
 
-void rebuild_cell(Cell& cell, const std::string& placeholder, const PlanEntry& entry) {
-    cell.set_text(rebuilt(cell.text(), placeholder, entry.new_text));
+void rebuild_cell(Cell& cell, const std::string& placeholder, std::size_t times, const PlanEntry& entry) {
+    cell.set_text(rebuilt(cell.text(), placeholder, entry.new_text, times));
     for (Paragraph& paragraph : cell.paragraphs()) {
         for (Run& run : paragraph.runs()) {
             const std::string text = run.text();
@@ -183,13 +195,13 @@ void rebuild_cell(Cell& cell, const std::string& placeholder, const PlanEntry& e
     for (Paragraph& paragraph : cell.paragraphs()) apply_paragraph_format(paragraph, entry);
 }
 
-// For a cell that holds more than text: every occurrence becomes a run of its own with
-// the entry's formatting, followed by the remark run and the picture; nothing else in
-// the cell changes.
-void fill_cell_in_place(Cell& cell, const std::string& placeholder, const PlanEntry& entry) {
+// For a cell that holds more than text: each occurrence replaced becomes a run of its
+// own with the entry's formatting, followed by the remark run and the picture; nothing
+// else in the cell changes.
+void fill_cell_in_place(Cell& cell, const std::string& placeholder, std::size_t times, const PlanEntry& entry) {
     const auto pieces = split(entry.new_text, kRemarkMarker);
-    for (std::size_t at : occurrences_from_the_end(cell.text(), placeholder)) {
-        Run run = cell.replace_text(at, placeholder.size(), pieces[0]);
+    const auto found = first_occurrences(cell.text(), placeholder, times);
+    for (Run run : cell.replace_texts(found, placeholder.size(), pieces[0])) {
         if (!run) continue;
         apply_run_format(run, entry);
         Run last = run;
@@ -211,11 +223,13 @@ void fill_paragraph(Document& document, Paragraph& paragraph, const ReplacementP
     const std::string starting_text = document.get_accepted_text(paragraph);
     for (const auto& [placeholder, entry] : plan) {
         if (!contains(starting_text, placeholder)) continue;
-        if (paragraph.holds_only_text())
-            rebuild_paragraph(paragraph, rebuilt(document.get_accepted_text(paragraph), placeholder, entry.new_text),
-                              entry);
-        else
-            fill_paragraph_in_place(paragraph, detail::accepted_reading(paragraph), placeholder, entry);
+        const std::size_t times = occurrences(starting_text, placeholder).size();
+        if (paragraph.holds_only_text()) {
+            const std::string current = document.get_accepted_text(paragraph);
+            rebuild_paragraph(paragraph, rebuilt(current, placeholder, entry.new_text, times), entry);
+        } else {
+            fill_paragraph_in_place(paragraph, detail::accepted_reading(paragraph), placeholder, times, entry);
+        }
     }
 }
 
@@ -223,10 +237,11 @@ void fill_cell(Cell& cell, const ReplacementPlan& plan) {
     const std::string starting_text = cell.text();
     for (const auto& [placeholder, entry] : plan) {
         if (!contains(starting_text, placeholder)) continue;
+        const std::size_t times = occurrences(starting_text, placeholder).size();
         if (cell.holds_only_text())
-            rebuild_cell(cell, placeholder, entry);
+            rebuild_cell(cell, placeholder, times, entry);
         else
-            fill_cell_in_place(cell, placeholder, entry);
+            fill_cell_in_place(cell, placeholder, times, entry);
     }
 }
 

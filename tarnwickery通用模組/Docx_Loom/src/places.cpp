@@ -4,7 +4,6 @@
 #include "detail/inline_content.hpp"
 #include "detail/word_state.hpp"
 
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -42,7 +41,6 @@ struct Step {
 
 void add_places(detail::StoryPart& part, pugi::xml_node story, std::vector<Place>& places) {
     const auto& names = part.names;
-    std::unordered_set<const void*> opened_cells;
     std::vector<Step> pending{{Step::story, story, false}};
     std::vector<Step> next;  // the steps one step leads to, in document order
     while (!pending.empty()) {
@@ -65,14 +63,14 @@ void add_places(detail::StoryPart& part, pugi::xml_node story, std::vector<Place
                 next.push_back({Step::story, box, step.fallback || fallback});
             break;
         case Step::table:
-            for (auto row : step.node.children())
-                if (names.is(row, "tr"))
-                    for (const Cell& cell : Row(row, &part).cells()) next.push_back({Step::cell, cell.node(), step.fallback});
+            // Each cell once: a fill that visited a merged cell once per grid column would
+            // apply the plan to it again on every visit.
+            for (const Cell& cell : Table(step.node, &part).cells())
+                next.push_back({Step::cell, cell.node(), step.fallback});
             break;
         case Step::cell:
             places.push_back({{}, Cell(step.node, &part), part.name, step.fallback});
-            if (opened_cells.insert(step.node.internal_object()).second)
-                next.push_back({Step::cell_content, step.node, step.fallback});
+            next.push_back({Step::cell_content, step.node, step.fallback});
             break;
         }
         pending.insert(pending.end(), next.rbegin(), next.rend());

@@ -9,14 +9,22 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace docx_loom {
 namespace {
 
-int grid_span(pugi::xml_node tc, const detail::WordNames& names) {
+// Grid columns are counted in 64 bits: a row of spans as large as an int holds adds
+// up past one.
+using Column = std::int64_t;
+
+Column grid_span(pugi::xml_node tc, const detail::WordNames& names) {
     const auto span = names.attribute(names.child(names.child(tc, "tcPr"), "gridSpan"), "val").as_int(1);
     return span > 0 ? span : 1;
 }
@@ -29,20 +37,27 @@ bool continues_vertical_merge(pugi::xml_node tc, const detail::WordNames& names)
 }
 
 // The w:tc of `row` that covers grid column `column`, or an empty node.
-pugi::xml_node cell_at(pugi::xml_node row, int column, const detail::WordNames& names) {
-    int position = 0;
+pugi::xml_node cell_at(pugi::xml_node row, Column column, const detail::WordNames& names) {
+    Column position = 0;
     for (auto tc : row.children()) {
         if (!names.is(tc, "tc")) continue;
-        const int span = grid_span(tc, names);
+        const Column span = grid_span(tc, names);
         if (column < position + span) return tc;
         position += span;
     }
     return {};
 }
 
+// How many grid columns the cells of `row` cover.
+Column grid_columns(pugi::xml_node row, const detail::WordNames& names) {
+    Column columns = 0;
+    for (auto tc : row.children())
+        if (names.is(tc, "tc")) columns += grid_span(tc, names);
+    return columns;
+}
+
 // A continuation of a vertical merge stands for the cell that starts the merge.
-pugi::xml_node merge_origin(pugi::xml_node row, pugi::xml_node tc, int column,
-                            const detail::WordNames& names) {
+pugi::xml_node merge_origin(pugi::xml_node row, pugi::xml_node tc, Column column, const detail::WordNames& names) {
     while (tc && continues_vertical_merge(tc, names)) {
         row = row.previous_sibling();
         while (row && !names.is(row, "tr")) row = row.previous_sibling();
@@ -70,8 +85,8 @@ pugi::xml_node cell_property(pugi::xml_node tc, const detail::WordNames& names, 
 }
 
 // The grid column at which `tc` starts in its row.
-int first_column(pugi::xml_node tc, const detail::WordNames& names) {
-    int column = 0;
+Column first_column(pugi::xml_node tc, const detail::WordNames& names) {
+    Column column = 0;
     for (auto other : tc.parent().children()) {
         if (other == tc) break;
         if (names.is(other, "tc")) column += grid_span(other, names);
@@ -100,10 +115,13 @@ std::optional<long long> dxa_width(pugi::xml_node tc, const detail::WordNames& n
 // The width between the margins of the body's last section, in twentieths of a point.
 int text_width(pugi::xml_node body, const detail::WordNames& names) {
     const auto section = names.child(body, "sectPr");
-    const int page = names.attribute(names.child(section, "pgSz"), "w").as_int();
+    // In 64 bits, so that no page and margins a file gives can overflow.
+    const std::int64_t page = names.attribute(names.child(section, "pgSz"), "w").as_int();
     const auto margins = names.child(section, "pgMar");
-    const int width = page - names.attribute(margins, "left").as_int() - names.attribute(margins, "right").as_int();
-    return page > 0 && width > 0 ? width : kFallbackTextWidth;
+    const std::int64_t width =
+        page - names.attribute(margins, "left").as_int() - names.attribute(margins, "right").as_int();
+    const bool fits = page > 0 && width > 0 && width <= std::numeric_limits<int>::max();
+    return fits ? static_cast<int>(width) : kFallbackTextWidth;
 }
 
 }  // namespace
@@ -156,7 +174,7 @@ void Cell::set_width(Length width) {
 
     const auto row = node_.parent();
     const auto grid = names.child(row.parent(), "tblGrid");
-    int column = first_column(node_, names);
+    Column column = first_column(node_, names);
     for (auto col : grid.children()) {
         if (!names.is(col, "gridCol")) continue;
         if (column-- == 0) {
@@ -179,11 +197,11 @@ Cell Cell::merge(const Cell& other) {
     if (!names.is(row, "tr") || other.node_.parent() != row)
         throw Error("only cells of one table row can be merged");
 
-    const int start = std::min(first_column(node_, names), first_column(other.node_, names));
-    const int end = std::max(first_column(node_, names) + grid_span(node_, names),
+    const Column start = std::min(first_column(node_, names), first_column(other.node_, names));
+    const Column end = std::max(first_column(node_, names) + grid_span(node_, names),
                              first_column(other.node_, names) + grid_span(other.node_, names));
     std::vector<pugi::xml_node> covered;
-    int column = 0;
+    Column column = 0;
     for (auto tc : row.children()) {
         if (!names.is(tc, "tc")) continue;
         if (column >= start && column < end) covered.push_back(tc);
@@ -241,12 +259,12 @@ void Row::set_height(Length height) {
 std::vector<Cell> Row::cells() const {
     const auto& names = part_->names;
     std::vector<Cell> result;
-    int column = 0;
+    Column column = 0;
     for (auto tc : node_.children()) {
         if (!names.is(tc, "tc")) continue;
-        const int span = grid_span(tc, names);
+        const Column span = grid_span(tc, names);
         const auto origin = merge_origin(node_, tc, column, names);
-        for (int i = 0; i < span; ++i) result.emplace_back(origin, part_);
+        for (Column i = 0; i < span; ++i) result.emplace_back(origin, part_);
         column += span;
     }
     return result;
@@ -268,11 +286,38 @@ Row Table::row(int index) const {
 }
 
 Cell Table::cell(int row_index, int column) const {
-    const auto cells = row(row_index).cells();
-    if (column < 0 || static_cast<std::size_t>(column) >= cells.size())
+    const auto& names = part_->names;
+    const auto tr = row(row_index).node();
+    const auto tc = column < 0 ? pugi::xml_node{} : cell_at(tr, column, names);
+    if (!tc)
         throw Error("row " + std::to_string(row_index) + " of the table has no column " + std::to_string(column) +
-                    ": it has " + std::to_string(cells.size()) + " grid columns");
-    return cells[static_cast<std::size_t>(column)];
+                    ": it has " + std::to_string(grid_columns(tr, names)) + " grid columns");
+    return Cell(merge_origin(tr, tc, column, names), part_);
+}
+
+std::vector<Cell> Table::cells() const {
+    const auto& names = part_->names;
+    std::vector<Cell> result;
+    // The grid columns [first, end) that each cell of the row above covers, in order.
+    std::vector<std::pair<Column, Column>> above, here;
+    for (const Row& row : rows()) {
+        here.clear();
+        std::size_t k = 0;  // the first cell above that does not end before `column`
+        Column column = 0;
+        for (auto tc : row.node().children()) {
+            if (!names.is(tc, "tc")) continue;
+            while (k < above.size() && above[k].second <= column) ++k;
+            // Row::cells resolves a continuation through the cell above its first column.
+            const bool continues_one_above = continues_vertical_merge(tc, names) && k < above.size() &&
+                                             above[k].first <= column;
+            if (!continues_one_above) result.emplace_back(tc, part_);
+            const Column span = grid_span(tc, names);
+            here.emplace_back(column, column + span);
+            column += span;
+        }
+        above.swap(here);
+    }
+    return result;
 }
 
 void Table::set_style(std::string_view name) {

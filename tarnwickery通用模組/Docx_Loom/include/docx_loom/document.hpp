@@ -65,11 +65,13 @@ public:
     // Applies the plan to the paragraphs of every place (WordDocument::places: body,
     // headers, footers, notes, text boxes), then to the table cells. A paragraph or
     // cell that holds only text is rewritten from it; one that holds more is filled
-    // where each placeholder stands. Throws AttributeMissing without a document, and
-    // TemplateError naming the entry, before anything changes, for a value the
-    // document cannot hold (text that XML cannot hold, a size, indent, spacing or
-    // colour out of range, an unknown alignment); a picture that cannot be placed is
-    // reported and passed over.
+    // where each placeholder stands. Each place is visited once, and a placeholder is
+    // replaced at most as often as the place held it before the fill, at its first
+    // occurrences, so a replacement text holding placeholders cannot multiply the
+    // text. Throws AttributeMissing without a document, and TemplateError naming the
+    // entry, before anything changes, for a value the document cannot hold (text that
+    // XML cannot hold, a size, indent, spacing or colour out of range, an unknown
+    // alignment); a picture that cannot be placed is reported and passed over.
     void execute_set();
 
     // Appends one patent entry and a page break to the end of the body: a table of

@@ -110,13 +110,16 @@ public:
     // and tracked changes: it holds only w:pPr, proofing marks and runs of text, tabs
     // and breaks, bare or inside tracked changes.
     bool holds_only_text() const;
-    // Replaces `size` bytes of the text, read as `reading`, from `start` on by `value`
-    // in place: the value goes into a run of its own, a copy of the run that held the
-    // first replaced character; the other runs lose the replaced characters, and a run
-    // left empty goes; everything else stays where it was. A tab or line feed in the
-    // value becomes w:tab or w:br. Returns the value's run, or an empty run when the
-    // stretch is not all w:t text or does not lie within the text.
-    Run replace_text(std::size_t start, std::size_t size, std::string_view value, TextReading reading);
+    // Replaces `size` bytes of the text, read as `reading`, from each of `starts` on
+    // (ascending) by `value` in place: the value goes into a run of its own, a copy of
+    // the run that held the first replaced character; the other runs lose the replaced
+    // characters, and a run left empty goes; everything else stays where it was. A tab
+    // or line feed in the value becomes w:tab or w:br. Returns the value's run for each
+    // start, or an empty run where the stretch is not all w:t text, does not lie within
+    // the text or overlaps the one before. Takes time in proportion to the paragraph
+    // and the stretches, however many there are.
+    std::vector<Run> replace_texts(const std::vector<std::size_t>& starts, std::size_t size, std::string_view value,
+                                   TextReading reading);
 
     // w:jc; throws TemplateError for a value that is not a justification of ECMA-376.
     void set_alignment(std::string_view justification);
@@ -150,9 +153,9 @@ public:
     std::vector<Paragraph> paragraphs() const;
     // Whether the cell holds nothing but w:tcPr and paragraphs that hold only text.
     bool holds_only_text() const;
-    // Replaces a stretch of the text in place, as Paragraph::replace_text does within
-    // the one paragraph that holds it; an empty run for a stretch across paragraphs.
-    Run replace_text(std::size_t start, std::size_t size, std::string_view value);
+    // Replaces stretches of the text in place, as Paragraph::replace_texts does within
+    // the one paragraph that holds each; an empty run for a stretch across paragraphs.
+    std::vector<Run> replace_texts(const std::vector<std::size_t>& starts, std::size_t size, std::string_view value);
 
     // w:tcW of type dxa. A cell that covers one grid column gives its w:gridCol the
     // same width, since LibreOffice lays a table out by its grid.
@@ -195,6 +198,10 @@ public:
     // The cell covering grid column `column` of row `row`, as Row::cells lists them;
     // throws Error for a position outside the table.
     Cell cell(int row, int column) const;
+    // Every cell of the table once, row by row in document order, however many grid
+    // columns it spans; a continuation of a vertical merge is left out when it stands
+    // for a cell above (see Row::cells). Takes time in proportion to the cells.
+    std::vector<Cell> cells() const;
     // w:tblStyle naming the table style whose w:name is `name` in the styles part;
     // throws Error if the document defines no table style of that name.
     void set_style(std::string_view name);
@@ -255,8 +262,8 @@ public:
     // cells, then those of the headers, footers, footnotes and endnotes in the order
     // the main part relates them. Paragraphs of block-level content controls and custom
     // XML count as their container's; each text box follows the paragraph that holds
-    // it, with its own paragraphs and cells; a nested table follows its cell. A cell
-    // appears once per grid column it covers, as Row::cells lists it. Iterative.
+    // it, with its own paragraphs and cells; a nested table follows its cell. Each cell
+    // appears once, as Table::cells lists it. Iterative.
     std::vector<Place> places() const;
     // Appends a table of rows x cols cells, each holding one empty paragraph, before
     // the body's final section properties; the columns share the text width evenly.

@@ -1,16 +1,21 @@
 #include "print_command.hpp"
 
 #include <platform/printing.hpp>
+#include <platform/regular_file.hpp>
 #include <platform/root_folder.hpp>
 #include <receipt_register/receipt_files.hpp>
 #include <receipt_register/receipt_register.hpp>
 #include <receipt_register/sha256.hpp>
 
+#include <cstdint>
 #include <filesystem>
 
 namespace {
 
 using receipt_register::number_text;
+
+// Far beyond any receipt; what is larger cannot be the PDF the program wrote.
+constexpr std::uint64_t kLargestReceipt = 64u << 20;
 
 int refuse(std::ostream& errors, const std::string& message) {
     errors << "tarnwickery-receipt: " << message << '\n';
@@ -42,16 +47,19 @@ int run_print_command(long long number, const Print_Options& options, std::ostre
     if (record->status == receipt_register::Receipt_Status::voided && !options.void_ok)
         return refuse(errors, receipt + " is void (" + record->void_reason + "); give --void-ok to print it all the same");
 
-    // What goes to paper must be what was issued: a PDF changed since is refused.
+    // What goes to paper must be what was issued: a PDF changed since is refused. The
+    // bytes checked are the bytes printed, so a change in between cannot slip through.
     const std::string pdf = folder + record->file_name;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(platform::to_path(pdf), ec))
         return refuse(errors, receipt + " is not printed: its PDF " + pdf + " is missing");
-    if (receipt_register::sha256_of_file(platform::to_path(pdf)) != record->sha256)
+    const std::string content = platform::read_regular_file(platform::to_path(pdf), kLargestReceipt);
+    if (receipt_register::sha256_of(content) != record->sha256)
         return refuse(errors, receipt + " is not printed: its PDF " + pdf +
                                   " has changed since it was issued (its SHA-256 is not the one in the register)");
 
-    const platform::PrintedJob job = platform::print_pdf(pdf, {.printer = options.printer, .copies = options.copies});
+    const platform::PrintedJob job =
+        platform::print_pdf_content(content, pdf, {.printer = options.printer, .copies = options.copies});
     out << receipt << " sent to printer " << job.printer << " as job " << job.job_id << ", " << options.copies
         << (options.copies == 1 ? " copy" : " copies") << '\n';
     return 0;

@@ -106,6 +106,15 @@ TEST_F(Printing, TheReceiptArrivesAsItIsWithItsCopiesOnTheChosenPrinter) {
     ASSERT_EQ(at_office.size(), 1u) << server.log_tail();
     EXPECT_EQ(at_office.front().copies, 1);
     EXPECT_EQ(server.jobs("counter").size(), 1u);
+
+    // Bytes already read and checked go out as they are; the file is not read again.
+    const std::string gone = tools::fresh_folder("gone") + "收據000009.pdf";
+    platform::print_pdf_content(receipt_bytes_, gone, {.printer = "office"});
+    const auto second = server.wait_for_jobs("office", 2);
+    ASSERT_EQ(second.size(), 2u) << server.log_tail();
+    EXPECT_EQ(second.back().title, "收據000009.pdf");
+    EXPECT_EQ(fixture::read_file(second.back().document), receipt_bytes_);
+    EXPECT_THROW(platform::print_pdf_content("plain text", gone, {.printer = "office"}), platform::PrintError);
     expect_receipt_untouched();
 }
 

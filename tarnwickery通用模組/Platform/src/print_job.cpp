@@ -25,10 +25,14 @@ std::string read_pdf(const std::string& pdf, const std::string& failure) {
     if (!file) throw PrintError(failure, errno != 0 ? system_message(errno) : "the file cannot be opened");
     std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     if (file.bad()) throw PrintError(failure, "the file cannot be read to the end");
+    check_pdf(content, failure);
+    return content;
+}
+
+void check_pdf(const std::string& content, const std::string& failure) {
     // A PDF may carry a few bytes of junk before its header; readers look in the first kilobyte.
     if (content.substr(0, 1024).find("%PDF-") == std::string::npos)
         throw PrintError(failure, "it is not a PDF file");
-    return content;
 }
 
 const Printer& choose_printer(const std::vector<Printer>& printers, const std::string& requested,

@@ -94,19 +94,8 @@ private:
 
 using DestInfo = std::unique_ptr<cups_dinfo_t, decltype(&cupsFreeDestInfo)>;
 
-}  // namespace
-
-std::vector<Printer> list_printers() {
-    const std::string failure = "cannot list the printers";
-    const Connection http = connect(failure);
-    return Destinations(http.get(), failure).printers();
-}
-
-PrintedJob print_pdf(const std::string& pdf, const PrintRequest& request) {
-    const std::string failure = "cannot print " + pdf;
-    detail::check_copies(request.copies, failure);
-    const std::string document = detail::read_pdf(pdf, failure);
-
+PrintedJob send_pdf(const std::string& document, const std::string& title, const PrintRequest& request,
+                    const std::string& failure) {
     const Connection connection = connect(failure);
     http_t* http = connection.get();
     const Destinations destinations(http, failure);
@@ -118,7 +107,6 @@ PrintedJob print_pdf(const std::string& pdf, const PrintRequest& request) {
     if (!info) throw PrintError(failure, refused + last_cups_error());
     Options options;
     options.add(CUPS_COPIES, std::to_string(request.copies));
-    const std::string title = from_path(to_path(pdf).filename());
     int job_id = 0;
     if (failed(cupsCreateDestJob(http, dest, info.get(), &job_id, title.c_str(), options.count(), options.list())))
         throw PrintError(failure, refused + last_cups_error());
@@ -135,6 +123,28 @@ PrintedJob print_pdf(const std::string& pdf, const PrintRequest& request) {
         throw PrintError(failure, refused + reason);
     }
     return {printer, job_id};
+}
+
+}  // namespace
+
+std::vector<Printer> list_printers() {
+    const std::string failure = "cannot list the printers";
+    const Connection http = connect(failure);
+    return Destinations(http.get(), failure).printers();
+}
+
+PrintedJob print_pdf(const std::string& pdf, const PrintRequest& request) {
+    const std::string failure = "cannot print " + pdf;
+    detail::check_copies(request.copies, failure);
+    const std::string document = detail::read_pdf(pdf, failure);
+    return send_pdf(document, from_path(to_path(pdf).filename()), request, failure);
+}
+
+PrintedJob print_pdf_content(const std::string& content, const std::string& pdf, const PrintRequest& request) {
+    const std::string failure = "cannot print " + pdf;
+    detail::check_copies(request.copies, failure);
+    detail::check_pdf(content, failure);
+    return send_pdf(content, from_path(to_path(pdf).filename()), request, failure);
 }
 
 }  // namespace platform

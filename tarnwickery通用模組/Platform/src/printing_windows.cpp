@@ -48,7 +48,13 @@ std::vector<Printer> list_printers() {
 PrintedJob print_pdf(const std::string& pdf, const PrintRequest& request) {
     const std::string failure = "cannot print " + pdf;
     detail::check_copies(request.copies, failure);
-    detail::read_pdf(pdf, failure);
+    return print_pdf_content(detail::read_pdf(pdf, failure), pdf, request);
+}
+
+PrintedJob print_pdf_content(const std::string& content, const std::string& pdf, const PrintRequest& request) {
+    const std::string failure = "cannot print " + pdf;
+    detail::check_copies(request.copies, failure);
+    detail::check_pdf(content, failure);
     const Printer& printer = detail::choose_printer(list_printers(), request.printer, failure);
     throw PrintError(failure, "printing PDF files on printer " + printer.name + " is not supported on Windows yet");
 }

@@ -56,4 +56,8 @@ struct PrintedJob {
 // (or a default) does not exist, when copies is below 1, or when the job is refused.
 PrintedJob print_pdf(const std::string& pdf, const PrintRequest& request = {});
 
+// As print_pdf, for the PDF file `pdf` already read whole into `content`: what was
+// checked in memory is exactly what is printed. `pdf` only names the job and failures.
+PrintedJob print_pdf_content(const std::string& content, const std::string& pdf, const PrintRequest& request = {});
+
 }  // namespace platform

@@ -14,6 +14,9 @@ namespace platform::detail {
 // cannot be read or does not start like a PDF.
 std::string read_pdf(const std::string& pdf, const std::string& failure);
 
+// Throws PrintError starting with `failure` when `content` does not start like a PDF.
+void check_pdf(const std::string& content, const std::string& failure);
+
 // The printer a job goes to: the one named `requested`, or the default when it is
 // empty. Throws PrintError starting with `failure` when none is installed, the name is
 // unknown, or no default is set.

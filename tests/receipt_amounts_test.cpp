@@ -128,6 +128,18 @@ TEST(RequestReading, UnreadableRequestsNameTheKey) {
             EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
         }
     }
+    // A bulky value is quoted by its start only: the reason stays readable.
+    json bulky = good;
+    bulky["數量"] = json::array({json::array({std::string(100000, 'x'), "甲乙丙"})});
+    try {
+        read_request(bulky, {2026, 1, 1});
+        ADD_FAILURE();
+    } catch (const UnreadableRequest& error) {
+        const std::string message = error.what();
+        EXPECT_LT(message.size(), 200u) << message;
+        EXPECT_NE(message.find("[\"xxxx"), std::string::npos) << message;
+        EXPECT_NE(message.find("…, which is neither text nor a whole number"), std::string::npos) << message;
+    }
 }
 
 TEST(TaxNumberCells, CellsAndTheirOrder) {

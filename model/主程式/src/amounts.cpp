@@ -13,7 +13,7 @@ long long whole_number(const nlohmann::json& value, const char* column, std::siz
     if (value.is_number_integer()) return value.get<long long>();
     const std::string text = value.is_string() ? value.get<std::string>() : value.dump();
     if (const auto number = read_whole_number(text)) return *number;
-    throw std::runtime_error(std::string(column) + " of row " + std::to_string(row + 1) + " '" + text +
+    throw std::runtime_error(std::string(column) + " of row " + std::to_string(row + 1) + " '" + quoted_short(text) +
                              "' is not a whole number");
 }
 

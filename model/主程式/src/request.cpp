@@ -1,6 +1,7 @@
 #include "request.hpp"
 
 #include <receipt_channels/request_rules.hpp>
+#include <receipt_channels/utf8.hpp>
 
 #include <limits>
 
@@ -38,10 +39,10 @@ const Json& list(const Json& request, const char* key) {
     if (!value.is_array()) throw UnreadableRequest(std::string("\"") + key + "\" must be a list");
     for (const Json& entry : value) {
         if (!entry.is_string() && !entry.is_number_integer())
-            throw UnreadableRequest(std::string("\"") + key + "\" holds " + entry.dump() +
+            throw UnreadableRequest(std::string("\"") + key + "\" holds " + quoted_short(entry.dump()) +
                                     ", which is neither text nor a whole number");
         if (!fits_64_bits(entry))
-            throw UnreadableRequest(std::string("\"") + key + "\" holds " + entry.dump() +
+            throw UnreadableRequest(std::string("\"") + key + "\" holds " + quoted_short(entry.dump()) +
                                     ", which is too large for a whole number of 64 bits");
     }
     return value;
@@ -49,7 +50,7 @@ const Json& list(const Json& request, const char* key) {
 
 long long date_part(const Json& value, const char* key) {
     if (!value.is_number_integer() || !fits_64_bits(value))
-        throw UnreadableRequest(std::string("\"") + key + "\" must be a whole number, not " + value.dump());
+        throw UnreadableRequest(std::string("\"") + key + "\" must be a whole number, not " + quoted_short(value.dump()));
     return value.get<long long>();
 }
 

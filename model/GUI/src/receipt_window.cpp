@@ -171,13 +171,13 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
                                            .font = Widget_Kit::pixel_font(kFont, 13, true)});
     Widget_Kit::grid(switch_1, {.row = 0, .column = 1, .padx = {185, 0}, .pady = {40, 0}, .sticky = "w"});
     date_label = new Date_Label(FF);
-    Widget_Kit::grid(date_label, {.row = 0, .column = 1, .padx = {30, 0}, .pady = {40, 0}, .sticky = "w"});
+    Widget_Kit::grid(date_label, {.row = 0, .column = 1, .padx = {112, 0}, .pady = {40, 0}, .sticky = "w"});
     switch_event_001();
     switch_var_002 = new Widget_Kit::Text_Variable("off", app.get());
     switch_2 = new Widget_Kit::Switch(FF, {.text = "列印", .command = [this] { switch_event_002(); },
                                            .variable = switch_var_002, .onvalue = "on", .offvalue = "off",
                                            .font = Widget_Kit::pixel_font(kFont, 13, true)});
-    Widget_Kit::grid(switch_2, {.row = 0, .column = 1, .padx = {105, 0}, .pady = {40, 0}, .sticky = "w"});
+    Widget_Kit::grid(switch_2, {.row = 0, .column = 1, .padx = {30, 0}, .pady = {40, 0}, .sticky = "w"});
 
     check_var_1 = new Widget_Kit::Text_Variable("false", app.get());
     checkbox_1 = new Widget_Kit::Check_Box(frame3, {.text = "免用統一發票章", .command = [this] { checkbox_event_1(); },

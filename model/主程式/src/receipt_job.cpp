@@ -57,24 +57,33 @@ struct Queued_Receipt {
     std::vector<std::string> warnings;
 };
 
-// The seal's picture when it is asked for and can be printed; otherwise a warning
-// joins `warnings` when it was asked for.
-std::optional<std::string> seal_picture(bool asked, const std::string& folder, const std::string& stem,
-                                        std::vector<std::string>& warnings) {
+// The boxes the template prints the seals in.
+constexpr Printed_Box kExemptionSealBox{.width = 1.3189, .height = 1.2};
+constexpr Printed_Box kOwnerSealBox{.width = 0.4173, .height = 0.4173};
+
+// The seal's picture, scaled to `box`, when it is asked for and can be printed;
+// otherwise a warning joins `warnings` when it was asked for.
+std::optional<std::string> seal_picture(bool asked, const std::string& folder, const std::string& stem, Printed_Box box,
+                                        Seal_Cache& cache, std::vector<std::string>& warnings) {
     if (!asked) return std::nullopt;
     Seal seal = find_seal(folder, stem);
     if (seal.warning) warnings.push_back(*seal.warning);
-    return seal.picture;
+    if (!seal.picture) return std::nullopt;
+    return cache.picture_for(*seal.picture, box);
 }
 
 // Queues the 48 placeholders in their fixed order.
-Queued_Receipt queue_receipt(docx_loom::Document& document, const ReceiptRequest& request, const Folders& folders) {
+Queued_Receipt queue_receipt(docx_loom::Document& document, const ReceiptRequest& request, const Folders& folders,
+                             Seal_Cache& seals) {
     using docx_loom::SetOptions;
     std::vector<std::string> warnings;
-    const auto exemption_seal = seal_picture(request.show_exemption_seal, folders.seals, "免用統一發票章", warnings);
-    const auto owner_seal = seal_picture(request.show_owner_seal, folders.seals, "負責人章", warnings);
-    document.set("$$$I$$$", "", SetOptions{.image_path = exemption_seal, .image_height = 1.2, .image_width = 1.3189});
-    document.set("$$$J$$$", "", SetOptions{.image_path = owner_seal, .image_height = 0.4173, .image_width = 0.4173});
+    const auto exemption_seal =
+        seal_picture(request.show_exemption_seal, folders.seals, "免用統一發票章", kExemptionSealBox, seals, warnings);
+    const auto owner_seal = seal_picture(request.show_owner_seal, folders.seals, "負責人章", kOwnerSealBox, seals, warnings);
+    document.set("$$$I$$$", "", SetOptions{.image_path = exemption_seal, .image_height = kExemptionSealBox.height,
+                                           .image_width = kExemptionSealBox.width});
+    document.set("$$$J$$$", "", SetOptions{.image_path = owner_seal, .image_height = kOwnerSealBox.height,
+                                           .image_width = kOwnerSealBox.width});
 
     const SetOptions value{.new_font_size = kValueSize};
     const auto tax_cells = tax_number_cells(request.tax_number);
@@ -144,12 +153,14 @@ Folders Folders::under_root() {
     return folders;
 }
 
-Receipt_Job::Receipt_Job(const std::string& resource_folder) : folders_(Folders::under_root()), issuer_(folders_.output) {
+Receipt_Job::Receipt_Job(const std::string& resource_folder)
+    : folders_(Folders::under_root()), issuer_(folders_.output), seals_(folders_.working) {
     for (const auto* folder : {&folders_.root, &folders_.output, &folders_.seals, &folders_.working, &folders_.notice_folder}) {
         std::error_code ignored;  // an existing folder, or one we may not create, is passed over
         fs::create_directory(platform::to_path(*folder), ignored);
     }
     copy_notice(resource_folder, folders_);
+    remove_leftover_seal_copies(folders_.working);
     document_.set_word_version_path(kVersion, resource_folder + "格式範本001.docx");
     document_.pdf_press.start_converter(document_.version_path.at(kVersion));
     try {
@@ -175,7 +186,7 @@ ReceiptOutcome Receipt_Job::make(const nlohmann::json& taken) {
     try {
         require_writable_folder(folders_.output, folders_.root);
         document_.run_version(kVersion, folders_.output);
-        Queued_Receipt queued = queue_receipt(document_, request, folders_);
+        Queued_Receipt queued = queue_receipt(document_, request, folders_, seals_);
         if (!request.tax_number.empty() && !request_rules::passes_check_digit(request.tax_number))
             queued.warnings.push_back(request_rules::check_digit_warning(request.tax_number));
         const auto issued = issuer_.issue([&](long long number, const std::string& scratch) {

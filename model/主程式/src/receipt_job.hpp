@@ -2,6 +2,7 @@
 
 #include "receipt_issuer.hpp"
 #include "request.hpp"
+#include "seal_cache.hpp"
 
 #include <docx_loom/docx_loom.hpp>
 #include <receipt_channels/channels.hpp>
@@ -28,8 +29,8 @@ struct Folders {
 class Receipt_Job : public Receipt_Maker {
 public:
     // Creates the folders (ignoring failures), copies the notice file once, registers
-    // the template found in `resource_folder`, and clears up after a pass that was
-    // killed. Throws when the document cannot be created. Starts the PDF converter in the
+    // the template found in `resource_folder`, and clears up after a pass or a worker
+    // that was killed. Throws when the document cannot be created. Starts the PDF converter in the
     // background, warming up on the template.
     explicit Receipt_Job(const std::string& resource_folder);
 
@@ -45,6 +46,7 @@ public:
 private:
     Folders folders_;
     Receipt_Issuer issuer_;
+    Seal_Cache seals_;
     Docx_Loom::Document document_;
 };
 

@@ -10,14 +10,6 @@ namespace receipt_worker {
 namespace {
 
 constexpr std::string_view kScratchPrefix = ".收據暫存-";
-constexpr std::size_t kScratchSuffixLength = 12;  // what platform::TempFolder appends
-
-bool is_scratch_name(std::string_view name) {
-    if (!name.starts_with(kScratchPrefix) || name.size() != kScratchPrefix.size() + kScratchSuffixLength) return false;
-    for (const char c : name.substr(kScratchPrefix.size()))
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'))) return false;
-    return true;
-}
 
 }  // namespace
 
@@ -29,7 +21,8 @@ std::string Scratch_Space::path() const { return platform::from_path(folder_.pat
 void remove_leftover_scratch(const std::string& receipt_folder) {
     for (const auto& entry : std::filesystem::directory_iterator(platform::to_path(receipt_folder))) {
         // A file of that name is not ours: only folders are made under it.
-        if (entry.is_directory() && !entry.is_symlink() && is_scratch_name(platform::from_path(entry.path().filename())))
+        if (entry.is_directory() && !entry.is_symlink() &&
+            platform::is_temp_folder_name(platform::from_path(entry.path().filename()), kScratchPrefix))
             std::filesystem::remove_all(entry.path());
     }
 }

@@ -11,16 +11,22 @@
 
 namespace platform {
 
+namespace {
+
+constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+constexpr std::size_t kSuffixLength = 12;
+
+}  // namespace
+
 TempFolder::TempFolder(const std::filesystem::path& parent, std::string_view name_prefix) {
     std::random_device entropy;
     std::mt19937_64 random(
         (static_cast<std::uint64_t>(entropy()) << 32) ^ static_cast<std::uint64_t>(entropy()));
-    constexpr char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::error_code ec;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name(name_prefix);
-        for (int i = 0; i < 12; ++i) {
-            name += digits[random() % (sizeof digits - 1)];
+        for (std::size_t i = 0; i < kSuffixLength; ++i) {
+            name += kDigits[random() % (sizeof kDigits - 1)];
         }
         std::filesystem::path candidate = parent / to_path(name);
         // create_directory fails on an existing name, so a folder someone else made
@@ -57,6 +63,12 @@ void TempFolder::remove() noexcept {
         std::filesystem::remove_all(path_, ignored);
         path_.clear();
     }
+}
+
+bool is_temp_folder_name(std::string_view name, std::string_view name_prefix) {
+    if (!name.starts_with(name_prefix) || name.size() != name_prefix.size() + kSuffixLength) return false;
+    return name.substr(name_prefix.size()).find_first_not_of(std::string_view(kDigits, sizeof kDigits - 1)) ==
+           std::string_view::npos;
 }
 
 }  // namespace platform

@@ -29,4 +29,8 @@ private:
     std::filesystem::path path_;
 };
 
+// Whether `name` is one a TempFolder made with `name_prefix` could have, so that
+// clean-up after a killed process removes only its own folders, never a user's.
+bool is_temp_folder_name(std::string_view name, std::string_view name_prefix);
+
 }  // namespace platform

@@ -1,0 +1,243 @@
+#include "docx_fixture.hpp"
+#include "downscaled_png.hpp"
+#include "receipt_job.hpp"
+#include "seal_cache.hpp"
+#include "seal_picture.hpp"
+#include "tools.hpp"
+
+#include <platform/root_folder.hpp>
+#include <receipt_register/receipt_register.hpp>
+
+#include <stb_image.h>
+#include <stb_image_write.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+
+using namespace receipt_worker;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The owner seal's box: 126 x 126 pixels at 300 dpi.
+constexpr Printed_Box kSquareBox{.width = 0.4173, .height = 0.4173};
+
+void append(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
+}
+
+// An opaque red disc. With alpha, the ground around it is transparent black, so that a
+// filter blind to alpha would darken the disc's edge.
+std::string disc_png(int width, int height, int channels) {
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * channels);
+    const unsigned char red[4][4] = {{90}, {90, 255}, {220, 20, 20}, {220, 20, 20, 255}};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double dx = (x + 0.5) / width - 0.5, dy = (y + 0.5) / height - 0.5;
+            const bool inside = dx * dx + dy * dy < 0.16;
+            unsigned char* pixel = &pixels[(static_cast<std::size_t>(y) * width + x) * channels];
+            for (int c = 0; c < channels; ++c) pixel[c] = inside ? red[channels - 1][c] : (channels % 2 ? 255 : 0);
+        }
+    }
+    std::string png;
+    stbi_write_png_to_func(append, &png, width, height, channels, pixels.data(), width * channels);
+    return png;
+}
+
+struct Decoded {
+    int width = 0, height = 0, channels = 0;
+    std::vector<unsigned char> pixels;
+};
+
+Decoded decode(const std::string& bytes) {
+    Decoded picture;
+    unsigned char* data = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), static_cast<int>(bytes.size()),
+                                                &picture.width, &picture.height, &picture.channels, 0);
+    if (!data) {
+        ADD_FAILURE() << "not a decodable picture: " << stbi_failure_reason();
+        return picture;
+    }
+    picture.pixels.assign(data, data + static_cast<std::size_t>(picture.width) * picture.height * picture.channels);
+    stbi_image_free(data);
+    return picture;
+}
+
+// The folders Seal_Cache objects have made in `working`.
+std::vector<fs::path> copy_folders(const std::string& working) {
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(platform::to_path(working)))
+        if (platform::from_path(entry.path().filename()).starts_with(".印章縮圖-")) found.push_back(entry.path());
+    return found;
+}
+
+class SealCache : public testing::Test {
+protected:
+    std::string folder = tools::fresh_folder(testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::string working = folder + "temp/";
+    std::string source = folder + "免用統一發票章.png";
+
+    void SetUp() override { fs::create_directories(platform::to_path(working)); }
+};
+
+}  // namespace
+
+TEST(DownscaledPng, ShrinksToFitKeepingProportionsAndChannels) {
+    for (int channels = 1; channels <= 4; ++channels) {
+        SCOPED_TRACE("channels " + std::to_string(channels));
+        const auto scaled = downscaled_png(disc_png(600, 540, channels), {126, 126});
+        ASSERT_TRUE(scaled);
+        const Decoded picture = decode(*scaled);
+        EXPECT_EQ(picture.width, 126);
+        EXPECT_EQ(picture.height, 113);
+        EXPECT_EQ(picture.channels, channels);
+    }
+    // Tall, and only one way too large: the other shrinks with it.
+    const Decoded tall = decode(*downscaled_png(disc_png(100, 400, 4), {126, 126}));
+    EXPECT_EQ(tall.width, 32);
+    EXPECT_EQ(tall.height, 126);
+
+    // What already fits, and what is not a PNG, is used as it is.
+    EXPECT_FALSE(downscaled_png(disc_png(126, 100, 4), {126, 126}));
+    EXPECT_FALSE(downscaled_png(fixture::seal_jpeg(600, 540), {126, 126}));
+    EXPECT_THROW(downscaled_png(std::string("\x89PNG\r\n\x1a\n") + std::string(200, 'x'), {126, 126}), Downscale_Error);
+    std::string cut = disc_png(600, 540, 4);
+    cut.resize(cut.size() / 2);
+    EXPECT_THROW(downscaled_png(cut, {126, 126}), Downscale_Error);
+}
+
+TEST(DownscaledPng, TransparentGroundDoesNotDarkenTheEdge) {
+    const Decoded picture = decode(*downscaled_png(disc_png(600, 600, 4), {120, 120}));
+    ASSERT_EQ(picture.channels, 4);
+    const auto at = [&](int x, int y) { return &picture.pixels[(static_cast<std::size_t>(y) * picture.width + x) * 4]; };
+    EXPECT_EQ(at(0, 0)[3], 0) << "the ground stays transparent";
+    EXPECT_EQ(at(60, 60)[3], 255) << "the disc stays opaque";
+    int edge_pixels = 0;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const unsigned char* pixel = at(x, y);
+            if (pixel[3] < 32) continue;
+            if (pixel[3] < 224) ++edge_pixels;
+            ASSERT_GE(pixel[0], 200) << "red at " << x << "," << y << " with alpha " << int(pixel[3]);
+        }
+    }
+    EXPECT_GT(edge_pixels, 0) << "the edge is anti-aliased";
+}
+
+TEST_F(SealCache, PicturesThatFitAndJpegsAreUsedAsTheyAre) {
+    Seal_Cache cache(working);
+    fixture::write_file(source, disc_png(126, 113, 4));
+    EXPECT_EQ(cache.picture_for(source, kSquareBox), source);
+    const std::string jpeg = folder + "負責人章.jpg";
+    fixture::write_file(jpeg, fixture::seal_jpeg(600, 540));
+    EXPECT_EQ(cache.picture_for(jpeg, kSquareBox), jpeg);
+    EXPECT_TRUE(copy_folders(working).empty()) << "nothing written when nothing is scaled";
+}
+
+TEST_F(SealCache, ALargePngIsScaledOnceAndAgainWhenItChanges) {
+    Seal_Cache cache(working);
+    fixture::write_file(source, disc_png(600, 540, 4));
+    const std::string copy = cache.picture_for(source, kSquareBox);
+    ASSERT_NE(copy, source);
+    EXPECT_EQ(platform::to_path(copy).filename(), platform::to_path(source).filename()) << "the seal's own name is kept";
+    EXPECT_EQ(decode(fixture::read_file(copy)).width, 126);
+    // The exemption seal's box needs a copy of its own.
+    EXPECT_EQ(decode(fixture::read_file(cache.picture_for(source, {1.3189, 1.2}))).width, 396);
+
+    // Unchanged: the same copy, not written again.
+    const auto long_ago = fs::last_write_time(platform::to_path(copy)) - std::chrono::hours(24);
+    fs::last_write_time(platform::to_path(copy), long_ago);
+    EXPECT_EQ(cache.picture_for(source, kSquareBox), copy);
+    EXPECT_EQ(fs::last_write_time(platform::to_path(copy)), long_ago);
+
+    // A new picture of another size.
+    fixture::write_file(source, disc_png(300, 300, 4));
+    EXPECT_EQ(decode(fixture::read_file(cache.picture_for(source, kSquareBox))).height, 126);
+
+    // The same bytes touched: only the modification time tells.
+    const std::string again = cache.picture_for(source, kSquareBox);
+    fs::last_write_time(platform::to_path(again), long_ago);
+    fs::last_write_time(platform::to_path(source), fs::last_write_time(platform::to_path(source)) + std::chrono::seconds(5));
+    EXPECT_NE(fs::last_write_time(platform::to_path(cache.picture_for(source, kSquareBox))), long_ago);
+
+    // A copy removed behind the cache's back is made again.
+    fs::remove(platform::to_path(again));
+    EXPECT_EQ(decode(fixture::read_file(cache.picture_for(source, kSquareBox))).width, 126);
+
+    // Now small enough: the source itself.
+    fixture::write_file(source, disc_png(100, 100, 4));
+    EXPECT_EQ(cache.picture_for(source, kSquareBox), source);
+}
+
+TEST_F(SealCache, WhatCannotBeScaledPrintsAsBefore) {
+    Seal_Cache cache(working);
+    fixture::write_file(source, std::string("\x89PNG\r\n\x1a\n") + std::string(500, 'x'));
+    EXPECT_EQ(cache.picture_for(source, kSquareBox), source);
+    const std::string missing = folder + "gone.png";
+    EXPECT_EQ(cache.picture_for(missing, kSquareBox), missing);
+
+    // Nowhere to write the copy.
+    Seal_Cache homeless(folder + "no/such/folder/");
+    fixture::write_file(source, disc_png(600, 540, 4));
+    EXPECT_EQ(homeless.picture_for(source, kSquareBox), source);
+}
+
+TEST_F(SealCache, StartUpRemovesOnlyWhatStoppedWorkersLeft) {
+    const fs::path work = platform::to_path(working);
+    fs::create_directories(work / platform::to_path(".印章縮圖-abc123def456/0"));
+    fixture::write_file(working + ".印章縮圖-abc123def456/0/seal.png", "left by a killed worker");
+    const std::vector<std::string> not_ours = {".印章縮圖-short", ".印章縮圖-ABC123DEF456", "印章縮圖-abc123def456"};
+    for (const auto& name : not_ours) fs::create_directory(work / platform::to_path(name));
+    fixture::write_file(working + ".印章縮圖-abc123def457", "a user's file");
+
+    fixture::write_file(source, disc_png(600, 540, 4));
+    std::optional<Seal_Cache> running(std::in_place, working);
+    const std::string copy = running->picture_for(source, kSquareBox);
+    ASSERT_NE(copy, source);
+
+    remove_leftover_seal_copies(working);
+    EXPECT_FALSE(fs::exists(work / platform::to_path(".印章縮圖-abc123def456")));
+    EXPECT_TRUE(fs::exists(platform::to_path(copy))) << "a running worker's copies stay";
+    for (const auto& name : not_ours) EXPECT_TRUE(fs::is_directory(work / platform::to_path(name))) << name;
+    EXPECT_TRUE(fs::is_regular_file(work / platform::to_path(".印章縮圖-abc123def457")));
+
+    const fs::path own_folder = platform::to_path(copy).parent_path().parent_path();
+    running.reset();
+    EXPECT_FALSE(fs::exists(own_folder)) << "a worker takes its copies with it";
+}
+
+// Through the real worker and converter: the receipt holds each seal at 300 dpi of its box.
+TEST_F(SealCache, ReceiptsHoldLargeSealsAt300Dpi) {
+    if (!tools::require("soffice", "libreoffice-writer-nogui") || !tools::require("pdfimages", "poppler-utils")) return;
+    Receipt_Job job(tools::program_dir() + "/格式範本/");
+    const Folders& folders = job.folders();
+    fixture::write_file(folders.seals + "免用統一發票章.png", fixture::seal_png(600, 540));
+    fixture::write_file(folders.seals + "負責人章.png", fixture::seal_png(240, 240));
+    const nlohmann::json request = {{"買受人", "台灣測試有限公司"}, {"買受人統一編號", ""}, {"品名", {"蘋果"}},
+                                    {"數量", {3}}, {"單件價格", {50}}, {"存檔路徑", ""},
+                                    {"顯示免用統一發票章", true}, {"顯示負責人章", true}, {"顯示日期", true},
+                                    {"年", 2025}, {"月", 1}, {"日", 5}};
+    testing::internal::CaptureStdout();
+    const ReceiptOutcome outcome = job.make(request);
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(outcome.written) << outcome.error;
+    EXPECT_TRUE(outcome.warnings.empty());
+
+    std::istringstream lines(tools::run("pdfimages -list " + tools::quote(outcome.pdf_path)).output);
+    std::vector<std::string> images;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string page, number, type, width, height, color, comp, bpc, enc, interp, object, generation, x_ppi;
+        fields >> page >> number >> type >> width >> height >> color >> comp >> bpc >> enc >> interp >> object >>
+            generation >> x_ppi;
+        if (type == "image" || type == "smask") images.push_back(type + " " + width + "x" + height + " " + x_ppi);
+    }
+    EXPECT_EQ(images, (std::vector<std::string>{"image 396x356 300", "smask 396x356 300", "image 126x126 302",
+                                                "smask 126x126 302"}));
+
+    const auto record = receipt_register::Receipt_Register::open(folders.output).receipt(outcome.number);
+    ASSERT_TRUE(record);
+    EXPECT_TRUE(record->exemption_seal_printed && record->owner_seal_printed);
+}

@@ -23,9 +23,10 @@ int pixels_at_300_dpi(double inches) {
     return std::max(1, static_cast<int>(std::ceil(inches * 300 - 1e-6)));
 }
 
-}  // namespace
-
+// The most pixels worth printing in `box`, each way.
 Pixel_Limit pixels_at_300_dpi(Printed_Box box) { return {pixels_at_300_dpi(box.width), pixels_at_300_dpi(box.height)}; }
+
+}  // namespace
 
 Seal_Cache::Seal_Cache(std::string working_folder) : working_folder_(std::move(working_folder)) {}
 

@@ -20,9 +20,6 @@ struct Printed_Box {
     double height;
 };
 
-// The most pixels worth printing in `box`: 300 per inch, each way, rounded up.
-Pixel_Limit pixels_at_300_dpi(Printed_Box box);
-
 // Seal pictures scaled once to the size they are printed at, so that the converter
 // does not decode and compress a large seal again on every receipt. The copies live
 // in a folder of this object's own in the working folder, removed with the object and

@@ -80,6 +80,15 @@ TEST_F(Issuer, NumbersFromTheHighestOfFolderAndRegisterAndNeverReusesOne) {
     EXPECT_EQ(issue(), 10) << "deleting the newest PDF never frees its number";
     Receipt_Register::open(folder).void_receipt(10, "wrong buyer", "2025-03-09 10:00:00");
     EXPECT_EQ(issue(), 11) << "a void number is never issued again";
+
+    // The whole folder removed and made again while the issuer lives: the next receipt
+    // is recorded in the new folder's register, not in the removed file.
+    fs::remove_all(platform::to_path(folder));
+    fs::create_directory(platform::to_path(folder));
+    EXPECT_EQ(issue(), 1);
+    const auto kept = Receipt_Register::open(folder).receipts();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].file_name, name_of(1));
 }
 
 TEST_F(Issuer, FailedPassLeavesNothingAndItsNumberGoesToTheNext) {

@@ -33,6 +33,9 @@ void Receipt_Issuer::reached(Issue_Step step) const {
 }
 
 void Receipt_Issuer::settle_leftovers() {
+    // A receipt folder removed and made again while the program runs gets a register of
+    // its own: the connection to the removed one would record receipts where no one looks.
+    if (register_ && register_->moved()) register_.reset();
     remove_leftover_scratch(folder_);
     for (const auto& record : book().pending()) {
         std::error_code ec;

@@ -72,6 +72,12 @@ std::optional<Receipt_Register> Receipt_Register::open_existing(const std::strin
 
 const std::string& Receipt_Register::path() const { return connection_->path(); }
 
+bool Receipt_Register::moved() const {
+    int moved = 0;
+    // A VFS that cannot tell answers with an error; the file is then taken as in place.
+    return sqlite3_file_control(connection_->get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
+}
+
 long long Receipt_Register::highest_number() {
     sqlite::Statement query(*connection_, "SELECT coalesce(max(number), 0) FROM receipts");
     query.step();

@@ -35,6 +35,10 @@ public:
 
     const std::string& path() const;
 
+    // Whether the file this object opened is no longer the one at its path (deleted,
+    // renamed or replaced since): what is written through it would reach no one.
+    bool moved() const;
+
     // The highest number in the register, whatever its status; 0 when it is empty.
     long long highest_number();
 

@@ -50,10 +50,15 @@ int run_print_command(long long number, const Print_Options& options, std::ostre
     // What goes to paper must be what was issued: a PDF changed since is refused. The
     // bytes checked are the bytes printed, so a change in between cannot slip through.
     const std::string pdf = folder + record->file_name;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(platform::to_path(pdf), ec))
-        return refuse(errors, receipt + " is not printed: its PDF " + pdf + " is missing");
-    const std::string content = platform::read_regular_file(platform::to_path(pdf), kLargestReceipt);
+    std::string content;
+    try {
+        content = platform::read_regular_file(platform::to_path(pdf), kLargestReceipt);
+    } catch (const platform::FileReadError& error) {
+        std::error_code ec;
+        if (!std::filesystem::exists(platform::to_path(pdf), ec))
+            return refuse(errors, receipt + " is not printed: its PDF " + pdf + " is missing");
+        return refuse(errors, receipt + " is not printed: its PDF " + pdf + " cannot be read (" + error.reason() + ")");
+    }
     if (receipt_register::sha256_of(content) != record->sha256)
         return refuse(errors, receipt + " is not printed: its PDF " + pdf +
                                   " has changed since it was issued (its SHA-256 is not the one in the register)");

@@ -124,6 +124,8 @@ TEST_F(Printing, RefusedRequestsSayWhyAndLeaveThePdfAlone) {
     server.add_printer("closed", {.accepting = false});
     const std::string not_pdf = tools::fresh_folder("not-pdf") + "notes.pdf";
     fixture::write_file(not_pdf, "plain text, not a PDF");
+    const std::string fifo = tools::fresh_folder("fifo") + "receipt.pdf";  // would wait for a writer for ever
+    ASSERT_EQ(tools::run("mkfifo " + tools::quote(fifo)).status, 0);
 
     struct Case {
         std::string pdf;
@@ -136,6 +138,7 @@ TEST_F(Printing, RefusedRequestsSayWhyAndLeaveThePdfAlone) {
         {receipt_, {.printer = "closed"}, ": printer closed refused the job: "},
         {receipt_, {.printer = "office", .copies = 0}, ": the number of copies must be at least 1, not 0"},
         {not_pdf, {.printer = "office"}, ": it is not a PDF file"},
+        {fifo, {.printer = "office"}, ": it is not a regular file"},
         {receipt_ + ".missing", {.printer = "office"}, ": No such file or directory"},
     };
     for (const auto& c : cases) {

@@ -1,11 +1,9 @@
 #include "detail/print_job.hpp"
 
+#include "platform/regular_file.hpp"
 #include "platform/root_folder.hpp"
 
 #include <algorithm>
-#include <cerrno>
-#include <fstream>
-#include <iterator>
 
 namespace platform::detail {
 
@@ -20,13 +18,13 @@ std::string names_of(const std::vector<Printer>& printers) {
 }  // namespace
 
 std::string read_pdf(const std::string& pdf, const std::string& failure) {
-    errno = 0;
-    std::ifstream file(to_path(pdf), std::ios::binary);
-    if (!file) throw PrintError(failure, errno != 0 ? system_message(errno) : "the file cannot be opened");
-    std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) throw PrintError(failure, "the file cannot be read to the end");
-    check_pdf(content, failure);
-    return content;
+    try {
+        std::string content = read_regular_file(to_path(pdf), kLargestPdf);
+        check_pdf(content, failure);
+        return content;
+    } catch (const FileReadError& error) {
+        throw PrintError(failure, error.reason());
+    }
 }
 
 void check_pdf(const std::string& content, const std::string& failure) {
@@ -59,6 +57,10 @@ namespace platform {
 
 Printer find_printer(const std::string& name) {
     return detail::choose_printer(list_printers(), name, "cannot choose a printer");
+}
+
+PrintedJob print_pdf(const std::string& pdf, const PrintRequest& request) {
+    return print_pdf_content(detail::read_pdf(pdf, "cannot print " + pdf), pdf, request);
 }
 
 }  // namespace platform

@@ -133,13 +133,6 @@ std::vector<Printer> list_printers() {
     return Destinations(http.get(), failure).printers();
 }
 
-PrintedJob print_pdf(const std::string& pdf, const PrintRequest& request) {
-    const std::string failure = "cannot print " + pdf;
-    detail::check_copies(request.copies, failure);
-    const std::string document = detail::read_pdf(pdf, failure);
-    return send_pdf(document, from_path(to_path(pdf).filename()), request, failure);
-}
-
 PrintedJob print_pdf_content(const std::string& content, const std::string& pdf, const PrintRequest& request) {
     const std::string failure = "cannot print " + pdf;
     detail::check_copies(request.copies, failure);

@@ -45,12 +45,6 @@ std::vector<Printer> list_printers() {
     return printers;
 }
 
-PrintedJob print_pdf(const std::string& pdf, const PrintRequest& request) {
-    const std::string failure = "cannot print " + pdf;
-    detail::check_copies(request.copies, failure);
-    return print_pdf_content(detail::read_pdf(pdf, failure), pdf, request);
-}
-
 PrintedJob print_pdf_content(const std::string& content, const std::string& pdf, const PrintRequest& request) {
     const std::string failure = "cannot print " + pdf;
     detail::check_copies(request.copies, failure);

@@ -5,6 +5,7 @@
 
 #include "platform/printing.hpp"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,9 @@ namespace platform::detail {
 // The whole of the PDF file `pdf`. Throws PrintError starting with `failure` when it
 // cannot be read or does not start like a PDF.
 std::string read_pdf(const std::string& pdf, const std::string& failure);
+
+// What read_pdf reads at most: far beyond any receipt, and it is held in memory whole.
+inline constexpr std::uint64_t kLargestPdf = 256u << 20;
 
 // Throws PrintError starting with `failure` when `content` does not start like a PDF.
 void check_pdf(const std::string& content, const std::string& failure);

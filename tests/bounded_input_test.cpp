@@ -39,6 +39,7 @@ TEST(BoundedJson, ParserMessagesStayShort) {
     EXPECT_NE(message.find("syntax error"), std::string::npos) << message;
     EXPECT_LT(message.size(), 300u);
     EXPECT_EQ(message.find("[json.exception"), std::string::npos) << message;
+    EXPECT_EQ(error_of(std::string("{}\0{\"junk", 8)), "the text holds a NUL byte") << "not read as {}";
 }
 
 TEST(BoundedText, CutsOnCharacterBoundariesWithEllipsis) {

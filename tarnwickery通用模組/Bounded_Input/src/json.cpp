@@ -28,6 +28,8 @@ Json parse_json(std::string_view text) {
             throw TooDeep{};
         return true;
     };
+    // The parser takes a NUL for the end of the text and would ignore what follows.
+    if (text.find('\0') != std::string_view::npos) throw JsonError("the text holds a NUL byte");
     try {
         return Json::parse(text.begin(), text.end(), limit_depth);
     } catch (const TooDeep&) {

@@ -23,7 +23,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Parses `text` as one JSON value; the parser itself never recurses. Throws JsonError.
+// Parses `text` as one JSON value; the parser itself never recurses. Throws JsonError,
+// also for a NUL byte anywhere in `text`, which JSON text never holds.
 nlohmann::json parse_json(std::string_view text);
 
 // The JSON text of `value`, bytes that are not UTF-8 shown as U+FFFD, cut as cut() does.

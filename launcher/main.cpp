@@ -13,8 +13,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <charconv>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -88,13 +88,15 @@ int interactive(const platform::Plugin& worker) {
     return 0;
 }
 
+// YYYY-MM-DD naming a real day: digits and dashes only, so that the register's text
+// comparison of dates holds.
 bool is_date(const std::string& text) {
-    int year = 0, month = 0, day = 0;
-    char dash1 = 0, dash2 = 0, extra = 0;
-    if (text.size() != 10 || std::sscanf(text.c_str(), "%4d%c%2d%c%2d%c", &year, &dash1, &month, &dash2, &day, &extra) != 5)
-        return false;
+    if (text.size() != 10) return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (i == 4 || i == 7 ? text[i] != '-' : !std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+    const int year = std::stoi(text.substr(0, 4)), month = std::stoi(text.substr(5, 2)), day = std::stoi(text.substr(8, 2));
     const int days[] = {31, (year % 4 == 0 && year % 100 != 0) || year % 400 == 0 ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return dash1 == '-' && dash2 == '-' && month >= 1 && month <= 12 && day >= 1 && day <= days[month - 1];
+    return month >= 1 && month <= 12 && day >= 1 && day <= days[month - 1];
 }
 
 // A receipt number as printed, "000123", or plainly, "123".

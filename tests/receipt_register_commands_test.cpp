@@ -142,7 +142,8 @@ TEST_F(Commands, ListShowsATableOrCsvAndCountsPdfsTheRegisterDoesNotKnow) {
     EXPECT_EQ(april[2][0], "000003");
     EXPECT_NE(to_stdout.err.find("2 receipts"), std::string::npos) << "the counts go to standard error";
 
-    for (const char* bad : {"list --from 2025-02-30", "list --to 20250301", "list --bogus", "--batch x list"}) {
+    for (const char* bad : {"list --from 2025-02-30", "list --to 20250301", "list --from +202-03-01", "list --to '2025- 3-01'",
+                            "list --bogus", "--batch x list"}) {
         const Result refused = launcher(bad);
         EXPECT_EQ(refused.status, 2) << bad;
         EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << bad << ": " << refused.err;

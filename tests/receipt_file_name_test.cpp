@@ -70,14 +70,3 @@ TEST(Utf8, OnlyWellFormedTextIsValid) {
                                   "\xF5\x80\x80\x80", "\xE5\x8F", "\xFF"})
         EXPECT_FALSE(is_valid_utf8(bad)) << testing::PrintToString(bad);
 }
-
-TEST(Utf8, QuotedShortCutsOnCharacters) {
-    std::string forty_wide, forty_one_wide;
-    for (int i = 0; i < 40; ++i) forty_wide += "𠀀";
-    forty_one_wide = forty_wide + "甲";
-    EXPECT_EQ(quoted_short(""), "");
-    EXPECT_EQ(quoted_short(forty_wide), forty_wide) << "forty characters of four bytes fit";
-    EXPECT_EQ(quoted_short(forty_one_wide), forty_wide + "…");
-    EXPECT_EQ(quoted_short(std::string(41, 'a')), std::string(40, 'a') + "…");
-    EXPECT_EQ(quoted_short("台灣台灣", 2), "台灣…");
-}

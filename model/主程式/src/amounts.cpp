@@ -1,5 +1,6 @@
 #include "amounts.hpp"
 
+#include <bounded_input/cut.hpp>
 #include <receipt_channels/utf8.hpp>
 #include <receipt_channels/whole_number.hpp>
 
@@ -13,7 +14,7 @@ long long whole_number(const nlohmann::json& value, const char* column, std::siz
     if (value.is_number_integer()) return value.get<long long>();
     const std::string text = value.is_string() ? value.get<std::string>() : value.dump();
     if (const auto number = read_whole_number(text)) return *number;
-    throw std::runtime_error(std::string(column) + " of row " + std::to_string(row + 1) + " '" + quoted_short(text) +
+    throw std::runtime_error(std::string(column) + " of row " + std::to_string(row + 1) + " '" + bounded_input::cut(text, 120) +
                              "' is not a whole number");
 }
 

@@ -1,7 +1,7 @@
 #include "request.hpp"
 
+#include <bounded_input/cut.hpp>
 #include <receipt_channels/request_rules.hpp>
-#include <receipt_channels/utf8.hpp>
 
 #include <limits>
 
@@ -9,6 +9,9 @@ namespace receipt_worker {
 namespace {
 
 using Json = nlohmann::json;
+
+// How much of a bulky value a message quotes, so that the reason stays readable.
+constexpr std::size_t kQuotedBytes = 120;
 
 const Json& required(const Json& request, const char* key) {
     const auto found = request.find(key);
@@ -39,10 +42,10 @@ const Json& list(const Json& request, const char* key) {
     if (!value.is_array()) throw UnreadableRequest(std::string("\"") + key + "\" must be a list");
     for (const Json& entry : value) {
         if (!entry.is_string() && !entry.is_number_integer())
-            throw UnreadableRequest(std::string("\"") + key + "\" holds " + quoted_short(entry.dump()) +
+            throw UnreadableRequest(std::string("\"") + key + "\" holds " + bounded_input::cut(entry.dump(), kQuotedBytes) +
                                     ", which is neither text nor a whole number");
         if (!fits_64_bits(entry))
-            throw UnreadableRequest(std::string("\"") + key + "\" holds " + quoted_short(entry.dump()) +
+            throw UnreadableRequest(std::string("\"") + key + "\" holds " + bounded_input::cut(entry.dump(), kQuotedBytes) +
                                     ", which is too large for a whole number of 64 bits");
     }
     return value;
@@ -50,7 +53,7 @@ const Json& list(const Json& request, const char* key) {
 
 long long date_part(const Json& value, const char* key) {
     if (!value.is_number_integer() || !fits_64_bits(value))
-        throw UnreadableRequest(std::string("\"") + key + "\" must be a whole number, not " + quoted_short(value.dump()));
+        throw UnreadableRequest(std::string("\"") + key + "\" must be a whole number, not " + bounded_input::cut(value.dump(), kQuotedBytes));
     return value.get<long long>();
 }
 

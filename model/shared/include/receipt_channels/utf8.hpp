@@ -62,13 +62,3 @@ inline char32_t code_point(std::string_view character) {
     for (std::size_t i = 1; i < character.size(); ++i) c = (c << 6) | (byte(i) & 0x3F);
     return c;
 }
-
-// `text` as a message quotes it: whole when short, else its first `most` characters
-// and "…", so that one value cannot bury the message that names it.
-inline std::string quoted_short(std::string_view text, std::size_t most = 40) {
-    const std::vector<std::string> characters = utf8_characters(text.substr(0, most * 4 + 4));
-    if (characters.size() <= most && text.size() <= most * 4) return std::string(text);
-    std::string cut;
-    for (std::size_t i = 0; i < most; ++i) cut += characters[i];
-    return cut + "…";
-}

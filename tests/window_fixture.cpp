@@ -43,6 +43,7 @@ std::unique_ptr<receipt_window::Receipt_Window> Window_Test::open_window(const s
         [this](const std::string& file) { opened_files.push_back(file); },
         [this](QWidget*, const platform::PrintRequest& current) {
             offered_printers.push_back(current);
+            if (while_choosing) while_choosing();
             return printer_answer;
         },
     };

@@ -62,6 +62,8 @@ protected:
     // (nothing: cancelled).
     std::vector<platform::PrintRequest> offered_printers;
     std::optional<platform::PrintRequest> printer_answer;
+    // What happens while the print dialog is open.
+    std::function<void()> while_choosing;
 };
 
 }  // namespace window_test

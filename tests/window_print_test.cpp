@@ -9,6 +9,7 @@
 #include <platform/root_folder.hpp>
 #include <widget_kit/theme.hpp>
 
+#include <set>
 #include <thread>
 
 namespace {
@@ -119,4 +120,19 @@ TEST_F(Window_Print, AFailedPrintSaysWhyAndTheChosenPrinterTakesTheNextReceipts)
     EXPECT_EQ(arrived[0].copies, 3);
     EXPECT_EQ(arrived[1].copies, 1);
     EXPECT_TRUE(line_becomes(*window, "已輸出並列印 No. 000008")) << line_tip(*window);
+
+    // A receipt written while the dialog is open is printed as such; the button still
+    // prints the one it was pressed for.
+    const std::string newer = folder + "免用統一發票收據000009 - 測試.pdf";
+    fixture::write_file(newer, "%PDF-1.7 newer receipt");
+    printer_answer = platform::PrintRequest{.printer = "office"};
+    while_choosing = [&] {
+        queues["outcome"].put(ReceiptOutcome{.written = true, .pdf_path = newer, .number = 9});
+        window->status_loop_run();
+    };
+    click(window->print_button);
+    const auto all = jobs_arrive("office", 4);
+    ASSERT_EQ(all.size(), 4u) << server.log_tail();
+    std::multiset<std::string> printed{fixture::read_file(all[2].document), fixture::read_file(all[3].document)};
+    EXPECT_EQ(printed, (std::multiset<std::string>{"%PDF-1.7 stand-in receipt", "%PDF-1.7 newer receipt"}));
 }

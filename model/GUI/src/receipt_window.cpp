@@ -237,10 +237,12 @@ void Receipt_Window::button_event_003() {
 
 void Receipt_Window::button_event_006() {
     if (!last_written.written) return;
+    // The receipt shown when the button was pressed: another may be written while the
+    // dialog is open.
+    const ReceiptOutcome receipt = last_written;
     const auto chosen = setup.desktop.choose_printer(app.get(), print_choice);
     if (!chosen) return;
     print_choice = *chosen;
-    const ReceiptOutcome receipt = last_written;
     const int copies = print_choice.copies;
     status_line->show_reprint(receipt, Status_Line::Paper::printing, copies);
     printing->print(receipt.pdf_path, print_choice, [this, receipt, copies](const Receipt_Printing::Result& result) {

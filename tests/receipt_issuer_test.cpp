@@ -4,6 +4,7 @@
 #include "receipt_issuer.hpp"
 #include "tools.hpp"
 
+#include <platform/file_lock.hpp>
 #include <platform/root_folder.hpp>
 #include <receipt_register/receipt_files.hpp>
 #include <receipt_register/sha256.hpp>
@@ -119,6 +120,13 @@ TEST_F(Issuer, RecoveryRemovesOnlyTheScratchFoldersItMakes) {
     for (const char* kept_folder : {".收據暫存-short", "收據暫存-0123456789az", ".收據暫存-0123456789AZ"})
         fs::create_directories(platform::to_path(folder + kept_folder));
     fixture::write_file(folder + ".收據暫存-abcdefghijkl", "a user's file");
+    {
+        // While another program issues receipts, starting up does not wait for it.
+        const auto busy = platform::FileLock::try_acquire(platform::to_path(folder + "收據登記簿.lock"));
+        ASSERT_TRUE(busy);
+        issuer.recover();
+        EXPECT_TRUE(fs::exists(platform::to_path(folder + ".收據暫存-0123456789az"))) << "left to the lock's holder";
+    }
     issuer.recover();
     EXPECT_EQ(entries(folder), (std::set<std::string>{".收據暫存-short", "收據暫存-0123456789az", ".收據暫存-0123456789AZ",
                                                       ".收據暫存-abcdefghijkl"}));

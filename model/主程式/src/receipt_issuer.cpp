@@ -47,8 +47,8 @@ void Receipt_Issuer::settle_leftovers() {
 }
 
 void Receipt_Issuer::recover() {
-    const auto lock = platform::FileLock::acquire(platform::to_path(folder_ + kLockFileName));
-    settle_leftovers();
+    const auto lock = platform::FileLock::try_acquire(platform::to_path(folder_ + kLockFileName));
+    if (lock) settle_leftovers();
 }
 
 receipt_register::Receipt_Record Receipt_Issuer::issue(const Prepare& prepare) {

@@ -38,8 +38,10 @@ public:
     explicit Receipt_Issuer(std::string receipt_folder);
 
     // Under the lock: removes the scratch folders a killed pass left, and settles
-    // pending rows (issued when their PDF is in place, removed when it is not).
-    // Throws Register_Error or std::filesystem::filesystem_error.
+    // pending rows (issued when their PDF is in place, removed when it is not). Does
+    // nothing while another holds the lock: it, and every pass, recovers first, so
+    // starting never waits on another program's receipts. Throws Register_Error or
+    // std::filesystem::filesystem_error.
     void recover();
 
     // Under the lock: recovers, then numbers the receipt one more than the highest

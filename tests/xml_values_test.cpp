@@ -94,3 +94,21 @@ TEST(XmlValues, APartReadInAnotherEncodingIsSavedDeclaredAsUtf8) {
     EXPECT_NE(saved.find("encoding=\"UTF-8\""), std::string::npos) << saved;
     EXPECT_NE(saved.find("café 甲"), std::string::npos) << saved;
 }
+
+// Found by fuzzing: an encoding name the parser does not know ("UTF-8-") is read as
+// UTF-8, and bytes that are not UTF-8 were kept and saved as they were.
+TEST(XmlValues, APartThatIsNotUtf8WhereItIsReadAsUtf8IsRefusedNamingThePart) {
+    for (const char* declared : {"UTF-8-", "UTF-8"}) {
+        const std::string part = "<?xml version=\"1.0\" encoding=\"" + std::string(declared) + "\"?><w:document xmlns:w=\"" +
+                                 std::string(fixture::kW) +
+                                 "\"><w:body><w:p><w:r><w:t>{A}</w:t></w:r><w\xDEtag/></w:p></w:body></w:document>";
+        try {
+            docx_loom::WordDocument::from_package(
+                docx_loom::Package::from_bytes(fixture::docx_bytes_with_document(part), "odd.docx"));
+            ADD_FAILURE() << declared;
+        } catch (const docx_loom::XmlError& error) {
+            EXPECT_NE(std::string(error.what()).find("part 'word/document.xml' of 'odd.docx'"), std::string::npos);
+            EXPECT_NE(std::string(error.what()).find("is not UTF-8 (byte 0xDE at byte "), std::string::npos) << error.what();
+        }
+    }
+}

@@ -2,6 +2,7 @@
 
 #include "detail/word_state.hpp"
 #include "detail/xml_depth.hpp"
+#include "detail/xml_text.hpp"
 
 #include <docx_loom/errors.hpp>
 
@@ -68,9 +69,15 @@ std::uint32_t highest_drawing_id(const pugi::xml_document& xml, std::uint32_t hi
 void parse_part(pugi::xml_document& xml, const Package& package, const std::string& part) {
     const std::string& bytes = package.part(part);
     const auto result = xml.load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_auto);
-    if (!result)
-        throw XmlError("malformed XML in part '" + part + "' of '" + package.source() + "': " +
-                       result.description() + " at byte " + std::to_string(result.offset));
+    const auto malformed = [&](const std::string& why) {
+        return XmlError("malformed XML in part '" + part + "' of '" + package.source() + "': " + why);
+    };
+    if (!result) throw malformed(std::string(result.description()) + " at byte " + std::to_string(result.offset));
+    // The parser keeps bytes that are not UTF-8 as they are, and saving them under a
+    // UTF-8 declaration would write a malformed part; so would any declared encoding the
+    // parser does not know, which it reads as UTF-8.
+    if (result.encoding == pugi::encoding_utf8)
+        if (const auto problem = detail::utf8_problem(bytes)) throw malformed("the text " + *problem);
     // The part is held, and written back, as UTF-8 whatever it was read in; a
     // declaration that kept naming another encoding would make the saved part malformed.
     const auto declaration = xml.first_child();

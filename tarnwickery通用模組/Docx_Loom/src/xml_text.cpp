@@ -44,15 +44,28 @@ std::size_t sequence_length(std::string_view text, std::size_t at, char32_t& cod
     return length;
 }
 
+std::string not_utf8(std::string_view text, std::size_t at) {
+    return "is not UTF-8 (byte " + hex("0x%02X", static_cast<unsigned char>(text[at])) + " at byte " + std::to_string(at) +
+           ")";
+}
+
 }  // namespace
+
+std::optional<std::string> utf8_problem(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t c = 0;
+        const std::size_t length = sequence_length(text, at, c);
+        if (length == 0) return not_utf8(text, at);
+        at += length;
+    }
+    return std::nullopt;
+}
 
 std::optional<std::string> xml_text_problem(std::string_view text, bool vertical_tab_is_line_break) {
     for (std::size_t at = 0; at < text.size();) {
         char32_t c = 0;
         const std::size_t length = sequence_length(text, at, c);
-        if (length == 0)
-            return "is not UTF-8 (byte " + hex("0x%02X", static_cast<unsigned char>(text[at])) + " at byte " +
-                   std::to_string(at) + ")";
+        if (length == 0) return not_utf8(text, at);
         const bool allowed_control = c == '\t' || c == '\n' || c == '\r' || (c == '\v' && vertical_tab_is_line_break);
         if ((c < 0x20 && !allowed_control) || c == 0xFFFE || c == 0xFFFF)
             return "holds the character " + hex("U+%04X", static_cast<unsigned>(c)) + ", which XML cannot hold";

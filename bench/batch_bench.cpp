@@ -1,7 +1,7 @@
 // Receipts in a steady batch, made one after another by the real worker as batch mode
 // makes them: what a receipt costs once the converter is warm, beside the very same
 // .docx converted by the converter process alone; what two seals add, and how large
-// they make the PDF; and a long batch, receipt by receipt, with the converters' memory.
+// they make the PDF, and how much of that the office spends on the seals' pixels; and a long batch, receipt by receipt, with the converters' memory.
 //
 // Usage: batch_bench PROGRAM_FOLDER [RECEIPTS]   (the long batch, 1000 unless given; 0 skips it)
 #include "bench_support.hpp"
@@ -162,21 +162,38 @@ int main(int argc, char** argv) {
 
         receipt_worker::Receipt_Job job(program_folder + "/格式範本/");
         const std::string seals = job.folders().seals;
-        std::ofstream(platform::to_path(seals + "免用統一發票章.png"), std::ios::binary) << fixture::seal_png(600, 540);
-        std::ofstream(platform::to_path(seals + "負責人章.png"), std::ios::binary) << fixture::seal_png(240, 240);
+        const auto put_seals = [&](int exemption_width, int owner_width) {
+            std::ofstream(platform::to_path(seals + "免用統一發票章.png"), std::ios::binary)
+                << fixture::seal_png(exemption_width, exemption_width * 9 / 10);
+            std::ofstream(platform::to_path(seals + "負責人章.png"), std::ios::binary)
+                << fixture::seal_png(owner_width, owner_width);
+        };
+        // The same two seals as tiny pictures: what any two pictures cost the office
+        // whatever their pixels, apart from what their pixels cost.
+        put_seals(16, 16);
+        const fs::path tiny_sealed_docx = bench::worker_docx(
+            program_folder, bench::receipt_request("台灣測試有限公司", true), bench_folder / "tiny-seals.docx");
+        put_seals(600, 240);
+        const fs::path sealed_docx = bench::worker_docx(
+            program_folder, bench::receipt_request("台灣測試有限公司", true), bench_folder / "seals.docx");
         fs::create_directories(bench_folder / "profiles");
         BareConverter bare(program_folder, bench_folder / "profiles");
 
-        Timed plain, sealed, alone;
+        Timed plain, sealed, alone, sealed_alone, tiny_sealed_alone;
+        const std::vector<std::pair<Timed*, fs::path>> bare_kinds{
+            {&alone, docx}, {&sealed_alone, sealed_docx}, {&tiny_sealed_alone, tiny_sealed_docx}};
         std::uintmax_t plain_size = 0, sealed_size = 0;
         for (int round = -kWarmUp; round < kRounds; ++round) {
-            // Interleaved, so that a change in the machine's load touches all three alike.
-            for (Timed* timed : {&plain, &sealed, &alone}) {
-                const std::vector<int> measured = timed == &alone ? std::vector<int>{bare.id()} : bench::converters();
+            // Interleaved, so that a change in the machine's load touches all kinds alike.
+            for (Timed* timed : {&plain, &sealed, &alone, &sealed_alone, &tiny_sealed_alone}) {
+                const auto bare_kind = std::find_if(bare_kinds.begin(), bare_kinds.end(),
+                                                    [&](const auto& kind) { return kind.first == timed; });
+                const bool is_bare = bare_kind != bare_kinds.end();
+                const std::vector<int> measured = is_bare ? std::vector<int>{bare.id()} : bench::converters();
                 const double cpu_before = bench::cpu_milliseconds(measured);
                 const auto start = std::chrono::steady_clock::now();
-                if (timed == &alone) {
-                    bare.convert(docx, bench_folder / "receipt.pdf");
+                if (is_bare) {
+                    bare.convert(bare_kind->second, bench_folder / "receipt.pdf");
                 } else if (!job.make(bench::receipt_request("台灣測試有限公司", timed == &sealed)).written) {
                     throw std::runtime_error("a receipt failed: " + worker_lines.str());
                 }
@@ -195,12 +212,18 @@ int main(int argc, char** argv) {
         print_spread("receipt without seals:", plain);
         print_spread("receipt with two seals (PNG):", sealed);
         print_spread("its .docx by the converter alone:", alone);
+        print_spread("  with two seals:", sealed_alone);
+        print_spread("  with two 16 x 16 seals:", tiny_sealed_alone);
         std::printf("steady receipt: %.1f ms (target at most 50): %s; %.2f x the converter alone (target at most 1.1): %s\n",
                     plain_median, plain_median <= 50 ? "met" : "NOT MET", plain_median / alone_median,
                     plain_median <= 1.1 * alone_median ? "met" : "NOT MET");
         std::printf("two seals: %.2f x a receipt without (target at most 1.1): %s; PDF %.1f KB with seals, %.1f KB without\n",
                     sealed_median / plain_median, sealed_median <= 1.1 * plain_median ? "met" : "NOT MET",
                     sealed_size / 1024.0, plain_size / 1024.0);
+        std::printf("the converter alone: two seals %.2f x, the same seals as 16 x 16 pictures %.2f x its .docx "
+                    "without seals\n",
+                    bench::spread_of(sealed_alone.wall).median / alone_median,
+                    bench::spread_of(tiny_sealed_alone.wall).median / alone_median);
 
         if (long_receipts > 0) long_batch(job, long_receipts);
     } catch (const std::exception& error) {

@@ -66,6 +66,24 @@ TEST(Package, RoundTripKeepsUntouchedPartsByteForByte) {
     EXPECT_EQ(WordDocument::from_package(saved).paragraphs().at(0).text(), "$$$A$$$");
 }
 
+TEST(Package, PicturesAreStoredAndXmlIsDeflated) {
+    const std::string picture = fixture::png_bytes(40, 30);
+    const auto bytes = fixture::docx_bytes(kBody, {{"word/media/seal.png", picture}});
+    const std::string saved = WordDocument::from_package(Package::from_bytes(bytes, "in.docx")).save_to_bytes();
+
+    zip_error_t error;
+    zip_source_t* source = zip_source_buffer_create(saved.data(), saved.size(), 0, &error);
+    zip_t* archive = zip_open_from_source(source, ZIP_RDONLY, &error);
+    ASSERT_NE(archive, nullptr);
+    zip_stat_t stat;
+    ASSERT_EQ(zip_stat(archive, "word/media/seal.png", 0, &stat), 0);
+    EXPECT_EQ(stat.comp_method, ZIP_CM_STORE);
+    ASSERT_EQ(zip_stat(archive, "word/document.xml", 0, &stat), 0);
+    EXPECT_EQ(stat.comp_method, ZIP_CM_DEFLATE);
+    zip_discard(archive);
+    EXPECT_EQ(Package::from_bytes(saved, "out.docx").part("word/media/seal.png"), picture);
+}
+
 TEST(Package, SaveReplacesTheTargetThroughATemporaryFile) {
     const std::string folder = tools::fresh_folder("save");
     const std::string target = folder + "out.docx";

@@ -66,10 +66,12 @@ TEST(Output, WritesKeepsOrDeletesTheDocxAndNamesTheFileItLeaves) {
     EXPECT_TRUE(exists(root + "a.docx"));
     EXPECT_FALSE(exists(root + "a.pdf"));
 
+    // Neither kept: a file that already had the name is the user's and stays.
+    fixture::write_file(root + "b.docx", "the user's own");
     testing::internal::CaptureStdout();
     document.output("b", false, false);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_FALSE(exists(root + "b.docx"));
+    EXPECT_EQ(fixture::read_file(root + "b.docx"), "the user's own");
 
     // No separator is inserted between save_path and the name.
     document.save_path = root + "out";
@@ -98,16 +100,23 @@ TEST(Output, ConvertsToPdfAndKeepsOnlyThePdf) {
     if (!tools::require("soffice", "libreoffice-writer-nogui") || !tools::require("pdftotext", "poppler-utils"))
         return;
     Document document;
-    document.set_word_version_path("receipt", template_file("r.docx", paragraph("買受人：$$$C1$$$")));
     const std::string folder = tools::fresh_folder("pdf");
+    // The template itself lies where the .docx would go, as when a user asks for
+    // template.pdf beside template.docx: only the PDF may be written.
+    const std::string template_path = folder + "receipt.docx";
+    fixture::write_file(template_path, fixture::read_file(template_file("r.docx", paragraph("買受人：$$$C1$$$"))));
+    const std::string template_bytes = fixture::read_file(template_path);
+    document.set_word_version_path("receipt", template_path);
     document.run_version("receipt", folder);
     document.set("$$$C1$$$", "台灣測試有限公司", docx_loom::SetOptions{.new_font_size = docx_loom::Pt(12)});
     document.execute_set();
     testing::internal::CaptureStdout();
     document.output("receipt", true, false);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "[完成！] " + folder + "receipt.pdf\n");
-    EXPECT_FALSE(exists(folder + "receipt.docx"));
+    EXPECT_EQ(fixture::read_file(template_path), template_bytes);
     ASSERT_TRUE(exists(folder + "receipt.pdf"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(platform::to_path(folder)), std::filesystem::directory_iterator()), 2)
+        << "the scratch .docx is left behind";
     const auto text = tools::run("pdftotext " + tools::quote(folder + "receipt.pdf") + " -");
     EXPECT_EQ(text.status, 0);
     EXPECT_NE(text.output.find("買受人：台灣測試有限公司"), std::string::npos) << text.output;

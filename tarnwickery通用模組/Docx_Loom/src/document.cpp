@@ -6,9 +6,9 @@
 
 #include <docx_loom/errors.hpp>
 #include <platform/root_folder.hpp>
+#include <platform/temp_folder.hpp>
 
 #include <filesystem>
-#include <system_error>
 
 namespace docx_loom {
 
@@ -74,17 +74,22 @@ void Document::output(const std::string& output_name, bool pdf, bool docx) {
     name = output_name;
     if (!save_path) throw AttributeMissing("save_path");
     const WordDocument& document = loaded_doc();
-    const std::string name_pdf = *save_path + output_name;
-    const std::string name_docx = *save_path + output_name;
+    const std::string input_docx = *save_path + output_name + ".docx";
+    const std::string output_pdf = *save_path + output_name + ".pdf";
 
-    document.save(platform::to_path(name_docx + ".docx"));
-    const std::string input_docx = name_docx + ".docx";
-    const std::string output_pdf = name_pdf + ".pdf";
-    if (pdf) pdf_press.convert(input_docx, output_pdf, true);
-    if (!docx) {
-        std::error_code ec;
-        if (!std::filesystem::remove(platform::to_path(input_docx), ec) || ec)
-            throw Error("cannot delete '" + input_docx + "': " + (ec ? ec.message() : "no such file"));
+    if (docx) {
+        document.save(platform::to_path(input_docx));
+        if (pdf) pdf_press.convert(input_docx, output_pdf, true);
+    } else if (pdf) {
+        // Only the PDF is wanted: the .docx it is made from goes into a folder of its
+        // own, so that a file already named like it (often the template itself) is
+        // neither replaced nor deleted.
+        const auto target_folder = platform::to_path(input_docx).parent_path();
+        const platform::TempFolder scratch(target_folder.empty() ? std::filesystem::path(".") : target_folder,
+                                           ".docx_loom-");
+        const auto scratch_docx = scratch.path() / platform::to_path(input_docx).filename();
+        document.save(scratch_docx);
+        pdf_press.convert(platform::from_path(scratch_docx), output_pdf, true);
     }
     // The line names a file that is there; with neither kept, there is none to name.
     if (pdf)

@@ -101,19 +101,29 @@ TEST(AcceptedText, WrappedTextCountsAndTextBoxesAndMovedAwayTextDoNot) {
     }
 }
 
-TEST(AcceptedText, PreCheckSeesTheDocumentsOwnPrefix) {
-    // A document that binds the main namespace to another prefix: the serialized
-    // fragment uses that prefix, so the plain path answers.
-    const std::string document_xml =
-        R"(<x:document xmlns:x="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><x:body>)"
-        R"(<x:p><x:r><x:t>A</x:t></x:r><x:r><x:br x:type="page"/></x:r><x:r><x:t>B</x:t></x:r></x:p>)"
-        R"(</x:body></x:document>)";
-    Document document;
-    document.doc = docx_loom::WordDocument::from_package(
-        docx_loom::Package::from_bytes(fixture::docx_bytes_with_document(document_xml), "x.docx"));
-    const auto p = document.doc->paragraphs().at(0);
-    EXPECT_NE(p.xml().find("<x:p xmlns:x="), std::string::npos) << p.xml();
-    EXPECT_EQ(document.get_accepted_text(p), "AB");
+TEST(AcceptedText, PageBreaksSurviveWhateverPrefixTheDocumentUses) {
+    // The same paragraph under the usual prefix and under another bound to the same
+    // namespace: both read the break, and filling keeps it.
+    for (const std::string prefix : {"w", "x"}) {
+        const std::string document_xml =
+            "<" + prefix + ":document xmlns:" + prefix +
+            R"(="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><P:body>)"
+            R"(<P:p><P:r><P:t>A</P:t></P:r><P:r><P:br P:type="page"/></P:r><P:r><P:t>B</P:t></P:r></P:p>)"
+            "</P:body></" + prefix + ":document>";
+        std::string xml = document_xml;
+        for (std::size_t at; (at = xml.find("P:")) != std::string::npos;) xml.replace(at, 1, prefix);
+        Document document;
+        document.doc = docx_loom::WordDocument::from_package(
+            docx_loom::Package::from_bytes(fixture::docx_bytes_with_document(xml), prefix + ".docx"));
+        const auto p = document.doc->paragraphs().at(0);
+        EXPECT_EQ(document.get_accepted_text(p), "A$$$page$$$B") << prefix;
+
+        document.set("A", "zz");
+        document.execute_set();
+        const std::string filled = document.doc->paragraphs().at(0).xml();
+        EXPECT_NE(filled.find(prefix + ":br " + prefix + ":type=\"page\""), std::string::npos) << filled;
+        EXPECT_EQ(document.get_accepted_text(document.doc->paragraphs().at(0)), "zz$$$page$$$B") << prefix;
+    }
 }
 
 TEST(Ttff, ReadsDirectRunsWithPageMarkers) {

@@ -1,22 +1,44 @@
 #include <docx_loom/document.hpp>
 
 #include "detail/accepted_reading.hpp"
+#include "detail/namespaces.hpp"
+
+#include <algorithm>
+#include <initializer_list>
 
 namespace docx_loom {
 namespace {
 
-bool contains(const std::string& text, std::string_view piece) { return text.find(piece) != std::string::npos; }
+// Whether any element below the paragraph has a local name starting with one of
+// `starts` (so "ins" takes in w:instrText too) in the WordprocessingML namespace,
+// whatever prefix the document gives it. Iterative: paragraphs nest deeply through
+// text boxes.
+bool holds_any(const Paragraph& p, std::initializer_list<std::string_view> starts) {
+    const pugi::xml_node top = p.node();
+    for (pugi::xml_node node = top.first_child(); node && node != top;) {
+        if (node.type() == pugi::node_element) {
+            const std::string_view local = detail::local_name(node.name());
+            if (std::any_of(starts.begin(), starts.end(), [&](std::string_view start) { return local.starts_with(start); }) &&
+                detail::is_in(node, detail::kWordMl, local))
+                return true;
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node != top && !node.next_sibling()) node = node.parent();
+        if (node != top) node = node.next_sibling();
+    }
+    return false;
+}
 
 }  // namespace
 
 namespace detail {
 
 TextReading accepted_reading(const Paragraph& p) {
-    // A cheap pre-check on the serialized text: without any of these the plain text is
-    // already the accepted text.
-    const std::string xml = p.xml();
-    return contains(xml, "w:del") || contains(xml, "w:ins") || contains(xml, "w:br") ? TextReading::accepted
-                                                                                     : TextReading::plain;
+    // Without any of these the plain text is already the accepted text.
+    return holds_any(p, {"del", "ins", "br"}) ? TextReading::accepted : TextReading::plain;
 }
 
 }  // namespace detail
@@ -24,8 +46,7 @@ TextReading accepted_reading(const Paragraph& p) {
 std::string Document::get_accepted_text(const Paragraph& p) const { return p.text(detail::accepted_reading(p)); }
 
 std::string Document::_get_accepted_text(const Paragraph& p) const {
-    const std::string xml = p.xml();
-    if (!contains(xml, "w:del") && !contains(xml, "w:ins")) return p.text();
+    if (!holds_any(p, {"del", "ins"})) return p.text();
     return p.text(TextReading::bare);
 }
 

@@ -28,14 +28,16 @@ Plugin::Plugin(Plugin&& other) noexcept
 
 Plugin& Plugin::operator=(Plugin&& other) noexcept {
     if (this != &other) {
-        this->~Plugin();
+        unload();
         handle_ = std::exchange(other.handle_, nullptr);
         path_ = std::move(other.path_);
     }
     return *this;
 }
 
-Plugin::~Plugin() {
+Plugin::~Plugin() { unload(); }
+
+void Plugin::unload() noexcept {
     if (!handle_) return;
 #ifdef _WIN32
     FreeLibrary(static_cast<HMODULE>(handle_));

@@ -23,6 +23,7 @@ public:
 
 private:
     void* symbol(const char* name) const;
+    void unload() noexcept;
 
     void* handle_ = nullptr;
     std::string path_;

@@ -251,10 +251,12 @@ void Document::execute_set() {
     WordDocument& document = loaded_doc();
     detail::check_plan(replace_value);
 
-    // Paragraphs first, then cells; neither pass removes what the other visits.
-    for (Place& place : document.places())
+    // Paragraphs first, then cells; neither pass removes what the other visits, so one
+    // list serves both.
+    std::vector<Place> places = document.places();
+    for (Place& place : places)
         if (place.paragraph) fill_paragraph(*this, place.paragraph, replace_value);
-    for (Place& place : document.places())
+    for (Place& place : places)
         if (place.cell) fill_cell(place.cell, replace_value);
 }
 

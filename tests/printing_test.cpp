@@ -10,6 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -27,6 +33,31 @@ std::string print_failure(const std::string& pdf, const platform::PrintRequest& 
         return error.what();
     }
 }
+
+// A loopback port whose connections the kernel accepts and nobody ever answers: a print
+// service that hangs.
+class Silent_Service {
+public:
+    Silent_Service() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), size) != 0 || ::listen(socket_, 16) != 0 ||
+            ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+            throw std::runtime_error("cannot listen on a loopback port");
+        address_ = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    }
+    Silent_Service(const Silent_Service&) = delete;
+    Silent_Service& operator=(const Silent_Service&) = delete;
+    ~Silent_Service() { ::close(socket_); }
+
+    const std::string& address() const { return address_; }
+
+private:
+    int socket_;
+    std::string address_;
+};
 
 class Printing : public testing::Test {
 protected:
@@ -170,5 +201,16 @@ TEST_F(Printing, NoPrintServiceAnswering) {
                             0),
               0u)
         << message;
+    expect_receipt_untouched();
+}
+
+TEST_F(Printing, APrintServiceThatNeverAnswersIsGivenUpOnInTime) {
+    const Silent_Service silent;
+    ScopedEnv there("CUPS_SERVER", silent.address().c_str());
+    const auto started = std::chrono::steady_clock::now();
+    const std::string message = print_failure(receipt_, {});
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(message, "cannot print " + receipt_ + ": the print service at " + silent.address() + " did not answer within 10 s");
+    EXPECT_LT(waited, std::chrono::seconds(20)) << "libcups alone waits about a minute for each request";
     expect_receipt_untouched();
 }

@@ -7,8 +7,10 @@
 
 #include <cups/cups.h>
 
+#include <ctime>
 #include <memory>
 #include <set>
+#include <string_view>
 
 namespace platform {
 
@@ -21,34 +23,68 @@ std::string last_cups_error() {
 
 bool failed(ipp_status_t status) { return status >= IPP_STATUS_REDIRECTION_OTHER_SITE; }
 
-using Connection = std::unique_ptr<http_t, decltype(&httpClose)>;
+// How long a print service may stay silent before the program gives up on it. Without
+// a limit of our own libcups waits about a minute for each request, and a print needs
+// several.
+constexpr int kAnswerWithin = 10;
 
 // A connection of our own to the scheduler, so that no state is shared with other
 // threads' libcups calls.
-Connection connect(const std::string& failure) {
-    // libcups remembers the server once per thread; forgetting it makes a long-lived
-    // thread follow CUPS_SERVER and client.conf as they are now.
-    cupsSetServer(nullptr);
-    const std::string server = cupsServer();
-    const int port = ippPort();  // after cupsServer(), which may take the port from CUPS_SERVER
-    Connection http(httpConnect2(server.c_str(), port, nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr),
-                    &httpClose);
-    if (!http) {
-        const std::string where = server.starts_with("/") ? server : server + ":" + std::to_string(port);
-        throw PrintError(failure, "no printer can be reached, the print service at " + where + " does not answer (" +
-                                      last_cups_error() + ")");
+class Connection {
+public:
+    explicit Connection(const std::string& failure) {
+        // libcups remembers the server once per thread; forgetting it makes a long-lived
+        // thread follow CUPS_SERVER and client.conf as they are now.
+        cupsSetServer(nullptr);
+        const std::string server = cupsServer();
+        const int port = ippPort();  // after cupsServer(), which may take the port from CUPS_SERVER
+        where_ = server.starts_with("/") ? server : server + ":" + std::to_string(port);
+        http_ = httpConnect2(server.c_str(), port, nullptr, AF_UNSPEC, cupsEncryption(), 1, kAnswerWithin * 1000, nullptr);
+        if (http_ == nullptr)
+            throw PrintError(failure, "no printer can be reached, the print service at " + where_ + " does not answer (" +
+                                          last_cups_error() + ")");
+        // Asked every second that an answer is awaited.
+        httpSetTimeout(http_, 1.0, &Connection::keep_waiting, this);
     }
-    return http;
-}
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    ~Connection() { httpClose(http_); }
+
+    http_t* get() const { return http_; }
+
+    // Why the last request failed: `prefix`, the print service's answer and `suffix`; or,
+    // when the service did not answer, that it did not: libcups then has no text of its
+    // own, or "Success".
+    std::string failure_reason(const std::string& prefix, const std::string& suffix = "") const {
+        const char* text = cupsLastErrorString();
+        if (gave_up_ || text == nullptr || *text == '\0' || std::string_view(text) == "Success")
+            return "the print service at " + where_ + " did not answer within " + std::to_string(kAnswerWithin) + " s";
+        return prefix + last_cups_error() + suffix;
+    }
+
+private:
+    static int keep_waiting(http_t* http, void* self) {
+        auto& connection = *static_cast<Connection*>(self);
+        // A service that let one request go unanswered is not waited for again: libcups
+        // goes on with the next request of the same operation.
+        if (!connection.gave_up_ && std::time(nullptr) - httpGetActivity(http) < kAnswerWithin) return 1;
+        connection.gave_up_ = true;
+        return 0;
+    }
+
+    http_t* http_ = nullptr;
+    std::string where_;
+    bool gave_up_ = false;
+};
 
 // Every destination the scheduler and the user's lpoptions know.
 class Destinations {
 public:
-    Destinations(http_t* http, const std::string& failure) {
-        count_ = cupsGetDests2(http, &dests_);
+    Destinations(const Connection& connection, const std::string& failure) {
+        count_ = cupsGetDests2(connection.get(), &dests_);
         // No destination and a failed request: the scheduler did not answer the question.
         if (count_ == 0 && failed(cupsLastError()) && cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND)
-            throw PrintError(failure, "the print service did not list its printers (" + last_cups_error() + ")");
+            throw PrintError(failure, connection.failure_reason("the print service did not list its printers (", ")"));
     }
     Destinations(const Destinations&) = delete;
     Destinations& operator=(const Destinations&) = delete;
@@ -96,20 +132,20 @@ using DestInfo = std::unique_ptr<cups_dinfo_t, decltype(&cupsFreeDestInfo)>;
 
 PrintedJob send_pdf(const std::string& document, const std::string& title, const PrintRequest& request,
                     const std::string& failure) {
-    const Connection connection = connect(failure);
+    const Connection connection(failure);
     http_t* http = connection.get();
-    const Destinations destinations(http, failure);
+    const Destinations destinations(connection, failure);
     const std::string printer = detail::choose_printer(destinations.printers(), request.printer, failure).name;
     cups_dest_t* dest = destinations.find(printer);
     const std::string refused = "printer " + printer + " refused the job: ";
 
     const DestInfo info(cupsCopyDestInfo(http, dest), &cupsFreeDestInfo);
-    if (!info) throw PrintError(failure, refused + last_cups_error());
+    if (!info) throw PrintError(failure, connection.failure_reason(refused));
     Options options;
     options.add(CUPS_COPIES, std::to_string(request.copies));
     int job_id = 0;
     if (failed(cupsCreateDestJob(http, dest, info.get(), &job_id, title.c_str(), options.count(), options.list())))
-        throw PrintError(failure, refused + last_cups_error());
+        throw PrintError(failure, connection.failure_reason(refused));
 
     bool sent = cupsStartDestDocument(http, dest, info.get(), job_id, title.c_str(), CUPS_FORMAT_PDF, 0, nullptr, 1) ==
                 HTTP_STATUS_CONTINUE;
@@ -117,10 +153,10 @@ PrintedJob send_pdf(const std::string& document, const std::string& title, const
     // Finishing reads the scheduler's answer, also after a failed start or write.
     sent = !failed(cupsFinishDestDocument(http, dest, info.get())) && sent;
     if (!sent) {
-        const std::string reason = last_cups_error();
+        const std::string reason = connection.failure_reason(refused);
         // A job without its document would wait in the queue until the scheduler gives up on it.
         cupsCancelDestJob(http, dest, job_id);
-        throw PrintError(failure, refused + reason);
+        throw PrintError(failure, reason);
     }
     return {printer, job_id};
 }
@@ -129,8 +165,8 @@ PrintedJob send_pdf(const std::string& document, const std::string& title, const
 
 std::vector<Printer> list_printers() {
     const std::string failure = "cannot list the printers";
-    const Connection http = connect(failure);
-    return Destinations(http.get(), failure).printers();
+    const Connection connection(failure);
+    return Destinations(connection, failure).printers();
 }
 
 PrintedJob print_pdf_content(const std::string& content, const std::string& pdf, const PrintRequest& request) {

@@ -2,13 +2,13 @@
 // test's own: what reaches the printer, and what is refused before anything does.
 #include "docx_fixture.hpp"
 #include "print_server.hpp"
+#include "stand_in_receipts.hpp"
 #include "test_env.hpp"
 #include "tools.hpp"
 
 #include <platform/root_folder.hpp>
 #include <receipt_register/receipt_files.hpp>
 #include <receipt_register/receipt_register.hpp>
-#include <receipt_register/sha256.hpp>
 
 #include <gtest/gtest.h>
 
@@ -57,20 +57,9 @@ protected:
 
     // Receipts 1 to 3 in the register beside stand-in PDFs, the third void.
     void register_stand_ins() {
-        std::filesystem::create_directories(platform::to_path(folder));
-        Receipt_Register book = Receipt_Register::open(folder);
-        for (long long number = 1; number <= 3; ++number) {
-            Receipt_Record record;
-            record.number = number;
-            record.record_date = "2025-03-09";
-            record.buyer = "買受人" + std::to_string(number);
-            record.file_name = "免用統一發票收據" + number_text(number) + " - 測試.pdf";
-            fixture::write_file(folder + record.file_name, "%PDF-1.7 stand-in receipt " + std::to_string(number));
-            record.sha256 = sha256_of_file(platform::to_path(folder + record.file_name));
-            book.add_pending(record);
-            book.mark_issued(number);
-        }
-        book.void_receipt(3, "買受人寫錯", "2025-03-09 10:00:00");
+        for (long long number = 1; number <= 3; ++number)
+            stand_in::register_receipt(folder, number, "%PDF-1.7 stand-in receipt " + std::to_string(number));
+        Receipt_Register::open(folder).void_receipt(3, "買受人寫錯", "2025-03-09 10:00:00");
     }
 
     std::string pdf(long long number) { return folder + "免用統一發票收據" + number_text(number) + " - 測試.pdf"; }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 #include <cstdlib>
 
@@ -35,6 +36,22 @@ void type_text(QWidget* widget, const std::string& text) {
 }
 
 std::string pictures() { return tools::program_dir() + "/格式範本/"; }
+
+namespace {
+
+std::string as_shown(const QString& text, bool markup) {
+    return (markup ? QTextDocumentFragment::fromHtml(text).toPlainText() : text).toStdString();
+}
+
+}  // namespace
+
+std::string shown_text(const QLabel& label) {
+    const QString text = label.text();
+    return as_shown(text, label.textFormat() == Qt::RichText ||
+                              (label.textFormat() == Qt::AutoText && Qt::mightBeRichText(text)));
+}
+
+std::string shown_tip(const QWidget& widget) { return as_shown(widget.toolTip(), Qt::mightBeRichText(widget.toolTip())); }
 
 std::unique_ptr<receipt_window::Receipt_Window> Window_Test::open_window(const std::string& resource_folder) {
     receipt_window::Desktop desktop{

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -31,6 +32,11 @@ void type_text(QWidget* widget, const std::string& text);
 
 // The program folder's copy of the window's pictures.
 std::string pictures();
+
+// What a label puts on the screen: its text, read as markup when the label takes it so.
+std::string shown_text(const QLabel& label);
+// What a widget's tip puts on the screen: Qt reads a tip as markup whenever it looks like some.
+std::string shown_tip(const QWidget& widget);
 
 struct Row {
     std::string name, quantity, unit_price;

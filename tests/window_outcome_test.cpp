@@ -14,9 +14,8 @@ namespace {
 
 class Window_Outcome : public window_test::Window_Test {
 protected:
-    static std::string line_text(receipt_window::Receipt_Window& window) {
-        return window.status_line->text().toStdString();
-    }
+    static std::string line_text(receipt_window::Receipt_Window& window) { return window_test::shown_text(*window.status_line); }
+    static std::string line_tip(receipt_window::Receipt_Window& window) { return window_test::shown_tip(*window.status_line); }
     static QColor line_colour(receipt_window::Receipt_Window& window) {
         return window.status_line->palette().color(QPalette::WindowText);
     }
@@ -43,7 +42,7 @@ TEST_F(Window_Outcome, WorkerOutcomeShowsUntilTheNextPress) {
     report({.written = true, .pdf_path = kFolder + "免用統一發票收據000124 - （記錄日期：2026年12月07日）.pdf",
             .number = 124, .warnings = {"the seal 負責人章 was not printed", "統一編號 12345678 fails the check-digit rule"}});
     window->status_loop_run();
-    EXPECT_EQ(window->status_line->toolTip().toStdString(),
+    EXPECT_EQ(line_tip(*window),
               "已輸出 No. 000124：the seal 負責人章 was not printed；統一編號 12345678 fails the check-digit rule");
     EXPECT_EQ(line_colour(*window), Widget_Kit::theme().warning);
 
@@ -69,7 +68,7 @@ TEST_F(Window_Outcome, LongReasonsAreCutToTheLineAndKeptWholeInTheTip) {
     const QString shown = window->status_line->text();
     EXPECT_TRUE(shown.endsWith("…")) << shown.toStdString();
     EXPECT_TRUE(reason.starts_with(shown.chopped(1).toStdString())) << shown.toStdString();
-    EXPECT_EQ(window->status_line->toolTip().toStdString(), reason);
+    EXPECT_EQ(line_tip(*window), reason);
     EXPECT_LE(window->status_line->sizeHint().height(), window->status_line->height());
 }
 
@@ -93,7 +92,7 @@ TEST_F(Window_Outcome, PressRefusesWhatTheWindowCanKnow) {
         auto window = open_window();
         type_rows(*window, c.rows);
         window_test::type_text(window->set_table->entry("統一編號"), c.tax_number);
-        window->PP.parameters["年"] = c.year;
+        window->PP.pick_date(c.year, 3, 9);
         press(*window);
         if (c.reason == nullptr) {
             EXPECT_FALSE(queues["get_receipt"].empty()) << c.tax_number;
@@ -105,6 +104,24 @@ TEST_F(Window_Outcome, PressRefusesWhatTheWindowCanKnow) {
         EXPECT_NE(line_text(*window).find(c.reason), std::string::npos) << line_text(*window);
         EXPECT_EQ(line_colour(*window), Widget_Kit::theme().error) << c.reason;
     }
+}
+
+// A reason may quote what was typed or what the worker read; it shows as it is, never as markup.
+TEST_F(Window_Outcome, ReasonsQuotingMarkupShowItAsTyped) {
+    auto window = open_window();
+    for (const std::string typed : {"<b>123", "<img src=a.png>"}) {
+        window_test::type_text(window->set_table->entry("統一編號"), typed);
+        press(*window);
+        const std::string reason = "統一編號 \"" + typed + "\" is not eight digits; leave it empty or give all eight";
+        EXPECT_EQ(line_text(*window), reason);
+        EXPECT_EQ(line_tip(*window), reason);
+        window->set_table->entry("統一編號")->clear();
+    }
+    const std::string error = "cannot read the seal <i>負責人章</i>.png";
+    report({.written = false, .error = error});
+    window->status_loop_run();
+    EXPECT_EQ(line_text(*window), error);
+    EXPECT_EQ(line_tip(*window), error);
 }
 
 TEST_F(Window_Outcome, CellAtFaultIsMarkedWhileTheTotalShowsAnError) {
@@ -133,9 +150,7 @@ TEST_F(Window_Outcome, ReceiptDateShowsBesideTheSwitchInTheRepublicOfChinaForm) 
     const platform::LocalDate today = platform::local_today();
     EXPECT_EQ(window->date_label->text().toStdString(),
               receipt_window::Date_Label::roc_date_text(today.year, today.month, today.day));
-    window->PP.parameters["年"] = 2025;
-    window->PP.parameters["月"] = 1;
-    window->PP.parameters["日"] = 5;
+    window->PP.pick_date(2025, 1, 5);
     window->status_loop_run();
     EXPECT_EQ(window->date_label->text(), "114/01/05");
     click(window->switch_1);

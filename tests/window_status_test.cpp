@@ -83,16 +83,22 @@ TEST_F(Status_Loop, DatePickedInTheCalendarReachesTheRequest) {
 
     const int other_day = today.day == 1 ? 2 : 1;
     const std::string other_key = std::to_string(today.year) + "-" + std::to_string(today.month) + "-" + std::to_string(other_day);
+    // The pick counts though its window is closed before the status loop runs again.
     click(first->data.at("日曆按鈕").at(other_key));
-    window->status_loop_run();
-    EXPECT_EQ(window->PP.parameters["日"], other_day);
-
-    // A second calendar marks the picked date and takes over; closing the first changes nothing.
-    click(const_cast<QPushButton*>(calendar_button));
-    ASSERT_NE(window->calendar.data(), first.data());
-    EXPECT_EQ(window->calendar->data.at("日曆按鈕").at(other_key)->property("fg_color").toString(), "#9D9D9D");
     first->window()->close();
     ASSERT_TRUE(window_test::wait_for([&] { return first.isNull(); }));
+    window->status_loop_run();
+    EXPECT_EQ(window->PP.parameters["日"], other_day);
+    EXPECT_EQ(window->date_label->text().toStdString(),
+              receipt_window::Date_Label::roc_date_text(today.year, today.month, other_day));
+
+    // A second calendar marks the picked date; closing it without a pick changes nothing.
+    click(const_cast<QPushButton*>(calendar_button));
+    QPointer<Widget_Kit::CTkCalendar> second = window->calendar;
+    ASSERT_FALSE(second.isNull());
+    EXPECT_EQ(second->data.at("日曆按鈕").at(other_key)->property("fg_color").toString(), "#9D9D9D");
+    second->window()->close();
+    ASSERT_TRUE(window_test::wait_for([&] { return second.isNull(); }));
     window->status_loop_run();
     EXPECT_EQ(window->PP.parameters["日"], other_day);
 
@@ -105,11 +111,30 @@ TEST_F(Status_Loop, DatePickedInTheCalendarReachesTheRequest) {
 
 TEST_F(Status_Loop, CalendarOpensOnTheMonthOfTheHeldDate) {
     auto window = open_window();
-    window->PP.parameters["年"] = 2024;
-    window->PP.parameters["月"] = 2;
-    window->PP.parameters["日"] = 29;
+    window->PP.pick_date(2024, 2, 29);
     click(top_bar_buttons(*window).at(1));
     ASSERT_FALSE(window->calendar.isNull());
     EXPECT_EQ(window->calendar->data.at("日曆按鈕").size(), 29u);
     EXPECT_EQ(window->calendar->data.at("日曆按鈕").at("2024-2-29")->property("fg_color").toString(), "#9D9D9D");
+}
+
+// A window left open past midnight issues receipts of the new day unless a date was picked.
+TEST_F(Status_Loop, WithoutAPickTheReceiptDateIsToday) {
+    auto window = open_window();
+    const auto opened_long_ago = [&] {
+        window->PP.parameters["年"] = 2024;
+        window->PP.parameters["月"] = 2;
+        window->PP.parameters["日"] = 28;
+    };
+    const platform::LocalDate today = platform::local_today();
+    opened_long_ago();
+    window->status_loop_run();
+    EXPECT_EQ(window->date_label->text().toStdString(), receipt_window::Date_Label::roc_date_text(today.year, today.month, today.day));
+
+    opened_long_ago();
+    click(window->set_button.button("輸出單據"));
+    const auto request = queues["get_receipt"].get();
+    EXPECT_EQ(request["年"], today.year);
+    EXPECT_EQ(request["月"], today.month);
+    EXPECT_EQ(request["日"], today.day);
 }

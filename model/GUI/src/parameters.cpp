@@ -4,14 +4,32 @@
 
 namespace receipt_window {
 
+namespace {
+
+void set_date(nlohmann::ordered_json& parameters, int year, int month, int day) {
+    parameters["年"] = year;
+    parameters["月"] = month;
+    parameters["日"] = day;
+}
+
+}  // namespace
+
 Parameters::Parameters() {
-    const platform::LocalDate today = platform::local_today();
     parameters["顯示免用統一發票章"] = false;
     parameters["顯示負責人章"] = false;
     parameters["顯示日期"] = true;
-    parameters["年"] = today.year;
-    parameters["月"] = today.month;
-    parameters["日"] = today.day;
+    follow_today();
+}
+
+void Parameters::pick_date(int year, int month, int day) {
+    date_picked_ = true;
+    set_date(parameters, year, month, day);
+}
+
+void Parameters::follow_today() {
+    if (date_picked_) return;
+    const platform::LocalDate today = platform::local_today();
+    set_date(parameters, today.year, today.month, today.day);
 }
 
 }  // namespace receipt_window

@@ -29,8 +29,16 @@ public:
     // service has taken the job or it has failed. What `done` throws is reported on
     // standard error, as a failing event handler's error is.
     void print(const std::string& pdf, const platform::PrintRequest& request, std::function<void(const Result&)> done);
+    // Prints receipt `number` of the receipt folder `folder` again, as print does, after
+    // checking its PDF against the register there: a void receipt or a PDF missing or
+    // changed since it was issued fails, and the bytes checked are the bytes printed.
+    void reprint(const std::string& folder, long long number, const platform::PrintRequest& request,
+                 std::function<void(const Result&)> done);
 
 private:
+    // Runs `job` on the print thread and `done` with its result on this object's thread.
+    void run(std::function<platform::PrintedJob()> job, std::function<void(const Result&)> done);
+
     QThreadPool pool_;
 };
 

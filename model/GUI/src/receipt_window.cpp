@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <algorithm>
 #include <iostream>
 
 namespace receipt_window {
@@ -29,6 +30,7 @@ namespace {
 constexpr const char* kFont = "Microsoft JhengHei";
 constexpr const char* kOutputButton = "輸出單據";
 constexpr const char* kPrintButton = "列印";
+constexpr const char* kStillWriting = "收據輸出中，請等輸出完成再列印";
 constexpr const char* kProductPageHost = "www.tarnwickery.com.tw";
 constexpr const char* kProductPagePath = "/免用統一發票收據軟體";
 constexpr int kStatusPeriod = 500;
@@ -206,6 +208,7 @@ void Receipt_Window::build_title_area() {
 }
 
 void Receipt_Window::button_event_001() {
+    PP.follow_today();
     const Receipt_Rows rows = read_rows(entry_table->get());
     const std::string tax_number = set_table->get("統一編號");
     // A typed row left out would make a receipt that differs from the screen.
@@ -226,6 +229,7 @@ void Receipt_Window::button_event_001() {
         request[key] = PP.parameters.at(key);
     if (events.at("get_receipt").is_set()) return;
     queues.at("get_receipt").put(std::move(request));
+    ++outcomes_awaited;
     status_line->clear_outcome();
 }
 
@@ -237,20 +241,27 @@ void Receipt_Window::button_event_003() {
 
 void Receipt_Window::button_event_006() {
     if (!last_written.written) return;
+    // The receipt being made would be written while the dialog is open, and its number
+    // could go unseen; the sale's receipt might then be made twice.
+    if (outcomes_awaited > 0) {
+        status_line->show_refusal(kStillWriting);
+        return;
+    }
     // The receipt shown when the button was pressed: another may be written while the
     // dialog is open.
     const ReceiptOutcome receipt = last_written;
+    const long long taken_before = outcomes_taken;
     const auto chosen = setup.desktop.choose_printer(app.get(), print_choice);
     if (!chosen) return;
     print_choice = *chosen;
     const int copies = print_choice.copies;
-    status_line->show_reprint(receipt, Status_Line::Paper::printing, copies);
-    printing->print(receipt.pdf_path, print_choice, [this, receipt, copies](const Receipt_Printing::Result& result) {
-        // A success is not worth covering a later press's line; a failure is.
-        if (result.failure.empty() && status_line->receipt() != receipt.pdf_path) return;
-        status_line->show_reprint(receipt, result.failure.empty() ? Status_Line::Paper::printed : Status_Line::Paper::failed,
-                                  copies, result.failure);
-    });
+    // An outcome that came while the dialog was open keeps its line.
+    status_line->start_reprint(receipt, copies, outcomes_taken != taken_before);
+    const std::string folder = platform::from_path(platform::to_path(receipt.pdf_path).parent_path()) + "/";
+    printing->reprint(folder, receipt.number, print_choice,
+                      [this, receipt, copies](const Receipt_Printing::Result& result) {
+                          status_line->end_reprint(receipt, copies, result.failure);
+                      });
 }
 
 void Receipt_Window::take_outcome(const ReceiptOutcome& outcome) {
@@ -267,11 +278,7 @@ void Receipt_Window::take_outcome(const ReceiptOutcome& outcome) {
     status_line->show_outcome(outcome, Status_Line::Paper::printing);
     printing->print(outcome.pdf_path, {.printer = print_choice.printer, .copies = 1},
                     [this, outcome](const Receipt_Printing::Result& result) {
-                        if (result.failure.empty() && status_line->receipt() != outcome.pdf_path) return;
-                        status_line->show_outcome(outcome,
-                                                  result.failure.empty() ? Status_Line::Paper::printed
-                                                                         : Status_Line::Paper::failed,
-                                                  result.failure);
+                        status_line->end_print(outcome, result.failure);
                     });
 }
 
@@ -284,6 +291,13 @@ void Receipt_Window::button_event_004() {
     const int year = PP.parameters.at("年"), month = PP.parameters.at("月"), day = PP.parameters.at("日");
     calendar = new Widget_Kit::CTkCalendar(setting_window, true, year, month);
     Widget_Kit::grid(calendar, {.row = 0, .column = 0, .sticky = "new"});
+    // Taken as it is picked: the calendar window goes as soon as it is closed.
+    QObject::connect(calendar, &Widget_Kit::CTkCalendar::picked, app.get(), [this](int year, int month, int day) {
+        Widget_Kit::call_handler([&] {
+            PP.pick_date(year, month, day);
+            date_label->show_date(PP.parameters);
+        });
+    });
     setting_window->bring_to_front();
 
     const std::string held = std::to_string(year) + "-" + std::to_string(month) + "-" + std::to_string(day);
@@ -346,18 +360,16 @@ void Receipt_Window::status_loop_run() {
     }
 
     try {
-        while (const auto outcome = queues.at("outcome").try_get()) take_outcome(outcome->get<ReceiptOutcome>());
+        while (const auto outcome = queues.at("outcome").try_get()) {
+            outcomes_awaited = std::max(outcomes_awaited - 1, 0);
+            ++outcomes_taken;
+            take_outcome(outcome->get<ReceiptOutcome>());
+        }
     } catch (const std::exception& error) {
         status_line->show_refusal(std::string("the worker's report cannot be read: ") + error.what());
     }
 
-    try {
-        if (calendar.isNull()) throw Widget_Kit::Error("no calendar has been opened");
-        const auto day = calendar->get_day();
-        for (const char* key : {"年", "月", "日"}) PP.parameters[key] = day.at(key);
-    } catch (...) {
-        // Without a picked day the date stays the one held.
-    }
+    PP.follow_today();
     date_label->show_date(PP.parameters);
 
     entry_table->update();

@@ -69,9 +69,11 @@ public:
     // The output-folder button.
     void button_event_003();
     // The print button: asks for the printer and the copies, remembers them until the
-    // window closes, and prints the last receipt written.
+    // window closes, and prints the last receipt written, once its PDF is found to be the
+    // one the register recorded. Refuses while a receipt sent is not yet reported.
     void button_event_006();
-    // The calendar button: opens a calendar window and marks the date held in PP.
+    // The calendar button: opens a calendar window and marks the date held in PP; a day
+    // picked there becomes the receipt date.
     void button_event_004();
     void switch_event_001();
     // The 列印 switch: whether each receipt written is printed at once.
@@ -79,7 +81,8 @@ public:
     void checkbox_event_1();
     void checkbox_event_2();
     // One run of the status loop, unguarded: total and the cells at fault, button
-    // text, the worker's latest outcome, date, amounts, and the next run.
+    // text, the worker's latest outcome, today's date unless one was picked, amounts,
+    // and the next run.
     void status_loop_run();
     // The web-page button, unguarded: the secure address, else the plain one.
     void open_product_page();
@@ -131,6 +134,10 @@ public:
     platform::PrintRequest print_choice;
     // The last receipt written since the window opened; `written` is false before it.
     ReceiptOutcome last_written;
+    // Requests sent whose outcome has not come back yet.
+    int outcomes_awaited = 0;
+    // Outcomes taken from the worker since the window opened.
+    long long outcomes_taken = 0;
     // Last, so that it goes first: jobs still running finish while the widgets exist.
     std::unique_ptr<Receipt_Printing> printing = std::make_unique<Receipt_Printing>();
 

@@ -6,6 +6,9 @@
 #include <widget_kit/theme.hpp>
 
 #include <QMouseEvent>
+#include <QTextDocument>
+
+#include <algorithm>
 
 namespace receipt_window {
 
@@ -14,10 +17,16 @@ namespace {
 constexpr int kWidth = 280;
 constexpr int kRows = 2;
 
+std::string outcome_key(const ReceiptOutcome& receipt) { return "outcome " + receipt.pdf_path; }
+std::string print_key(const ReceiptOutcome& receipt) { return "print " + receipt.pdf_path; }
+std::string number_of(const ReceiptOutcome& receipt) { return "No. " + receipt_register::number_text(receipt.number); }
+
 }  // namespace
 
 Status_Line::Status_Line(QWidget* parent, std::function<void(const std::string&)> open_file)
     : QLabel(parent), open_file_(std::move(open_file)) {
+    // Reasons quote what was typed, which is never markup.
+    setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignCenter);
     setWordWrap(true);
     setFont(Widget_Kit::pixel_font("Microsoft JhengHei", 13, true));
@@ -43,54 +52,104 @@ std::string Status_Line::written_text(long long number) { return "已輸出 No. 
 
 void Status_Line::show_outcome(const ReceiptOutcome& outcome, Paper paper, const std::string& print_failure) {
     if (!outcome.written) {
-        receipt_.clear();
-        show_text(outcome.error, Widget_Kit::theme().error);
+        show_main({"", outcome.error, Tone::error}, "");
         return;
     }
-    receipt_ = outcome.pdf_path;
     const std::string number = receipt_register::number_text(outcome.number);
     std::string text = paper == Paper::printed ? "已輸出並列印 No. " + number : written_text(outcome.number);
     if (paper == Paper::printing) text += "，列印中…";
     std::vector<std::string> notes = outcome.warnings;
     if (paper == Paper::failed) notes.insert(notes.begin(), "未列印，" + print_failure);
     for (std::size_t i = 0; i < notes.size(); ++i) text += (i == 0 ? "：" : "；") + notes[i];
-    show_text(text, notes.empty() ? Widget_Kit::theme().text : Widget_Kit::theme().warning);
+    show_main({outcome_key(outcome), text, notes.empty() ? Tone::plain : Tone::warning}, outcome.pdf_path);
 }
 
-void Status_Line::show_reprint(const ReceiptOutcome& receipt, Paper paper, int copies, const std::string& print_failure) {
-    receipt_ = receipt.pdf_path;
-    const std::string number = "No. " + receipt_register::number_text(receipt.number);
-    if (paper == Paper::failed) {
-        show_text("未列印 " + number + "：" + print_failure, Widget_Kit::theme().error);
+void Status_Line::end_print(const ReceiptOutcome& receipt, const std::string& print_failure) {
+    if (main_.key == outcome_key(receipt)) {
+        show_outcome(receipt, print_failure.empty() ? Paper::printed : Paper::failed, print_failure);
         return;
     }
-    std::string text = (paper == Paper::printed ? "已列印 " : "列印中 ") + number;
-    if (copies > 1) text += "（" + std::to_string(copies) + " 份）";
-    if (paper != Paper::printed) text += "…";
-    show_text(text, Widget_Kit::theme().text);
+    if (!print_failure.empty())
+        add({print_key(receipt), "未列印 " + number_of(receipt) + "：" + print_failure, Tone::warning});
 }
 
-void Status_Line::show_refusal(const std::string& reason) {
-    receipt_.clear();
-    show_text(reason, Widget_Kit::theme().error);
+void Status_Line::start_reprint(const ReceiptOutcome& receipt, int copies, bool beside) {
+    // Printed again, the receipt no longer waits for its first print.
+    std::erase_if(added_, [&](const Part& part) { return part.key == print_key(receipt); });
+    Part part = reprint_part(receipt, Paper::printing, copies, "");
+    if (beside) add(std::move(part));
+    else show_main(std::move(part), receipt.pdf_path);
 }
+
+void Status_Line::end_reprint(const ReceiptOutcome& receipt, int copies, const std::string& print_failure) {
+    Part part = reprint_part(receipt, print_failure.empty() ? Paper::printed : Paper::failed, copies, print_failure);
+    if (!update(part) && !print_failure.empty()) add(std::move(part));
+}
+
+void Status_Line::show_refusal(const std::string& reason) { show_main({"", reason, Tone::error}, ""); }
 
 void Status_Line::clear_outcome() {
-    receipt_.clear();
-    show_text("", Widget_Kit::theme().text);
+    added_.clear();
+    show_main({}, "");
 }
 
-void Status_Line::show_text(const std::string& text, const QColor& color) {
+Status_Line::Part Status_Line::reprint_part(const ReceiptOutcome& receipt, Paper paper, int copies,
+                                            const std::string& print_failure) {
+    const std::string key = "reprint " + receipt.pdf_path;
+    if (paper == Paper::failed) return {key, "未列印 " + number_of(receipt) + "：" + print_failure, Tone::error};
+    std::string text = (paper == Paper::printed ? "已列印 " : "列印中 ") + number_of(receipt);
+    if (copies > 1) text += "（" + std::to_string(copies) + " 份）";
+    if (paper != Paper::printed) text += "…";
+    return {key, text, Tone::plain};
+}
+
+void Status_Line::show_main(Part part, const std::string& receipt) {
+    // What was said about another receipt goes, except its failures: the line is the
+    // only place they are told.
+    if (receipt.empty() || receipt != receipt_)
+        std::erase_if(added_, [](const Part& added) { return added.tone == Tone::plain; });
+    main_ = std::move(part);
+    receipt_ = receipt;
+    show();
+}
+
+void Status_Line::add(Part part) {
+    if (update(part)) return;
+    added_.push_back(std::move(part));
+    show();
+}
+
+bool Status_Line::update(const Part& part) {
+    if (part.key.empty()) return false;
+    Part* shown = main_.key == part.key ? &main_ : nullptr;
+    for (Part& added : added_)
+        if (added.key == part.key) shown = &added;
+    if (shown == nullptr) return false;
+    *shown = part;
+    show();
+    return true;
+}
+
+void Status_Line::show() {
+    std::string text = main_.text;
+    Tone tone = main_.tone;
+    for (const Part& part : added_) {
+        text += (text.empty() ? "" : "；") + part.text;
+        tone = std::max(tone, part.tone);
+    }
+    const Widget_Kit::Theme& theme = Widget_Kit::theme();
     QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, color);
+    colours.setColor(QPalette::WindowText,
+                     tone == Tone::error ? theme.error : tone == Tone::warning ? theme.warning : theme.text);
     setPalette(colours);
     QFont font = this->font();
     font.setUnderline(!receipt_.empty());
     setFont(font);
-    // A long reason is cut to the line's rows; its tip holds it whole.
+    // A long reason is cut to the line's rows; its tip holds it whole. A tip is read as
+    // markup whenever it looks like some, and typed text may.
     const QString whole = QString::fromStdString(text);
     setText(fitted(whole));
-    setToolTip(whole);
+    setToolTip(whole.isEmpty() ? QString() : Qt::convertFromPlainText(whole, Qt::WhiteSpaceNormal));
     setCursor(receipt_.empty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
 }
 

@@ -88,6 +88,7 @@ void CTkCalendar::pick(int day) {
     }
     picked_ = std::map<std::string, int>{{"年", year_}, {"月", month_}, {"日", day}};
     configure(data[kButtons].at(day_key(year_, month_, day)), {.fg_color = ""});
+    emit picked(year_, month_, day);
 }
 
 std::map<std::string, int> CTkCalendar::get_day() const {

@@ -33,6 +33,8 @@ QFont pixel_font(std::string_view family, int pixels, bool bold) {
 
 QLabel* make_label(QWidget* parent, const Label_Options& options) {
     auto* label = new QLabel(parent);
+    // A label shows its text as it is; a text variable may hold what was typed.
+    label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignCenter);
     label->setFont(options.font);
     QPalette colours = label->palette();

@@ -13,6 +13,7 @@ namespace Widget_Kit {
 // A month calendar whose days are buttons. Pressing a day picks it; the arrows show
 // the month before or after.
 class CTkCalendar : public QWidget {
+    Q_OBJECT
 public:
     // Shows the month of `year` and `month` when given, else the current month. With
     // `calendar_button` false the days are shown but cannot be picked.
@@ -29,6 +30,10 @@ public:
     // Under "日曆按鈕": the day buttons of the month shown, keyed year-month-day
     // without leading zeros ("2025-1-5").
     std::map<std::string, std::map<std::string, QPushButton*>> data;
+
+signals:
+    // A day was picked, as it is picked: the calendar may be closed right after.
+    void picked(int year, int month, int day);
 
 private:
     void pick(int day);

@@ -55,6 +55,8 @@ TEST(LauncherBatch, EachFailedLineSaysWhyAndTheSummaryCountsWarnings) {
         with(kGood, "\"顯示負責人章\": false", "\"顯示負責人章\": true"),
         // Its full name would not fit beside its temporary names.
         with(kGood, "王小明", long_buyer),
+        // Rows beyond the names were printed, but neither counted nor recorded.
+        with(kGood, "\"數量\": [2], \"單件價格\": [\"300\"]", "\"數量\": [2, \"abc\"], \"單件價格\": [\"300\", 999]"),
     };
     std::string file;
     for (const auto& line : lines) file += line + "\n";
@@ -65,7 +67,7 @@ TEST(LauncherBatch, EachFailedLineSaysWhyAndTheSummaryCountsWarnings) {
     // The worker's lines stay on standard output, the summary last.
     EXPECT_TRUE(run.out.starts_with("run model --> 主程式")) << run.out;
     EXPECT_NE(run.out.find("Queue_All_variable[\"get_receipt\"].get()輸入錯誤： {\"買受人\":\"only\"}"), std::string::npos) << run.out;
-    EXPECT_TRUE(run.out.ends_with("4 written, 6 failed, 2 with warnings\n")) << run.out;
+    EXPECT_TRUE(run.out.ends_with("4 written, 7 failed, 2 with warnings\n")) << run.out;
 
     const std::string expected_errors[] = {
         "line 2: not a JSON object\n",
@@ -76,6 +78,7 @@ TEST(LauncherBatch, EachFailedLineSaysWhyAndTheSummaryCountsWarnings) {
         "line 8: warning: 統一編號 12345678 fails the check-digit rule",
         "line 9: the total 2000000 is above 999999",
         "line 10: warning: the seal 負責人章 was not printed",
+        "line 12: 品名, 數量 and 單件價格 must be equally long",
     };
     std::size_t from = 0;
     for (const auto& expected : expected_errors) {

@@ -56,7 +56,10 @@ TEST(ProductRows, AmountsAndTotal) {
 TEST(ProductRows, RefusesWhatTheReceiptCannotShow) {
     const std::pair<ReceiptRequest, const char*> cases[] = {
         {rows({"a"}, {"2.5"}, {10}), "數量 of row 1 '2.5' is not a whole number"},
-        {rows({"a", "b"}, {1}, {1, 2}), "row 2 has no 數量"},
+        {rows({"a", "b"}, {1}, {1, 2}), "品名, 數量 and 單件價格 must be equally long, one entry per product row; they have 2, 1 and 2"},
+        // Extra quantities and prices were printed, but neither counted in the total nor recorded.
+        {rows({"茶葉"}, {2, "abc"}, {300, 999}), "they have 1, 2 and 2 entries"},
+        {rows({"茶葉"}, {2}, {300, 999}), "they have 1, 1 and 2 entries"},
         {rows({"a"}, {1}, {"ten"}), "單件價格 of row 1 'ten' is not a whole number"},
         {rows({"a"}, {1000000}, {1}), "above 999999"},
         {rows({"a"}, {-1}, {10}), "below zero"},

@@ -50,6 +50,12 @@ std::string check_digit_warning(std::string_view digits) {
     return "統一編號 " + std::string(digits) + " fails the check-digit rule; please check it";
 }
 
+std::optional<std::string> row_lists_refusal(std::size_t names, std::size_t quantities, std::size_t unit_prices) {
+    if (names == quantities && names == unit_prices) return std::nullopt;
+    return "品名, 數量 and 單件價格 must be equally long, one entry per product row; they have " + std::to_string(names) + ", " +
+           std::to_string(quantities) + " and " + std::to_string(unit_prices) + " entries";
+}
+
 std::optional<std::string> total_refusal(std::string_view total) {
     const std::string shown(total);
     if (total.starts_with('-') && total != "-0") return "the total " + shown + " is below zero; a receipt cannot show it";

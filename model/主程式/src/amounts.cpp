@@ -4,7 +4,6 @@
 #include <receipt_channels/utf8.hpp>
 #include <receipt_channels/whole_number.hpp>
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace receipt_worker {
@@ -28,18 +27,18 @@ std::string text_form(const nlohmann::json& value) {
 }  // namespace
 
 ProductRows product_rows(const ReceiptRequest& request) {
-    const std::size_t longest = std::max({request.names.size(), request.quantities.size(), request.unit_prices.size()});
-    if (longest > kPrintedRows)
-        throw std::runtime_error("the request has " + std::to_string(longest) + " product rows; the receipt prints " +
+    if (const auto refusal =
+            request_rules::row_lists_refusal(request.names.size(), request.quantities.size(), request.unit_prices.size()))
+        throw std::runtime_error(*refusal);
+    const std::size_t count = request.names.size();
+    if (count > kPrintedRows)
+        throw std::runtime_error("the request has " + std::to_string(count) + " product rows; the receipt prints " +
                                  std::to_string(kPrintedRows));
     ProductRows rows;
-    for (std::size_t i = 0; i < request.names.size(); ++i) rows.names[i] = request.names[i];
-    for (std::size_t i = 0; i < request.quantities.size(); ++i) rows.quantities[i] = text_form(request.quantities[i]);
-    for (std::size_t i = 0; i < request.unit_prices.size(); ++i) rows.unit_prices[i] = text_form(request.unit_prices[i]);
-
-    for (std::size_t i = 0; i < request.names.size(); ++i) {
-        if (i >= request.quantities.size()) throw std::runtime_error("row " + std::to_string(i + 1) + " has no 數量");
-        if (i >= request.unit_prices.size()) throw std::runtime_error("row " + std::to_string(i + 1) + " has no 單件價格");
+    for (std::size_t i = 0; i < count; ++i) {
+        rows.names[i] = request.names[i];
+        rows.quantities[i] = text_form(request.quantities[i]);
+        rows.unit_prices[i] = text_form(request.unit_prices[i]);
         const long long quantity = whole_number(request.quantities[i], "數量", i);
         const long long price = whole_number(request.unit_prices[i], "單件價格", i);
         if (!fits(static_cast<long double>(quantity) * price) ||

@@ -20,9 +20,10 @@ struct ProductRows {
     long long total = 0;
 };
 
-// Throws std::runtime_error for more rows than the template prints, a quantity or
-// unit price that does not read as a whole number, or a total below 0 or above
-// kLargestTotal: a receipt never shows a total it cannot print.
+// Throws std::runtime_error for 品名, 數量 and 單件價格 lists of different lengths,
+// more rows than the template prints, a quantity or unit price that does not read as
+// a whole number, or a total below 0 or above kLargestTotal: a receipt never shows a
+// row or a total it does not count and record.
 ProductRows product_rows(const ReceiptRequest& request);
 
 // The total right-aligned in six cells of 零壹貳參肆伍陸柒捌玖, "-" to its left.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,11 @@ bool passes_check_digit(std::string_view digits);
 
 // The warning for a tax number that fails the check-digit rule.
 std::string check_digit_warning(std::string_view digits);
+
+// 品名, 數量 and 單件價格 are parallel lists, one entry per product row. Returns why
+// lists of these lengths are refused (they differ), or nullopt when they agree: a row
+// in one list only would be printed but neither multiplied nor recorded.
+std::optional<std::string> row_lists_refusal(std::size_t names, std::size_t quantities, std::size_t unit_prices);
 
 // The most a receipt's six numeral cells can show.
 inline constexpr long long kLargestTotal = 999'999;

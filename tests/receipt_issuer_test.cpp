@@ -112,6 +112,38 @@ TEST_F(Issuer, FailedPassLeavesNothingAndItsNumberGoesToTheNext) {
     EXPECT_EQ(entries(folder).size(), 3u);
 }
 
+TEST_F(Issuer, AfterTheLargestNumberNoReceiptIsMade) {
+    const std::string largest = "免用統一發票收據9223372036854775807.pdf";
+    fixture::write_file(folder + largest, "someone's");
+    const auto refused = [&] {
+        try {
+            issue();
+        } catch (const std::runtime_error& error) {
+            return std::string(error.what());
+        }
+        return std::string("a receipt was made");
+    };
+    EXPECT_TRUE(refused().starts_with("no receipt number is left: ")) << "the file's number was reused";
+    EXPECT_EQ(entries(folder), std::set<std::string>{largest});
+    EXPECT_EQ(Receipt_Register::open(folder).highest_number(), 0);
+
+    // The register's highest number alone stops it as well, without wrapping around.
+    fs::remove(platform::to_path(folder + largest));
+    {
+        Receipt_Register book = Receipt_Register::open(folder);
+        receipt_register::Receipt_Record record;
+        record.number = 9223372036854775807LL;
+        record.record_date = "2025-03-09";
+        record.file_name = name_of(record.number);
+        record.sha256 = std::string(64, '0');
+        book.add_pending(record);
+        book.mark_issued(record.number);
+    }
+    EXPECT_NE(refused().find("no receipt number is left: the register "), std::string::npos) << refused();
+    EXPECT_TRUE(entries(folder).empty());
+    EXPECT_EQ(Receipt_Register::open(folder).receipts().size(), 1u);
+}
+
 TEST_F(Issuer, RecoveryRemovesOnlyTheScratchFoldersItMakes) {
     // What a killed pass leaves (pending rows are the crash test's), beside names a user
     // might have chosen: wrong length, no dot, capitals, a file rather than a folder.

@@ -46,3 +46,20 @@ TEST(DataNameNumber, OneMoreThanTheLargestNumberBehindThePrefix) {
         EXPECT_EQ(data_name_number(kPrefix, folder_with("numbering", c.entries)), c.expected) << c.what;
     EXPECT_THROW(data_name_number(kPrefix, tools::fresh_folder("numbering") + "absent/"), std::filesystem::filesystem_error);
 }
+
+// The largest number once saturated, so the next receipt reused it; adding one to it
+// overflowed.
+TEST(DataNameNumber, NoNumberIsLeftAfterTheLargest) {
+    EXPECT_EQ(data_name_number(kPrefix, folder_with("numbering", {kPrefix + "9223372036854775806 - a.pdf"})),
+              9223372036854775807LL);
+    const std::string folder = folder_with("numbering", {kPrefix + "9223372036854775807.pdf", kPrefix + "000001.pdf"});
+    try {
+        data_name_number(kPrefix, folder);
+        ADD_FAILURE() << "the largest number gave a next one";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()), "no receipt number is left: " + folder + kPrefix +
+                                                 "9223372036854775807.pdf has number 9223372036854775807, the largest there can be");
+    }
+    EXPECT_EQ(number_after(41, "x"), 42);
+    EXPECT_THROW(number_after(9223372036854775807LL, "x"), std::runtime_error);
+}

@@ -4,8 +4,9 @@
 #include <receipt_channels/utf8.hpp>
 #include <receipt_channels/whole_number.hpp>
 
-#include <climits>
 #include <filesystem>
+#include <limits>
+#include <stdexcept>
 
 namespace receipt_worker {
 namespace {
@@ -28,13 +29,21 @@ std::optional<long long> number_behind(const std::string& rest) {
 
 }  // namespace
 
+long long number_after(long long highest, const std::string& holder) {
+    constexpr long long kLargest = std::numeric_limits<long long>::max();
+    if (highest == kLargest)
+        throw std::runtime_error("no receipt number is left: " + holder + " has number " + std::to_string(kLargest) +
+                                 ", the largest there can be");
+    return highest + 1;
+}
+
 long long data_name_number(const std::string& name, const std::string& data_path) {
     long long next = 1;
     for (const auto& entry : std::filesystem::directory_iterator(platform::to_path(data_path))) {
         const std::string entry_name = platform::from_path(entry.path().filename());
         if (!entry_name.starts_with(name)) continue;
         const auto number = number_behind(entry_name.substr(name.size()));
-        if (number && next <= *number) next = *number == LLONG_MAX ? LLONG_MAX : *number + 1;
+        if (number && next <= *number) next = number_after(*number, data_path + entry_name);
     }
     return next;
 }

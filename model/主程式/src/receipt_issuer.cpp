@@ -54,8 +54,8 @@ void Receipt_Issuer::recover() {
 receipt_register::Receipt_Record Receipt_Issuer::issue(const Prepare& prepare) {
     const auto lock = platform::FileLock::acquire(platform::to_path(folder_ + kLockFileName));
     settle_leftovers();
-    const long long number =
-        std::max(data_name_number(std::string(receipt_register::kReceiptPrefix), folder_), book().highest_number() + 1);
+    const long long number = std::max(data_name_number(std::string(receipt_register::kReceiptPrefix), folder_),
+                                      number_after(book().highest_number(), "the register " + book().path()));
     const Scratch_Space scratch(folder_);
     reached(Issue_Step::numbered);
 

@@ -46,7 +46,9 @@ public:
 
     // Under the lock: recovers, then numbers the receipt one more than the highest
     // of the folder's receipt files and the register's rows, and hands that number
-    // and a scratch folder to `prepare`, which fills and converts the receipt there.
+    // and a scratch folder to `prepare`, which fills and converts the receipt there;
+    // when that highest is already the largest number, throws "no receipt number is
+    // left" before anything is made.
     // Returns the issued record. Whatever `prepare` or a later step throws is passed on
     // after everything of this receipt has been removed, except that a PDF already
     // under its final name stays when only marking it issued failed: the next

@@ -3,6 +3,7 @@
 #include "receipt_job.hpp"
 #include "seal_cache.hpp"
 #include "seal_picture.hpp"
+#include "seals.hpp"
 #include "tools.hpp"
 
 #include <platform/root_folder.hpp>
@@ -166,6 +167,37 @@ TEST_F(SealCache, WhatCannotBeScaledPrintsAsBefore) {
     Seal_Cache homeless(folder + "no/such/folder/");
     fixture::write_file(source, disc_png(600, 540, 4));
     EXPECT_EQ(homeless.picture_for(source, kSquareBox), source);
+}
+
+// The first file in listing order was taken: a .psd beside a good .png cost the seal.
+TEST_F(SealCache, TheSealIsTheFirstUsablePictureInAFixedOrder) {
+    const std::string stem = "免用統一發票章";
+    for (const char* other : {".psd", ".bak", ".txt", ".png.old"}) fixture::write_file(folder + stem + other, "not a picture");
+    fixture::write_file(folder + stem + ".jpeg", fixture::seal_jpeg(40, 40));
+    fixture::write_file(folder + stem + ".JPG", fixture::seal_jpeg(40, 40));
+    fixture::write_file(source, disc_png(40, 40, 4));
+    const Seal png = find_seal(folder, stem);
+    EXPECT_EQ(png.picture, source);
+    EXPECT_EQ(png.warning, std::nullopt) << "no warning while one picture is usable";
+
+    fixture::write_file(source, "not a picture either");
+    EXPECT_EQ(find_seal(folder, stem).picture, folder + stem + ".JPG") << "then .jpg in any case, before .jpeg";
+    fs::remove(platform::to_path(folder + stem + ".JPG"));
+    EXPECT_EQ(find_seal(folder, stem).picture, folder + stem + ".jpeg");
+
+    fs::remove(platform::to_path(folder + stem + ".jpeg"));
+    const Seal none = find_seal(folder, stem);
+    EXPECT_EQ(none.picture, std::nullopt);
+    ASSERT_TRUE(none.warning);
+    // Each file tried is named, in the order tried.
+    std::size_t from = 0;
+    for (const std::string name : {".png cannot", ".bak cannot", ".png.old cannot", ".psd cannot", ".txt cannot"}) {
+        const std::size_t at = none.warning->find(stem + name, from);
+        EXPECT_NE(at, std::string::npos) << name << " in order in " << *none.warning;
+        if (at != std::string::npos) from = at;
+    }
+    EXPECT_TRUE(none.warning->starts_with("the seal " + stem + " was not printed: " + stem + ".png cannot be used ("))
+        << *none.warning;
 }
 
 TEST_F(SealCache, StartUpRemovesOnlyWhatStoppedWorkersLeft) {

@@ -4,33 +4,54 @@
 #include <docx_loom/word_document.hpp>
 #include <platform/root_folder.hpp>
 
+#include <algorithm>
 #include <filesystem>
+#include <tuple>
+#include <vector>
 
 namespace receipt_worker {
+namespace {
+
+// PNG first, then JPEG, then whatever else carries the stem, so that the seal chosen
+// does not depend on the order in which the folder lists its files.
+int extension_rank(const std::string& name) {
+    std::string extension = name.substr(name.find('.') + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    if (extension == "png") return 0;
+    if (extension == "jpg") return 1;
+    if (extension == "jpeg") return 2;
+    return 3;
+}
+
+}  // namespace
 
 Seal find_seal(const std::string& folder, const std::string& stem) {
     const std::string not_printed = "the seal " + stem + " was not printed: ";
-    std::optional<std::string> found;  // the file's name
+    std::vector<std::string> candidates;  // the files' names
     try {
         for (const auto& entry : std::filesystem::directory_iterator(platform::to_path(folder))) {
             const std::string name = platform::from_path(entry.path().filename());
-            if (name.substr(0, name.find('.')) == stem && entry.is_regular_file()) {
-                found = name;
-                break;
-            }
+            if (name.substr(0, name.find('.')) == stem && entry.is_regular_file()) candidates.push_back(name);
         }
     } catch (const std::filesystem::filesystem_error& error) {
         return {std::nullopt, not_printed + "its folder " + folder + " cannot be read (" + error.code().message() + ")"};
     }
-    if (!found)
+    if (candidates.empty())
         return {std::nullopt, not_printed + "put its picture, named " + stem + ".png or " + stem + ".jpg, into " + folder};
-    const std::string picture = folder + *found;
-    try {
-        docx_loom::picture_pixel_size(picture);
-    } catch (const docx_loom::PictureError& error) {
-        return {std::nullopt, not_printed + *found + " cannot be used (" + error.what() + ")"};
+    std::sort(candidates.begin(), candidates.end(), [](const std::string& a, const std::string& b) {
+        return std::tuple(extension_rank(a), a) < std::tuple(extension_rank(b), b);
+    });
+    std::string tried;
+    for (const std::string& name : candidates) {
+        try {
+            docx_loom::picture_pixel_size(folder + name);
+            return {folder + name, std::nullopt};
+        } catch (const docx_loom::PictureError& error) {
+            tried += (tried.empty() ? "" : "; ") + name + " cannot be used (" + error.what() + ")";
+        }
     }
-    return {picture, std::nullopt};
+    return {std::nullopt, not_printed + tried};
 }
 
 }  // namespace receipt_worker

@@ -165,6 +165,10 @@ int main(int argc, char** argv) {
         return bad_arguments("'" + number_argument + "' is not a receipt number");
     if (void_command->parsed() && void_reason.find_first_not_of(" \t\r\n") == std::string::npos)
         return bad_arguments("void needs a reason: --reason TEXT");
+    // An empty FILE is a mistake, not a request for the window.
+    const bool batch_given = batch_option->count() > 0;
+    if (batch_given && batch_source.empty())
+        return bad_arguments("--batch was given an empty FILE name; give a file of JSON request lines, or - for standard input");
 
     try {
         if (list->parsed()) return list_receipts(list_options, std::cout, std::cerr, std::cerr);
@@ -174,7 +178,7 @@ int main(int argc, char** argv) {
         // Receipts meant for paper are not made while there is no printer to take them.
         if (print_each) platform::find_printer(batch_printer);
         const platform::Plugin worker = load_module("主程式");
-        if (batch_source.empty()) return interactive(worker);
+        if (!batch_given) return interactive(worker);
         return batch(worker, batch_source, print_each ? std::optional(batch_printer) : std::nullopt);
     } catch (const std::exception& error) {
         std::cerr << "tarnwickery-receipt: " << error.what() << '\n';

@@ -113,6 +113,13 @@ TEST(LauncherBatch, StandardInputAndBadArguments) {
     EXPECT_NE(a_folder.errors.find(folder + " is a folder; --batch reads a file"), std::string::npos) << a_folder.errors;
     EXPECT_EQ(a_folder.out.find("written"), std::string::npos) << a_folder.out;
 
+    // An empty FILE opened the window; without a display that aborted.
+    const auto empty_name = launcher("--batch ''");
+    EXPECT_EQ(empty_name.status, 2) << empty_name.out << empty_name.errors;
+    EXPECT_EQ(empty_name.errors, "tarnwickery-receipt: --batch was given an empty FILE name; give a file of JSON request "
+                                 "lines, or - for standard input\n");
+    EXPECT_EQ(empty_name.out, "") << "no module loaded, no window";
+
     EXPECT_EQ(launcher("--batch").status, 2);
     EXPECT_EQ(launcher("--unknown").status, 2);
 }

@@ -57,6 +57,14 @@ std::size_t unregistered_pdfs() {
     return count;
 }
 
+// How many receipt PDFs in the folder the register does not know, as list and verify
+// both say it.
+std::string unregistered_note() {
+    const std::size_t unknown = unregistered_pdfs();
+    return std::to_string(unknown) + (unknown == 1 ? " receipt PDF in " : " receipt PDFs in ") +
+           receipt_register::receipt_folder() + (unknown == 1 ? " is" : " are") + " not in the register (made before it existed)";
+}
+
 void write_csv(std::ostream& out, const std::vector<Receipt_Record>& records) {
     out << "\xEF\xBB\xBF";  // the byte-order mark by which spreadsheet programs know UTF-8
     write_csv_row(out, {"編號", "記錄日期", "收據日期", "買受人", "統一編號", "品名", "總計", "狀態", "作廢原因", "檔名", "SHA-256"});
@@ -96,11 +104,8 @@ int list_receipts(const List_Options& options, std::ostream& out, std::ostream& 
         }
         out << "wrote " << records.size() << " receipts to " << *options.csv << '\n';
     }
-    const std::size_t unknown = unregistered_pdfs();
     *summary << records.size() << (records.size() == 1 ? " receipt (" : " receipts (") << records.size() - voided
-             << " issued, " << voided << " void); " << unknown << (unknown == 1 ? " receipt PDF in " : " receipt PDFs in ")
-             << receipt_register::receipt_folder() << (unknown == 1 ? " is" : " are")
-             << " not in the register (made before it existed)\n";
+             << " issued, " << voided << " void); " << unregistered_note() << '\n';
     return 0;
 }
 
@@ -132,7 +137,10 @@ int verify_receipts(std::ostream& out, std::ostream& errors) {
             ++changed;
         }
     }
-    out << checked << " issued receipts checked: " << missing << " missing, " << changed << " changed\n";
+    // PDFs the register does not know are no fault (they may predate it), but a register
+    // lost beside its receipts must not read as a clean check.
+    out << checked << " issued receipts checked: " << missing << " missing, " << changed << " changed; " << unregistered_note()
+        << '\n';
     if (missing + changed == 0) return 0;
     errors << kProgram << missing + changed << " of " << checked << " issued receipts are missing or changed\n";
     return 1;

@@ -20,6 +20,7 @@ int list_receipts(const List_Options& options, std::ostream& out, std::ostream& 
 // Marks receipt `number` void for `reason`; its PDF stays as it is.
 int void_receipt(long long number, const std::string& reason, std::ostream& out, std::ostream& errors);
 
-// Checks that every issued receipt's PDF is there with its recorded SHA-256, and
-// names each one that is missing or changed.
+// Checks that every issued receipt's PDF is there with its recorded SHA-256, names
+// each one that is missing or changed, and says, as list does, how many receipt PDFs
+// in the folder the register does not know; only missing or changed ones fail.
 int verify_receipts(std::ostream& out, std::ostream& errors);

@@ -2,6 +2,7 @@
 // converting so that only the issuing itself is under test.
 #include "docx_fixture.hpp"
 #include "receipt_issuer.hpp"
+#include "register_refusal.hpp"
 #include "tools.hpp"
 
 #include <platform/file_lock.hpp>
@@ -51,7 +52,7 @@ protected:
     std::string folder = tools::fresh_folder(testing::UnitTest::GetInstance()->current_test_info()->name());
     Receipt_Issuer issuer{folder};
 
-    long long issue() { return issuer.issue(stand_in).number; }
+    long long issue() { return issuer.issue(stand_in).record.number; }
     // The number the next receipt would get, found without making one.
     long long next_number() {
         long long offered = 0;
@@ -110,6 +111,29 @@ TEST_F(Issuer, FailedPassLeavesNothingAndItsNumberGoesToTheNext) {
     EXPECT_EQ(fixture::read_file(folder + name_of(3)), "someone else's");
     EXPECT_EQ(Receipt_Register::open(folder).highest_number(), 2);
     EXPECT_EQ(entries(folder).size(), 3u);
+}
+
+// A receipt whose PDF stood under its final name was reported failed when the register
+// then refused to mark it issued, so the sale was made again.
+TEST_F(Issuer, AReceiptInPlaceIsIssuedThoughItsRowCannotBeMarked) {
+    EXPECT_EQ(issue(), 1);
+    Issued_Receipt unmarked;
+    {
+        const fixture::Refused_Marking refusal(folder);
+        unmarked = issuer.issue(stand_in);
+    }
+    EXPECT_EQ(unmarked.record.number, 2);
+    EXPECT_EQ(unmarked.record.status, receipt_register::Receipt_Status::pending);
+    ASSERT_TRUE(unmarked.unmarked);
+    EXPECT_NE(unmarked.unmarked->find("database or disk is full"), std::string::npos) << *unmarked.unmarked;
+    EXPECT_EQ(fixture::read_file(folder + name_of(2)), "%PDF-1.7 receipt 2");
+    ASSERT_EQ(Receipt_Register::open(folder).pending().size(), 1u);
+
+    // The next pass marks it, and never gives its number again.
+    EXPECT_EQ(issue(), 3);
+    Receipt_Register book = Receipt_Register::open(folder);
+    EXPECT_TRUE(book.pending().empty());
+    EXPECT_EQ(book.receipts().size(), 3u);
 }
 
 TEST_F(Issuer, AfterTheLargestNumberNoReceiptIsMade) {

@@ -1,5 +1,6 @@
 #include "docx_fixture.hpp"
 #include "receipt_job.hpp"
+#include "register_refusal.hpp"
 #include "test_env.hpp"
 #include "tools.hpp"
 
@@ -254,6 +255,35 @@ TEST_F(ReceiptJob, WrittenReceiptsComeBackWithTheirWarnings) {
     ASSERT_NE(numeral, nullptr);
     EXPECT_GE(numeral->width, 14.0) << "a capital numeral of 14 pt or more";
     EXPECT_GE(numeral->height, label->height * 14 / 12);
+}
+
+// The receipt exists once its PDF has its final name: a register that then refuses to
+// mark it issued made the pass report failure, and a batch run again made it twice.
+TEST_F(ReceiptJob, AReceiptWhoseRowCannotBeMarkedIsReportedWritten) {
+    if (!tools::require("soffice", "libreoffice-writer-nogui")) return;
+    Receipt_Job job(resources);
+    const Folders& folders = job.folders();
+    ReceiptOutcome outcome;
+    testing::internal::CaptureStdout();
+    {
+        const fixture::Refused_Marking refusal(folders.output);
+        outcome = job.make(request());
+    }
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(outcome.written) << outcome.error;
+    EXPECT_EQ(outcome.number, 1);
+    EXPECT_EQ(receipts(folders), std::vector<std::string>{outcome.pdf_path.substr(folders.output.size())});
+    ASSERT_FALSE(outcome.warnings.empty());
+    EXPECT_TRUE(outcome.warnings.back().starts_with("the register could not mark receipt No. 000001 issued ("))
+        << outcome.warnings.back();
+    EXPECT_TRUE(outcome.warnings.back().ends_with(
+        "; its row stays pending and is marked issued at the next start or the next receipt"))
+        << outcome.warnings.back();
+
+    job.issuer().recover();
+    const auto issued = receipt_register::Receipt_Register::open(folders.output).receipts();
+    ASSERT_EQ(issued.size(), 1u);
+    EXPECT_EQ(issued[0].status, receipt_register::Receipt_Status::issued);
 }
 
 TEST_F(ReceiptJob, RequestsBecomeNumberedPdfReceipts) {

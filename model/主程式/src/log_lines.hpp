@@ -21,7 +21,7 @@ inline void unreadable_request(const nlohmann::json& request) {
     std::cout << "Queue_All_variable[\"get_receipt\"].get()輸入錯誤： " << bounded_input::excerpt(request) << std::endl;
 }
 
-// The receipt's PDF is under its final name and recorded as issued.
+// The receipt's PDF is under its final name and recorded.
 inline void finished(std::string_view pdf) { std::cout << "[完成！] " << pdf << std::endl; }
 
 inline void pass_failed(std::string_view error) {

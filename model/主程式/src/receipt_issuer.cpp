@@ -51,7 +51,7 @@ void Receipt_Issuer::recover() {
     if (lock) settle_leftovers();
 }
 
-receipt_register::Receipt_Record Receipt_Issuer::issue(const Prepare& prepare) {
+Issued_Receipt Receipt_Issuer::issue(const Prepare& prepare) {
     const auto lock = platform::FileLock::acquire(platform::to_path(folder_ + kLockFileName));
     settle_leftovers();
     const long long number = std::max(data_name_number(std::string(receipt_register::kReceiptPrefix), folder_),
@@ -76,10 +76,14 @@ receipt_register::Receipt_Record Receipt_Issuer::issue(const Prepare& prepare) {
         throw;
     }
     reached(Issue_Step::published);
-    book().mark_issued(number);
+    try {
+        book().mark_issued(number);
+    } catch (const receipt_register::Register_Error& error) {
+        return {std::move(record), error.what()};
+    }
     record.status = receipt_register::Receipt_Status::issued;
     reached(Issue_Step::issued);
-    return record;
+    return {std::move(record), std::nullopt};
 }
 
 }  // namespace receipt_worker

@@ -25,6 +25,14 @@ struct Prepared_Receipt {
     std::string scratch_pdf;
 };
 
+// A receipt under its final name: its record, issued, or still pending when only
+// marking it issued failed, with why in `unmarked`. A pending row whose PDF stands is
+// marked issued by the next recovery.
+struct Issued_Receipt {
+    receipt_register::Receipt_Record record;
+    std::optional<std::string> unmarked;
+};
+
 // Gives receipts in one receipt folder their numbers, one at a time across every
 // process, under an exclusive lock on the folder's lock file: choosing the number,
 // filling and converting in a scratch folder, recording the receipt as pending,
@@ -49,11 +57,11 @@ public:
     // and a scratch folder to `prepare`, which fills and converts the receipt there;
     // when that highest is already the largest number, throws "no receipt number is
     // left" before anything is made.
-    // Returns the issued record. Whatever `prepare` or a later step throws is passed on
-    // after everything of this receipt has been removed, except that a PDF already
-    // under its final name stays when only marking it issued failed: the next
-    // recovery marks it.
-    receipt_register::Receipt_Record issue(const Prepare& prepare);
+    // Returns the receipt once its PDF has its final name, even when the register then
+    // fails to mark it issued: the receipt exists, and making it again would issue the
+    // sale twice. Whatever `prepare` or an earlier step throws is passed on after
+    // everything of this receipt has been removed.
+    Issued_Receipt issue(const Prepare& prepare);
 
     // Reports a finished step to after_step; `prepare` reports saved and converted.
     void reached(Issue_Step step) const;

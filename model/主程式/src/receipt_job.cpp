@@ -206,11 +206,15 @@ ReceiptOutcome Receipt_Job::make(const nlohmann::json& taken) {
             issuer_.reached(Issue_Step::converted);
             return Prepared_Receipt{record_of(request, queued, now, name + ".pdf"), pdf};
         });
-        const std::string pdf = folders_.output + issued.file_name;
+        const std::string pdf = folders_.output + issued.record.file_name;
+        if (issued.unmarked)
+            queued.warnings.push_back("the register could not mark receipt " + printed_number(issued.record.number) +
+                                      " issued (" + *issued.unmarked +
+                                      "); its row stays pending and is marked issued at the next start or the next receipt");
         log::finished(pdf);
         document_.delete_();
         log::next_request();
-        return {true, pdf, "", issued.number, queued.warnings};
+        return {true, pdf, "", issued.record.number, queued.warnings};
     } catch (const std::exception& error) {
         log::pass_failed(error.what());
         return {false, "", error.what()};

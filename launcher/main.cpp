@@ -75,6 +75,7 @@ int interactive(const platform::Plugin& worker) {
 
     Queue_All_variable queues = make_queue_registry();
     Event_All_variable events = make_event_registry();
+    link_busy_flag(queues, events);
     std::thread worker_thread([&] {
         try {
             receipt(queues, events);

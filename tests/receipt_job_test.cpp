@@ -78,12 +78,17 @@ protected:
     Queue_All_variable queues = make_queue_registry();
     Event_All_variable events = make_event_registry();
 
+    void SetUp() override { link_busy_flag(queues, events); }  // as the launcher does
+
     // The window's side of the hand-shake.
     bool press(const json& item) {
         if (events["get_receipt"].is_set()) return false;
         queues["get_receipt"].put(item);
         return true;
     }
+    // Waits until the worker has taken every request sent: the busy flag is set as soon
+    // as one is queued.
+    bool taken() { return wait_until([&] { return queues["get_receipt"].empty(); }); }
     void close_window() {
         queues["end"].put(nullptr);
         events["end"].set();
@@ -133,14 +138,14 @@ TEST_F(ReceiptJob, PressesWhileBusySendNothingAndQueuedRequestsAreDroppedAtClose
 
     // An unreadable request keeps the worker busy through its one-second pause.
     ASSERT_TRUE(press(json("not a request")));
-    ASSERT_TRUE(wait_until([&] { return events["get_receipt"].is_set(); }));
+    ASSERT_TRUE(taken());
     EXPECT_FALSE(press(request()));
     EXPECT_FALSE(press(request()));
     EXPECT_TRUE(queues["get_receipt"].empty());
 
     ASSERT_TRUE(wait_until([&] { return !events["get_receipt"].is_set(); }, 5s));
     ASSERT_TRUE(press(json::array()));  // accepted again once the worker is idle
-    ASSERT_TRUE(wait_until([&] { return events["get_receipt"].is_set(); }));
+    ASSERT_TRUE(taken());
     // The race of two windows' presses: a request queued behind the running job.
     queues["get_receipt"].put(request());
     close_window();
@@ -150,6 +155,33 @@ TEST_F(ReceiptJob, PressesWhileBusySendNothingAndQueuedRequestsAreDroppedAtClose
     EXPECT_EQ(printed, "Queue_All_variable[\"get_receipt\"].get()輸入錯誤： \"not a request\"\n"
                        "Queue_All_variable[\"get_receipt\"].get()輸入錯誤： []\n");
     EXPECT_TRUE(receipts(job.folders()).empty()) << "the queued request was dropped";
+}
+
+// The worker set the busy flag only once it took a request, so two quick presses queued
+// two receipts.
+TEST_F(ReceiptJob, APressIsBusyFromTheMomentItIsQueuedUntilNothingWaits) {
+    ASSERT_TRUE(press(json("not a request")));
+    EXPECT_FALSE(press(request())) << "a second press before the worker took the first";
+    queues["get_receipt"].clear_when_empty(events["get_receipt"]);
+    EXPECT_TRUE(events["get_receipt"].is_set()) << "an idle worker does not clear it while a request waits";
+
+    queues["get_receipt"].put(json::array());  // as two windows' presses would
+    Receipt_Job job(resources);
+    testing::internal::CaptureStdout();
+    std::thread worker([&] { run_receipts(job, queues, events); });
+    bool idle_over_a_request = false;
+    const bool idle = wait_until([&] {
+        // The flag first: the queue cannot fill after it, as nothing else is put here.
+        const bool busy = events["get_receipt"].is_set();
+        const bool waiting = !queues["get_receipt"].empty();
+        idle_over_a_request = idle_over_a_request || (!busy && waiting);
+        return !busy && !waiting;
+    });
+    close_window();
+    worker.join();
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(idle) << "the worker ends idle once both requests are made";
+    EXPECT_FALSE(idle_over_a_request);
 }
 
 // The worker checks every request, whatever the window let through, and says why it
@@ -303,7 +335,7 @@ TEST_F(ReceiptJob, RequestsBecomeNumberedPdfReceipts) {
         ASSERT_TRUE(wait_until([&] { return events["get_receipt"].is_set(); }));
         ASSERT_TRUE(wait_until([&] { return !events["get_receipt"].is_set(); }));
         ASSERT_TRUE(press(request()));
-        ASSERT_TRUE(wait_until([&] { return events["get_receipt"].is_set(); }));
+        ASSERT_TRUE(taken());
         close_window();  // while the job runs: it is finished first
         worker.join();
         const std::string printed = testing::internal::GetCapturedStdout();

@@ -226,10 +226,12 @@ void run_receipts(Receipt_Job& job, Queue_All_variable& queues, Event_All_variab
     Event& busy = events.at("get_receipt");
     const Event& end = events.at("end");
     for (;;) {
-        busy.clear();
+        // Idle only when nothing waits: a request queued during the pass keeps the window
+        // from sending another.
+        requests.clear_when_empty(busy);
         const nlohmann::json request = requests.get();
         if (end.is_set()) return;
-        busy.set();
+        busy.set();  // a queue linked to the flag has set it already
         const ReceiptOutcome outcome = job.make(request);
         queues.at("outcome").put(outcome);
         if (!outcome.written) std::this_thread::sleep_for(std::chrono::seconds(1));

@@ -51,7 +51,8 @@ private:
 };
 
 // The worker's life: passes until the window sets "end", each reported on the queue
-// "outcome", pausing a second after a pass that failed.
+// "outcome", pausing a second after a pass that failed. Event "get_receipt" is set
+// while a request is being made or waits, and clear only when the worker is idle.
 void run_receipts(Receipt_Job& job, Queue_All_variable& queues, Event_All_variable& events);
 
 }  // namespace receipt_worker

@@ -46,6 +46,7 @@ double one_round(const std::string& program_folder, const fs::path& root) {
     const std::string resources = program_folder + "/格式範本/";
     Queue_All_variable queues = make_queue_registry();
     Event_All_variable events = make_event_registry();
+    link_busy_flag(queues, events);
     const std::string output_folder = receipt_worker::Folders::under_root().output;
 
     // As the launcher does: the worker on a thread of its own, then the window; closing

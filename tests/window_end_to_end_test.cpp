@@ -29,6 +29,7 @@ std::string without_white_space(const std::string& text) {
 TEST_F(Window_End_To_End, TypedReceiptBecomesItsPdf) {
     if (!tools::require("soffice", "libreoffice-writer-nogui") || !tools::require("pdftotext", "poppler-utils")) return;
     receipt_worker::Receipt_Job job(window_test::pictures());
+    link_busy_flag(queues, events);  // as the launcher wires them
     std::thread worker([&] { receipt_worker::run_receipts(job, queues, events); });
     testing::internal::CaptureStdout();
     {

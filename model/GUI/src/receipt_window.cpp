@@ -149,7 +149,7 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
 
     set_button.add_button(BB, {.button_name = kOutputButton, .text = kOutputButton, .size = {25, 25},
                                .button_event = [this] { button_event_001(); }, .width = 140,
-                               .padx = 50, .pady = 10, .sticky = ""});
+                               .padx = 50, .pady = {2, 18}, .sticky = ""});
     status_line = new Status_Line(BB, [this](const std::string& file) { setup.desktop.open_file(file); });
     Widget_Kit::grid(status_line, {.row = 0, .column = 0, .pady = {0, 2}, .sticky = "s"});
     set_button.add_button(FF, {.image_path = picture("資料夾.png"), .size = {25, 25},

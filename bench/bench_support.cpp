@@ -25,7 +25,7 @@ double milliseconds_since(std::chrono::steady_clock::time_point start) {
 Spread spread_of(std::vector<double> values) {
     if (values.empty()) return {};
     std::sort(values.begin(), values.end());
-    return {values[values.size() / 2], values.front(), values.back()};
+    return {values[values.size() / 2], values.front(), values.back(), values[values.size() / 4]};
 }
 
 std::vector<int> processes_naming(const std::string& marker) {

@@ -16,6 +16,9 @@ struct Spread {
     double median = 0;
     double fastest = 0;
     double worst = 0;
+    // A quarter of the values are at most this: on a shared machine, where others'
+    // work only ever adds time, a steadier measure of what the work itself costs.
+    double lower_quartile = 0;
 };
 Spread spread_of(std::vector<double> values);
 

@@ -46,7 +46,11 @@ std::vector<Receipt_Record> registered(const std::optional<std::string>& from = 
 // Receipt PDFs in the folder that no row names: those made before the register.
 std::size_t unregistered_pdfs() {
     std::set<std::string> known;
-    for (const auto& record : registered()) known.insert(record.file_name);
+    if (auto book = Receipt_Register::open_existing(receipt_register::receipt_folder())) {
+        // Pending rows count too: their receipts were written and await being marked.
+        for (const auto& record : book->receipts()) known.insert(record.file_name);
+        for (const auto& record : book->pending()) known.insert(record.file_name);
+    }
     std::size_t count = 0;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(platform::to_path(receipt_register::receipt_folder()), ec), end; !ec && it != end;

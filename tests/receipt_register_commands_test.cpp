@@ -5,6 +5,7 @@
 #include "tools.hpp"
 
 #include <platform/root_folder.hpp>
+#include <receipt_register/issued_pdf.hpp>
 #include <receipt_register/receipt_files.hpp>
 #include <receipt_register/receipt_register.hpp>
 #include <receipt_register/sha256.hpp>
@@ -147,6 +148,36 @@ TEST_F(Commands, ListShowsATableOrCsvAndCountsPdfsTheRegisterDoesNotKnow) {
         const Result refused = launcher(bad);
         EXPECT_EQ(refused.status, 2) << bad;
         EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << bad << ": " << refused.err;
+    }
+}
+
+TEST_F(Commands, AWrittenReceiptStillPendingIsKnownAndPrintable) {
+    // Receipt 4 was written, but the register could not mark it issued: its row waits
+    // for the next start. Receipt 5's pass never published its PDF.
+    make_receipts();
+    {
+        Receipt_Register book = Receipt_Register::open(folder);
+        for (long long number : {4LL, 5LL}) {
+            Receipt_Record r;
+            r.number = number;
+            r.record_date = "2025-05-01";
+            r.file_name = "免用統一發票收據" + number_text(number) + " - 待.pdf";
+            r.sha256 = sha256_of("%PDF-1.7 receipt 4");
+            book.add_pending(r);
+        }
+    }
+    fixture::write_file(folder + "免用統一發票收據000004 - 待.pdf", "%PDF-1.7 receipt 4");
+
+    const Result table = launcher("list");
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_NE(table.out.find("1 receipt PDF in " + folder + " is not in the register"), std::string::npos) << table.out;
+
+    EXPECT_EQ(read_issued_pdf(folder, 4, false).content, "%PDF-1.7 receipt 4");
+    try {
+        read_issued_pdf(folder, 5, false);
+        ADD_FAILURE() << "a receipt whose PDF was never published was accepted";
+    } catch (const Reprint_Refusal& refusal) {
+        EXPECT_NE(std::string(refusal.what()).find("is missing"), std::string::npos) << refusal.what();
     }
 }
 

@@ -22,7 +22,14 @@ Issued_Pdf read_issued_pdf(const std::string& folder, long long number, bool voi
     const std::string missing = "there is no receipt number " + number_text(number);
     auto book = Receipt_Register::open_existing(folder);
     if (!book) throw Reprint_Refusal(missing + ": " + folder + " has no register", folder + " has no register", false);
-    const auto record = book->receipt(number);
+    auto record = book->receipt(number);
+    if (!record) {
+        // A row still pending whose PDF stands is a receipt the worker reported written
+        // when the register could not mark it; recovery marks it issued. Its PDF is
+        // checked below as any other.
+        for (Receipt_Record& waiting : book->pending())
+            if (waiting.number == number) record = std::move(waiting);
+    }
     if (!record) {
         const std::string reason = "it is not in the register " + book->path();
         throw Reprint_Refusal(missing + " in the register " + book->path(), reason, false);

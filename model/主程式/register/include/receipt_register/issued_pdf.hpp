@@ -32,7 +32,8 @@ struct Issued_Pdf {
 };
 
 // Reads receipt `number`'s PDF from the receipt folder `folder` (ending in "/") and checks
-// it against the SHA-256 its register recorded. Throws Reprint_Refusal for a number the
+// it against the SHA-256 its register recorded; a row still pending counts when its PDF
+// stands and matches, as recovery will mark it issued. Throws Reprint_Refusal for a number the
 // register does not hold (or no register), a void receipt unless `void_ok`, and a PDF
 // that is missing, unreadable or changed; Register_Error when the register cannot be read.
 Issued_Pdf read_issued_pdf(const std::string& folder, long long number, bool void_ok);

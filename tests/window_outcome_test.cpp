@@ -59,6 +59,22 @@ TEST_F(Window_Outcome, WorkerOutcomeShowsUntilTheNextPress) {
     EXPECT_EQ(line_text(*window), "") << "a press that is sent clears the line";
 }
 
+TEST_F(Window_Outcome, PrintingAgainSpeaksForItselfAfterAnEarlierAttemptFailed) {
+    // A reprint still running when a press is refused, failing later; then the same
+    // receipt printed again, successfully: the line ends saying just that.
+    auto window = open_window();
+    auto& line = *window->status_line;
+    const ReceiptOutcome receipt{.written = true, .pdf_path = kFolder + "免用統一發票收據000007 - 甲.pdf", .number = 7};
+    line.start_reprint(receipt, 1, false);
+    line.show_outcome({.written = false, .error = "統一編號 is not eight digits"});
+    line.end_reprint(receipt, 1, "the printer is gone");
+    EXPECT_EQ(line_tip(*window), "統一編號 is not eight digits；未列印 No. 000007：the printer is gone");
+
+    line.start_reprint(receipt, 1, false);
+    line.end_reprint(receipt, 1, "");
+    EXPECT_EQ(line_text(*window), "已列印 No. 000007");
+}
+
 TEST_F(Window_Outcome, LongReasonsAreCutToTheLineAndKeptWholeInTheTip) {
     auto window = open_window();
     std::string reason = "the seal 免用統一發票章 was not printed: put its picture into";

@@ -19,6 +19,7 @@ constexpr int kRows = 2;
 
 std::string outcome_key(const ReceiptOutcome& receipt) { return "outcome " + receipt.pdf_path; }
 std::string print_key(const ReceiptOutcome& receipt) { return "print " + receipt.pdf_path; }
+std::string reprint_key(const ReceiptOutcome& receipt) { return "reprint " + receipt.pdf_path; }
 std::string number_of(const ReceiptOutcome& receipt) { return "No. " + receipt_register::number_text(receipt.number); }
 
 }  // namespace
@@ -74,8 +75,9 @@ void Status_Line::end_print(const ReceiptOutcome& receipt, const std::string& pr
 }
 
 void Status_Line::start_reprint(const ReceiptOutcome& receipt, int copies, bool beside) {
-    // Printed again, the receipt no longer waits for its first print.
-    std::erase_if(added_, [&](const Part& part) { return part.key == print_key(receipt); });
+    // Printed again, the receipt no longer waits for its first print, and an earlier
+    // failure to print it again is over: one part speaks for its printing from now on.
+    std::erase_if(added_, [&](const Part& part) { return part.key == print_key(receipt) || part.key == reprint_key(receipt); });
     Part part = reprint_part(receipt, Paper::printing, copies, "");
     if (beside) add(std::move(part));
     else show_main(std::move(part), receipt.pdf_path);
@@ -95,7 +97,7 @@ void Status_Line::clear_outcome() {
 
 Status_Line::Part Status_Line::reprint_part(const ReceiptOutcome& receipt, Paper paper, int copies,
                                             const std::string& print_failure) {
-    const std::string key = "reprint " + receipt.pdf_path;
+    const std::string key = reprint_key(receipt);
     if (paper == Paper::failed) return {key, "未列印 " + number_of(receipt) + "：" + print_failure, Tone::error};
     std::string text = (paper == Paper::printed ? "已列印 " : "列印中 ") + number_of(receipt);
     if (copies > 1) text += "（" + std::to_string(copies) + " 份）";

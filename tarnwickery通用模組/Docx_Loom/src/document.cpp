@@ -83,10 +83,9 @@ void Document::output(const std::string& output_name, bool pdf, bool docx) {
     } else if (pdf) {
         // Only the PDF is wanted: the .docx it is made from goes into a folder of its
         // own, so that a file already named like it (often the template itself) is
-        // neither replaced nor deleted.
-        const auto target_folder = platform::to_path(input_docx).parent_path();
-        const platform::TempFolder scratch(target_folder.empty() ? std::filesystem::path(".") : target_folder,
-                                           ".docx_loom-");
+        // neither replaced nor deleted; in the system's temporary folder, so that a run
+        // killed halfway leaves nothing among the user's files.
+        const platform::TempFolder scratch(std::filesystem::temp_directory_path(), ".docx_loom-");
         const auto scratch_docx = scratch.path() / platform::to_path(input_docx).filename();
         document.save(scratch_docx);
         pdf_press.convert(platform::from_path(scratch_docx), output_pdf, true);

@@ -5,6 +5,7 @@
 
 #include <platform/clock.hpp>
 #include <platform/root_folder.hpp>
+#include <receipt_channels/request_rules.hpp>
 #include <receipt_register/receipt_files.hpp>
 #include <receipt_register/receipt_register.hpp>
 #include <receipt_register/sha256.hpp>
@@ -23,11 +24,6 @@ using receipt_register::number_text;
 
 constexpr const char* kProgram = "tarnwickery-receipt: ";
 
-// "2025-03-09" as the Republic-of-China date "114/03/09"; empty stays empty.
-std::string roc_date(const std::string& iso) {
-    if (iso.size() != 10) return iso;
-    return std::to_string(std::stoi(iso.substr(0, 4)) - 1911) + "/" + iso.substr(5, 2) + "/" + iso.substr(8, 2);
-}
 
 std::string status_text(Receipt_Status status) { return status == Receipt_Status::voided ? "作廢" : "已開立"; }
 
@@ -73,7 +69,7 @@ void write_csv(std::ostream& out, const std::vector<Receipt_Record>& records) {
     out << "\xEF\xBB\xBF";  // the byte-order mark by which spreadsheet programs know UTF-8
     write_csv_row(out, {"編號", "記錄日期", "收據日期", "買受人", "統一編號", "品名", "總計", "狀態", "作廢原因", "檔名", "SHA-256"});
     for (const auto& r : records)
-        write_csv_row(out, {number_text(r.number), r.record_date, roc_date(r.receipt_date), r.buyer, r.tax_number,
+        write_csv_row(out, {number_text(r.number), r.record_date, request_rules::roc_date_text(r.receipt_date), r.buyer, r.tax_number,
                             product_names(r), std::to_string(r.total), status_text(r.status), r.void_reason, r.file_name,
                             r.sha256});
 }
@@ -81,7 +77,7 @@ void write_csv(std::ostream& out, const std::vector<Receipt_Record>& records) {
 void write_table(std::ostream& out, const std::vector<Receipt_Record>& records) {
     std::vector<std::vector<std::string>> rows = {{"編號", "記錄日期", "收據日期", "買受人", "統一編號", "總計", "狀態", "作廢原因"}};
     for (const auto& r : records)
-        rows.push_back({number_text(r.number), r.record_date, roc_date(r.receipt_date), r.buyer, r.tax_number,
+        rows.push_back({number_text(r.number), r.record_date, request_rules::roc_date_text(r.receipt_date), r.buyer, r.tax_number,
                         std::to_string(r.total), status_text(r.status), r.void_reason});
     write_text_table(out, rows);
 }

@@ -48,3 +48,12 @@ TEST(ReceiptDate, RealDaysFrom1912On) {
         EXPECT_NE(refusal->find(words), std::string::npos) << *refusal;
     }
 }
+
+TEST(ReceiptDate, RepublicOfChinaForm) {
+    EXPECT_EQ(request_rules::roc_date_text(2026, 12, 7), "115/12/07");
+    EXPECT_EQ(request_rules::roc_date_text(1912, 1, 1), "1/01/01");
+    EXPECT_EQ(request_rules::roc_date_text("2025-03-09"), "114/03/09");
+    // A register value that is no date is shown as it is, never a crash.
+    for (const char* odd : {"", "2025-3-09", "abcd-ef-gh", "2025/03/09", "2025-03-0x"})
+        EXPECT_EQ(request_rules::roc_date_text(odd), odd) << odd;
+}

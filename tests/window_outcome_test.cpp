@@ -2,6 +2,8 @@
 // it refuses to send and why, the cell at fault, and the date that will be printed.
 #include "window_fixture.hpp"
 
+#include <receipt_channels/request_rules.hpp>
+
 #include <platform/clock.hpp>
 #include <widget_kit/entry.hpp>
 #include <widget_kit/theme.hpp>
@@ -165,7 +167,7 @@ TEST_F(Window_Outcome, ReceiptDateShowsBesideTheSwitchInTheRepublicOfChinaForm) 
     auto window = open_window();
     const platform::LocalDate today = platform::local_today();
     EXPECT_EQ(window->date_label->text().toStdString(),
-              receipt_window::Date_Label::roc_date_text(today.year, today.month, today.day));
+              request_rules::roc_date_text(today.year, today.month, today.day));
     window->PP.pick_date(2025, 1, 5);
     window->status_loop_run();
     EXPECT_EQ(window->date_label->text(), "114/01/05");

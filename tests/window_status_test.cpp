@@ -2,6 +2,8 @@
 // and the date taken from the calendar.
 #include "window_fixture.hpp"
 
+#include <receipt_channels/request_rules.hpp>
+
 #include <platform/clock.hpp>
 
 #include <QTest>
@@ -90,7 +92,7 @@ TEST_F(Status_Loop, DatePickedInTheCalendarReachesTheRequest) {
     window->status_loop_run();
     EXPECT_EQ(window->PP.parameters["日"], other_day);
     EXPECT_EQ(window->date_label->text().toStdString(),
-              receipt_window::Date_Label::roc_date_text(today.year, today.month, other_day));
+              request_rules::roc_date_text(today.year, today.month, other_day));
 
     // A second calendar marks the picked date; closing it without a pick changes nothing.
     click(const_cast<QPushButton*>(calendar_button));
@@ -129,7 +131,7 @@ TEST_F(Status_Loop, WithoutAPickTheReceiptDateIsToday) {
     const platform::LocalDate today = platform::local_today();
     opened_long_ago();
     window->status_loop_run();
-    EXPECT_EQ(window->date_label->text().toStdString(), receipt_window::Date_Label::roc_date_text(today.year, today.month, today.day));
+    EXPECT_EQ(window->date_label->text().toStdString(), request_rules::roc_date_text(today.year, today.month, today.day));
 
     opened_long_ago();
     click(window->set_button.button("輸出單據"));

@@ -16,9 +16,6 @@ public:
 
     // Shows the date held in the window's parameters (顯示日期, 年, 月, 日).
     void show_date(const nlohmann::ordered_json& parameters);
-
-    // "115/12/07" for 2026-12-07.
-    static std::string roc_date_text(int year, int month, int day);
 };
 
 }  // namespace receipt_window

@@ -4,6 +4,9 @@
 
 #include <bounded_input/cut.hpp>
 
+#include <charconv>
+#include <cstdio>
+
 namespace request_rules {
 namespace {
 
@@ -73,6 +76,24 @@ std::optional<std::string> date_refusal(long long year, long long month, long lo
     if (year < 1912) return "the date " + shown + " is before 1912-01-01, where Republic-of-China years begin";
     if (year > 9999) return "the date " + shown + " is after 9999-12-31";
     return std::nullopt;
+}
+
+std::string roc_date_text(int year, int month, int day) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%d/%02d/%02d", year - 1911, month, day);
+    return text;
+}
+
+std::string roc_date_text(std::string_view iso_date) {
+    const auto digits = [&](std::size_t from, std::size_t count, int& value) {
+        const auto [end, error] = std::from_chars(iso_date.data() + from, iso_date.data() + from + count, value);
+        return error == std::errc{} && end == iso_date.data() + from + count;
+    };
+    int year = 0, month = 0, day = 0;
+    if (iso_date.size() != 10 || iso_date[4] != '-' || iso_date[7] != '-' || !digits(0, 4, year) ||
+        !digits(5, 2, month) || !digits(8, 2, day))
+        return std::string(iso_date);
+    return roc_date_text(year, month, day);
 }
 
 }  // namespace request_rules

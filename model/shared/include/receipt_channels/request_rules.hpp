@@ -44,4 +44,9 @@ std::optional<std::string> total_refusal(std::string_view total);
 // nullopt for a good one.
 std::optional<std::string> date_refusal(long long year, long long month, long long day);
 
+// The date in the Republic-of-China form receipts and bookkeepers use: "115/12/07".
+std::string roc_date_text(int year, int month, int day);
+// "2025-03-09" as "114/03/09"; text that is no such date comes back as it is.
+std::string roc_date_text(std::string_view iso_date);
+
 }  // namespace request_rules

@@ -107,6 +107,7 @@ TEST(Package, BadPackagesAreRefusedWithTheFileNamed) {
     };
     expect_error<PackageError>([&] { WordDocument::open(platform::to_path(folder + "absent.docx")); },
                                {"absent.docx", "no such file"});
+    expect_error<PackageError>([&] { WordDocument::open(platform::to_path(folder)); }, {folder, "not a file"});
     expect_error<PackageError>(open("text.docx", "just some text, no zip"), {"text.docx", "not a .docx package"});
     expect_error<PackageError>(open("nomain.docx", zip_with_lying_size(10)), {"nomain.docx", "not a .docx package"});
     expect_error<XmlError>(open("broken.docx", fixture::docx_bytes("<w:p><w:r>")),

@@ -117,7 +117,8 @@ Package Package::open(const std::filesystem::path& path, const Limits& limits) {
     const std::string source = platform::from_path(path);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
-        throw PackageError("cannot open '" + source + "': no such file");
+        throw PackageError("cannot open '" + source + "': " +
+                           (std::filesystem::exists(path, ec) ? "it is not a file (a folder or a device)" : "no such file"));
 
     int code = 0;
     // No ZIP_CHECKCONS: it refuses valid packages written with data descriptors;

@@ -24,7 +24,6 @@ using receipt_register::number_text;
 
 constexpr const char* kProgram = "tarnwickery-receipt: ";
 
-
 std::string status_text(Receipt_Status status) { return status == Receipt_Status::voided ? "作廢" : "已開立"; }
 
 std::string product_names(const Receipt_Record& record) {

@@ -19,9 +19,7 @@ std::string names_of(const std::vector<Printer>& printers) {
 
 std::string read_pdf(const std::string& pdf, const std::string& failure) {
     try {
-        std::string content = read_regular_file(to_path(pdf), kLargestPdf);
-        check_pdf(content, failure);
-        return content;
+        return read_regular_file(to_path(pdf), kLargestPdf);
     } catch (const FileReadError& error) {
         throw PrintError(failure, error.reason());
     }

@@ -12,7 +12,7 @@
 namespace platform::detail {
 
 // The whole of the PDF file `pdf`. Throws PrintError starting with `failure` when it
-// cannot be read or does not start like a PDF.
+// cannot be read; whether it is a PDF is for check_pdf, which every print makes.
 std::string read_pdf(const std::string& pdf, const std::string& failure);
 
 // What read_pdf reads at most: far beyond any receipt, and it is held in memory whole.

@@ -18,6 +18,13 @@ int main(int argc, char** argv) {
 #else
     setenv("TARNWICKERY_ROOT", root.string().c_str(), 1);
 #endif
+    // Texts are English unless a test asks for Chinese, whatever the machine's locale;
+    // the programs a test starts inherit the same.
+#ifdef _WIN32
+    _putenv_s("LANGUAGE", "en");
+#else
+    setenv("LANGUAGE", "en", 1);
+#endif
     const int result = RUN_ALL_TESTS();
     std::error_code ignored;
     std::filesystem::remove_all(root, ignored);

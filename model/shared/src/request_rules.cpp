@@ -3,6 +3,7 @@
 #include <receipt_channels/utf8.hpp>
 
 #include <bounded_input/cut.hpp>
+#include <i18n/tr.hpp>
 
 #include <charconv>
 #include <cstdio>
@@ -34,7 +35,7 @@ std::optional<std::string> printed_tax_number(std::string_view typed) {
 }
 
 std::string tax_number_refusal(std::string_view typed) {
-    return "統一編號 \"" + bounded_input::cut(typed, 40) + "\" is not eight digits; leave it empty or give all eight";
+    return i18n::tr("統一編號 \"{1}\" is not eight digits; leave it empty or give all eight", {bounded_input::cut(typed, 40)});
 }
 
 bool passes_check_digit(std::string_view digits) {
@@ -50,21 +51,21 @@ bool passes_check_digit(std::string_view digits) {
 }
 
 std::string check_digit_warning(std::string_view digits) {
-    return "統一編號 " + std::string(digits) + " fails the check-digit rule; please check it";
+    return i18n::tr("統一編號 {1} fails the check-digit rule; please check it", {digits});
 }
 
 std::optional<std::string> row_lists_refusal(std::size_t names, std::size_t quantities, std::size_t unit_prices) {
     if (names == quantities && names == unit_prices) return std::nullopt;
-    return "品名, 數量 and 單件價格 must be equally long, one entry per product row; they have " + std::to_string(names) + ", " +
-           std::to_string(quantities) + " and " + std::to_string(unit_prices) + " entries";
+    return i18n::tr("品名, 數量 and 單件價格 must be equally long, one entry per product row; they have {1}, {2} and {3} entries",
+                    {std::to_string(names), std::to_string(quantities), std::to_string(unit_prices)});
 }
 
 std::optional<std::string> total_refusal(std::string_view total) {
     const std::string shown(total);
-    if (total.starts_with('-') && total != "-0") return "the total " + shown + " is below zero; a receipt cannot show it";
+    if (total.starts_with('-') && total != "-0") return i18n::tr("the total {1} is below zero; a receipt cannot show it", {shown});
     const std::string largest = std::to_string(kLargestTotal);
     if (total.size() > largest.size() || (total.size() == largest.size() && total > largest))
-        return "the total " + shown + " is above " + largest + ", the most the receipt's six cells can show";
+        return i18n::tr("the total {1} is above {2}, the most the receipt's six cells can show", {shown, largest});
     return std::nullopt;
 }
 
@@ -72,9 +73,9 @@ std::optional<std::string> date_refusal(long long year, long long month, long lo
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const std::string shown = std::to_string(year) + "-" + std::to_string(month) + "-" + std::to_string(day);
     if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1] + (month == 2 && is_leap(year) ? 1 : 0))
-        return "the date " + shown + " is not a real day";
-    if (year < 1912) return "the date " + shown + " is before 1912-01-01, where Republic-of-China years begin";
-    if (year > 9999) return "the date " + shown + " is after 9999-12-31";
+        return i18n::tr("the date {1} is not a real day", {shown});
+    if (year < 1912) return i18n::tr("the date {1} is before 1912-01-01, where Republic-of-China years begin", {shown});
+    if (year > 9999) return i18n::tr("the date {1} is after 9999-12-31", {shown});
     return std::nullopt;
 }
 

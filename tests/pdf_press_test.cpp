@@ -26,8 +26,11 @@ namespace {
 
 const std::string receipt_sentence = "本店開立統一發票，感謝您的惠顧。";
 
-// The smallest .docx Word and LibreOffice both accept: three parts in a zip.
-void write_docx(const fs::path& file, const std::string& sentence) {
+// The smallest .docx Word and LibreOffice both accept: three parts in a zip, with the
+// sentence repeated in as many paragraphs as asked.
+void write_docx(const fs::path& file, const std::string& sentence, int paragraphs = 1) {
+    std::string body;
+    for (int i = 0; i < paragraphs; ++i) body += "<w:p><w:r><w:t>" + sentence + "</w:t></w:r></w:p>";
     const std::vector<std::pair<std::string, std::string>> parts = {
         {"[Content_Types].xml",
          R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
@@ -44,8 +47,7 @@ void write_docx(const fs::path& file, const std::string& sentence) {
         {"word/document.xml",
          R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
          R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:body>)"
-         R"(<w:p><w:r><w:t>)" + sentence + R"(</w:t></w:r></w:p>)"
-         R"(</w:body></w:document>)"},
+         + body + R"(</w:body></w:document>)"},
     };
     int error = 0;
     zip_t* archive = zip_open(file.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
@@ -231,10 +233,11 @@ TEST_F(PdfPressTest, CorruptDocxFailsAndLeavesTheOldFileAlone) {
 TEST_F(PdfPressTest, TimeLimitStopsLibreOfficeAndItsHelpers) {
     fs::path input = folder_ / "slow.docx";
     fs::path output = folder_ / "slow.pdf";
-    write_docx(input, receipt_sentence);
+    // Hundreds of pages: no machine lays them out within the limit.
+    write_docx(input, receipt_sentence, 20000);
 
     Pdf_Press press = per_call();
-    press.time_limit = 300ms;  // long enough for soffice.bin to start, too short to convert
+    press.time_limit = 300ms;  // long enough for soffice.bin to start
     try {
         press.convert(platform::from_path(input), platform::from_path(output), false);
         FAIL() << "the conversion finished within " << press.time_limit.count() << " ms";
@@ -246,6 +249,7 @@ TEST_F(PdfPressTest, TimeLimitStopsLibreOfficeAndItsHelpers) {
     EXPECT_EQ(names_in(folder_), std::set<std::string>{"slow.docx"});
 
     // A killed run must not leave its profile unusable for the next one.
+    write_docx(input, receipt_sentence);
     press.time_limit = 120s;
     press.convert(platform::from_path(input), platform::from_path(output), false);
     EXPECT_NE(pdf_text(output).find(receipt_sentence), std::string::npos);

@@ -17,7 +17,6 @@ public:
 
     // The translation of `english`, or `english` itself when there is none.
     std::string_view find(std::string_view english) const;
-    std::size_t size() const { return translations_.size(); }
 
 private:
     std::unordered_map<std::string, std::string> translations_;

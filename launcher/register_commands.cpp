@@ -3,6 +3,7 @@
 #include "csv.hpp"
 #include "text_table.hpp"
 
+#include <i18n/tr.hpp>
 #include <platform/clock.hpp>
 #include <platform/root_folder.hpp>
 #include <receipt_channels/request_rules.hpp>
@@ -10,6 +11,7 @@
 #include <receipt_register/receipt_register.hpp>
 #include <receipt_register/sha256.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -38,28 +40,38 @@ std::vector<Receipt_Record> registered(const std::optional<std::string>& from = 
     return book ? book->receipts(from, to) : std::vector<Receipt_Record>{};
 }
 
-// Receipt PDFs in the folder that no row names: those made before the register.
-std::size_t unregistered_pdfs() {
+// What the receipt folder holds besides the register's receipts: receipt PDFs no row
+// names (made before the register existed), and strangers, entries named neither as a
+// receipt nor as one of the program's own files, which numbering ignores.
+struct Folder_Survey {
+    std::size_t unregistered = 0;
+    std::vector<std::string> strangers;
+};
+
+Folder_Survey survey_folder() {
     std::set<std::string> known;
     if (auto book = Receipt_Register::open_existing(receipt_register::receipt_folder())) {
         // Pending rows count too: their receipts were written and await being marked.
         for (const auto& record : book->receipts()) known.insert(record.file_name);
         for (const auto& record : book->pending()) known.insert(record.file_name);
     }
-    std::size_t count = 0;
+    Folder_Survey survey;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(platform::to_path(receipt_register::receipt_folder()), ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string name = platform::from_path(it->path().filename());
-        count += receipt_register::is_receipt_pdf(name) && !known.contains(name);
+        if (receipt_register::is_receipt_pdf(name))
+            survey.unregistered += !known.contains(name);
+        else if (!receipt_register::is_program_file(name))
+            survey.strangers.push_back(name);
     }
-    return count;
+    std::sort(survey.strangers.begin(), survey.strangers.end());
+    return survey;
 }
 
 // How many receipt PDFs in the folder the register does not know, as list and verify
 // both say it.
-std::string unregistered_note() {
-    const std::size_t unknown = unregistered_pdfs();
+std::string unregistered_note(std::size_t unknown) {
     return std::to_string(unknown) + (unknown == 1 ? " receipt PDF in " : " receipt PDFs in ") +
            receipt_register::receipt_folder() + (unknown == 1 ? " is" : " are") + " not in the register (made before it existed)";
 }
@@ -104,7 +116,7 @@ int list_receipts(const List_Options& options, std::ostream& out, std::ostream& 
         out << "wrote " << records.size() << " receipts to " << *options.csv << '\n';
     }
     *summary << records.size() << (records.size() == 1 ? " receipt (" : " receipts (") << records.size() - voided
-             << " issued, " << voided << " void); " << unregistered_note() << '\n';
+             << " issued, " << voided << " void); " << unregistered_note(survey_folder().unregistered) << '\n';
     return 0;
 }
 
@@ -137,9 +149,12 @@ int verify_receipts(std::ostream& out, std::ostream& errors) {
         }
     }
     // PDFs the register does not know are no fault (they may predate it), but a register
-    // lost beside its receipts must not read as a clean check.
-    out << checked << " issued receipts checked: " << missing << " missing, " << changed << " changed; " << unregistered_note()
-        << '\n';
+    // lost beside its receipts must not read as a clean check. Strangers are named so that
+    // a file that looks like a receipt to a person but not to the program is seen.
+    const Folder_Survey survey = survey_folder();
+    for (const auto& stranger : survey.strangers) out << i18n::tr("stranger: {1}", {stranger}) << '\n';
+    out << checked << " issued receipts checked: " << missing << " missing, " << changed << " changed; "
+        << unregistered_note(survey.unregistered) << '\n';
     if (missing + changed == 0) return 0;
     errors << kProgram << missing + changed << " of " << checked << " issued receipts are missing or changed\n";
     return 1;

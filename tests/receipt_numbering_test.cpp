@@ -37,14 +37,23 @@ TEST(DataNameNumber, OneMoreThanTheLargestNumberBehindThePrefix) {
         {"empty folder", {}, 1},
         {"3 and 7 among others", {kPrefix + "000003 - a.pdf", kPrefix + "000007 - b.pdf", "notes.txt", "000009.pdf"}, 8},
         {"letters after the prefix", {kPrefix + "abc.pdf"}, 1},
-        {"short name", {kPrefix + "12"}, 13},
-        {"folders count too", {kPrefix + "000004/"}, 5},
+        {"folders count too", {kPrefix + "000004 - x/"}, 5},
+        {"the number ends the name", {kPrefix + "000006.pdf"}, 7},
         {"past 999999", {kPrefix + "999999 - a.pdf", kPrefix + "1000000 - b.pdf", kPrefix + "1000001 - c.pdf"}, 1000002},
         {"a leftover .docx counts", {kPrefix + "000010 - x.docx"}, 11},
     };
     for (const auto& c : cases)
         EXPECT_EQ(data_name_number(kPrefix, folder_with("numbering", c.entries)), c.expected) << c.what;
     EXPECT_THROW(data_name_number(kPrefix, tools::fresh_folder("numbering") + "absent/"), std::filesystem::filesystem_error);
+}
+
+// Numbering read the six characters after the prefix as any whole number: full-width
+// digits, a sign, an underscore or a blank moved it, while list and verify saw no receipt.
+TEST(DataNameNumber, StrayFileNamesDoNotMoveTheNumbering) {
+    for (const std::string& stray : {kPrefix + "１２３４５６.pdf", kPrefix + "+00010 x.txt", kPrefix + "1_0000 copy",
+                                     kPrefix + " 42", kPrefix + "12", kPrefix + "000004/", kPrefix + "000007.pdf.bak",
+                                     kPrefix + "000008-x.pdf", kPrefix + "00000009 copy.pdf", kPrefix + "99999999999999999999.pdf"})
+        EXPECT_EQ(data_name_number(kPrefix, folder_with("numbering", {stray, kPrefix + "000002 - a.pdf"})), 3) << stray;
 }
 
 // The largest number once saturated, so the next receipt reused it; adding one to it

@@ -210,7 +210,7 @@ TEST_F(Commands, VerifyNamesEveryMissingOrChangedReceipt) {
     const Result clean = launcher("verify");
     EXPECT_EQ(clean.status, 0) << clean.err;
     const std::string one_unknown = "; 1 receipt PDF in " + folder + " is not in the register (made before it existed)\n";
-    EXPECT_EQ(clean.out, "2 issued receipts checked: 0 missing, 0 changed" + one_unknown);
+    EXPECT_EQ(clean.out, "stranger: notes.pdf\n2 issued receipts checked: 0 missing, 0 changed" + one_unknown);
 
     std::string bytes = fixture::read_file(names[1]);
     bytes[5] ^= 1;
@@ -221,6 +221,7 @@ TEST_F(Commands, VerifyNamesEveryMissingOrChangedReceipt) {
     EXPECT_EQ(damaged.status, 1);
     EXPECT_EQ(damaged.out, "changed: 免用統一發票收據000001 - 測試.pdf\n"
                            "missing: 免用統一發票收據000002 - 測試.pdf\n"
+                           "stranger: notes.pdf\n"
                            "2 issued receipts checked: 1 missing, 1 changed" + one_unknown);
     EXPECT_EQ(damaged.err, "tarnwickery-receipt: 2 of 2 issued receipts are missing or changed\n");
 
@@ -229,8 +230,23 @@ TEST_F(Commands, VerifyNamesEveryMissingOrChangedReceipt) {
     std::filesystem::remove(platform::to_path(folder + std::string(kRegisterFileName)));
     const Result lost = launcher("verify");
     EXPECT_EQ(lost.status, 0) << lost.err;
-    EXPECT_EQ(lost.out, "0 issued receipts checked: 0 missing, 0 changed; 2 receipt PDFs in " + folder +
+    EXPECT_EQ(lost.out, "stranger: notes.pdf\n0 issued receipts checked: 0 missing, 0 changed; 2 receipt PDFs in " + folder +
                             " are not in the register (made before it existed)\n");
+}
+
+// Names that only look like receipts moved the numbering while list and verify said
+// nothing of them; now they are strangers, named by verify and counted by neither.
+TEST_F(Commands, StrayFileNamesAreStrangersToListAndVerify) {
+    make_receipts();
+    for (const std::string stray : {"免用統一發票收據１２３４５６.pdf", "免用統一發票收據+00010 x.txt", "免用統一發票收據 42"})
+        fixture::write_file(folder + stray, "stray");
+    std::filesystem::create_directories(platform::to_path(folder + "印章"));
+    const Result verified = launcher("verify");
+    EXPECT_EQ(verified.status, 0) << verified.err;
+    EXPECT_EQ(verified.out, "stranger: notes.pdf\nstranger: 免用統一發票收據 42\nstranger: 免用統一發票收據+00010 x.txt\n"
+                            "stranger: 免用統一發票收據１２３４５６.pdf\n2 issued receipts checked: 0 missing, 0 changed; 1 receipt PDF in " +
+                                folder + " is not in the register (made before it existed)\n");
+    EXPECT_NE(launcher("list").out.find("; 1 receipt PDF in "), std::string::npos);
 }
 
 TEST_F(Commands, WithoutARegisterOrWithANewerOne) {

@@ -14,13 +14,6 @@
 
 namespace receipt_worker {
 
-namespace {
-
-// Beside the register; never removed, so that every process locks the same file.
-constexpr const char* kLockFileName = "收據登記簿.lock";
-
-}  // namespace
-
 Receipt_Issuer::Receipt_Issuer(std::string receipt_folder) : folder_(std::move(receipt_folder)) {}
 
 receipt_register::Receipt_Register& Receipt_Issuer::book() {
@@ -47,12 +40,12 @@ void Receipt_Issuer::settle_leftovers() {
 }
 
 void Receipt_Issuer::recover() {
-    const auto lock = platform::FileLock::try_acquire(platform::to_path(folder_ + kLockFileName));
+    const auto lock = platform::FileLock::try_acquire(platform::to_path(folder_ + std::string(receipt_register::kLockFileName)));
     if (lock) settle_leftovers();
 }
 
 Issued_Receipt Receipt_Issuer::issue(const Prepare& prepare) {
-    const auto lock = platform::FileLock::acquire(platform::to_path(folder_ + kLockFileName));
+    const auto lock = platform::FileLock::acquire(platform::to_path(folder_ + std::string(receipt_register::kLockFileName)));
     settle_leftovers();
     const long long number = std::max(data_name_number(std::string(receipt_register::kReceiptPrefix), folder_),
                                       number_after(book().highest_number(), "the register " + book().path()));

@@ -1,17 +1,14 @@
 #include "scratch_space.hpp"
 
 #include <platform/root_folder.hpp>
+#include <receipt_register/receipt_files.hpp>
 
 #include <filesystem>
 #include <string_view>
 
 namespace receipt_worker {
 
-namespace {
-
-constexpr std::string_view kScratchPrefix = ".收據暫存-";
-
-}  // namespace
+using receipt_register::kScratchPrefix;
 
 Scratch_Space::Scratch_Space(const std::string& receipt_folder)
     : folder_(platform::to_path(receipt_folder), kScratchPrefix) {}

@@ -76,6 +76,27 @@ std::string unregistered_note(std::size_t unknown) {
            receipt_register::receipt_folder() + (unknown == 1 ? " is" : " are") + " not in the register (made before it existed)";
 }
 
+// Why `target` may not receive an output file, or nullopt when it may: the receipt folder
+// holds the register, its journal and lock, and the receipts themselves, none of which a
+// listing may overwrite; and an existing file is replaced only when the user says so.
+std::optional<std::string> refuse_output(const std::string& target, bool force) {
+    namespace fs = std::filesystem;
+    const std::string folder = receipt_register::receipt_folder();
+    const fs::path path = platform::to_path(target);
+    std::error_code ec;
+    // Symbolic links are followed, so that no other name for the folder gets through.
+    const fs::path resolved = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    const fs::path receipts = platform::to_path(folder);
+    std::error_code same;
+    if (fs::equivalent(resolved.parent_path(), receipts, same))
+        return i18n::tr("will not write to {1}: it is in the receipt folder {2}, where the receipts and their register are; "
+                        "choose a file elsewhere",
+                        {target, folder});
+    if (fs::exists(fs::symlink_status(path, ec)) && !force)
+        return i18n::tr("will not replace {1}, which exists; give --force to replace it", {target});
+    return std::nullopt;
+}
+
 void write_csv(std::ostream& out, const std::vector<Receipt_Record>& records) {
     out << "\xEF\xBB\xBF";  // the byte-order mark by which spreadsheet programs know UTF-8
     write_csv_row(out, {"編號", "記錄日期", "收據日期", "買受人", "統一編號", "品名", "總計", "狀態", "作廢原因", "檔名", "SHA-256"});
@@ -107,6 +128,10 @@ int list_receipts(const List_Options& options, std::ostream& out, std::ostream& 
         write_csv(out, records);
         summary = &notes;
     } else {
+        if (const auto refusal = refuse_output(*options.csv, options.force)) {
+            errors << kProgram << *refusal << '\n';
+            return 1;
+        }
         std::ofstream file(platform::to_path(*options.csv), std::ios::binary);
         if (file) write_csv(file, records);
         if (!file || !file.flush()) {

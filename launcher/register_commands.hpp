@@ -11,10 +11,12 @@
 struct List_Options {
     std::optional<std::string> from, to;  // record dates, YYYY-MM-DD, both ends included
     std::optional<std::string> csv;       // a file to write CSV to, or "-" for `out`
+    bool force = false;                   // the CSV file may replace an existing file
 };
 
 // The receipts as a table on `out`, or as CSV for a spreadsheet, and how many receipt
-// PDFs in the folder the register does not know.
+// PDFs in the folder the register does not know. The CSV file is refused inside the
+// receipt folder, and when it exists unless options.force.
 int list_receipts(const List_Options& options, std::ostream& out, std::ostream& notes, std::ostream& errors);
 
 // Marks receipt `number` void for `reason`; its PDF stays as it is.

@@ -249,6 +249,36 @@ TEST_F(Commands, StrayFileNamesAreStrangersToListAndVerify) {
     EXPECT_NE(launcher("list").out.find("; 1 receipt PDF in "), std::string::npos);
 }
 
+// `list --csv` onto the register's own path wrote the CSV over it, and onto a receipt
+// replaced the PDF without asking.
+TEST_F(Commands, CsvNeverLandsOnTheRegisterOrAReceiptOrAnExistingFile) {
+    make_receipts();
+    const std::string register_file = folder + std::string(kRegisterFileName);
+    std::filesystem::create_directory_symlink(platform::to_path(folder), platform::to_path(platform::root_folder() + "link"));
+    const std::string register_bytes = fixture::read_file(register_file);
+    for (const std::string& target : {register_file, register_file + "-wal", folder + std::string(kLockFileName), names[1],
+                                      folder + "new.csv", platform::root_folder() + "link/new.csv"}) {
+        for (const char* force : {"", " --force"}) {
+            const Result refused = launcher("list --csv " + tools::quote(target) + force);
+            EXPECT_EQ(refused.status, 1) << target;
+            EXPECT_NE(refused.err.find("it is in the receipt folder"), std::string::npos) << refused.err;
+        }
+    }
+    EXPECT_EQ(fixture::read_file(register_file), register_bytes);
+    EXPECT_EQ(fixture::read_file(names[1]), "%PDF-1.7 receipt 1");
+    EXPECT_FALSE(std::filesystem::exists(platform::to_path(folder + "new.csv")));
+    EXPECT_EQ(launcher("list").status, 0) << "the register still reads";
+
+    const std::string existing = platform::root_folder() + "kept.csv";
+    fixture::write_file(existing, "kept");
+    const Result kept = launcher("list --csv " + tools::quote(existing));
+    EXPECT_EQ(kept.status, 1);
+    EXPECT_EQ(kept.err, "tarnwickery-receipt: will not replace " + existing + ", which exists; give --force to replace it\n");
+    EXPECT_EQ(fixture::read_file(existing), "kept");
+    EXPECT_EQ(launcher("list --csv " + tools::quote(existing) + " --force").status, 0);
+    EXPECT_TRUE(fixture::read_file(existing).starts_with("\xEF\xBB\xBF"));
+}
+
 TEST_F(Commands, WithoutARegisterOrWithANewerOne) {
     const Result empty = launcher("list");
     EXPECT_EQ(empty.status, 0) << empty.err;

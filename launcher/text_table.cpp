@@ -12,7 +12,43 @@ bool is_wide(char32_t c) {
            (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
 }
 
+// Characters that move the cursor or reorder what follows: shown as they are, a buyer's
+// name could start a new row or run a column backwards and so forge the table.
+bool is_hidden_control(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x2028 && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+
+std::string hex(unsigned value, int digits) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string text;
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) text += kHex[(value >> shift) & 0xF];
+    return text;
+}
+
 }  // namespace
+
+std::string visible_text(const std::string& text) {
+    std::string shown;
+    for (const auto& character : utf8_characters(text)) {
+        const char32_t c = code_point(character);
+        if (character.size() == 1 && c >= 0x80) {
+            shown += "\\x" + hex(c, 2);  // a byte that is no UTF-8
+        } else if (!is_hidden_control(c)) {
+            shown += character;
+        } else {
+            switch (c) {
+                case '\n': shown += "\\n"; break;
+                case '\r': shown += "\\r"; break;
+                case '\t': shown += "\\t"; break;
+                case '\v': shown += "\\v"; break;
+                case '\f': shown += "\\f"; break;
+                default: shown += "\\u" + hex(c, 4);
+            }
+        }
+    }
+    return shown;
+}
 
 std::size_t display_width(const std::string& text) {
     std::size_t width = 0;
@@ -20,7 +56,9 @@ std::size_t display_width(const std::string& text) {
     return width;
 }
 
-void write_text_table(std::ostream& out, const std::vector<std::vector<std::string>>& rows) {
+void write_text_table(std::ostream& out, std::vector<std::vector<std::string>> rows) {
+    for (auto& row : rows)
+        for (auto& cell : row) cell = visible_text(cell);
     std::vector<std::size_t> widths;
     for (const auto& row : rows) {
         widths.resize(std::max(widths.size(), row.size()));

@@ -279,6 +279,41 @@ TEST_F(Commands, CsvNeverLandsOnTheRegisterOrAReceiptOrAnExistingFile) {
     EXPECT_TRUE(fixture::read_file(existing).starts_with("\xEF\xBB\xBF"));
 }
 
+// A buyer =HYPERLINK(…) opened in a spreadsheet as a live link; a buyer holding a
+// newline, a vertical tab or U+202E printed as it was and could forge a row of the table.
+TEST_F(Commands, CsvFormulasAndForgedTableRowsAreDefused) {
+    std::filesystem::create_directories(platform::to_path(folder));
+    const std::string buyers[] = {"=HYPERLINK(\"http://x\",\"y\")", "+1", "-2", "@SUM(A1)", "\tx", "\rx",
+                                  "a\n000009  2025-01-01", "b\vc\u202Ed", "e\x1b[2Jf"};
+    {
+        Receipt_Register book = Receipt_Register::open(folder);
+        for (long long number = 1; number <= 9; ++number) {
+            Receipt_Record r;
+            r.number = number;
+            r.record_date = "2025-03-09";
+            r.buyer = buyers[number - 1];
+            r.file_name = "免用統一發票收據" + number_text(number) + " - x.pdf";
+            book.add_pending(r);
+            book.mark_issued(number);
+        }
+    }
+    const Result csv = launcher("list --csv -");
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    const auto records = read_csv(csv.out.substr(3));
+    ASSERT_EQ(records.size(), 10u);
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(records[i + 1][3], "'" + buyers[i]);
+    EXPECT_EQ(records[7][3], buyers[6]);
+    EXPECT_EQ(records[7][6], "0") << "numbers stay numbers";
+
+    const Result table = launcher("list");
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_EQ(std::count(table.out.begin(), table.out.end(), '\n'), 11) << table.out;
+    EXPECT_NE(table.out.find("a\\n000009  2025-01-01"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("b\\vc\\u202Ed"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("e\\u001B[2Jf"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("=HYPERLINK"), std::string::npos) << "the table shows the buyer as given";
+}
+
 TEST_F(Commands, WithoutARegisterOrWithANewerOne) {
     const Result empty = launcher("list");
     EXPECT_EQ(empty.status, 0) << empty.err;

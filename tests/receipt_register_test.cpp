@@ -147,6 +147,36 @@ TEST_F(Register, NewerForeignAndDamagedFilesAreRefusedAndLeftAsTheyAre) {
     EXPECT_NE(error_of([&] { Receipt_Register::open(folder); }).find(file), std::string::npos);
 }
 
+// A file with the register's application id and user_version -1 indexed before the
+// schema steps, after it had been switched to WAL; one without tables answered with the
+// whole schema.
+TEST_F(Register, AnOwnRegisterOfNoKnownVersionOrWithoutItsTablesIsRefusedUnchanged) {
+    const struct {
+        const char* sql;
+        const char* says;
+    } cases[] = {
+        {"PRAGMA application_id = 1414677328; PRAGMA user_version = -1; CREATE TABLE t (x)", "schema version -1 is none"},
+        {"PRAGMA application_id = 1414677328; PRAGMA user_version = 0; CREATE TABLE receipts (x)", "schema version 0 is none"},
+        {"PRAGMA application_id = 1414677328; PRAGMA user_version = 1", "its table receipts is missing"},
+        {"PRAGMA application_id = 1414677328; PRAGMA user_version = 1; CREATE TABLE receipts (x)",
+         "its table receipt_rows is missing"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(file);
+        execute(file, c.sql);
+        const std::string before = fixture::read_file(file);
+        for (const auto& open : {+[](const std::string& f) { Receipt_Register::open(f); },
+                                 +[](const std::string& f) { Receipt_Register::open_existing(f); }}) {
+            const std::string refused = error_of([&] { open(folder); });
+            EXPECT_NE(refused.find("receipt register " + file + " is damaged: "), std::string::npos) << refused;
+            EXPECT_NE(refused.find(c.says), std::string::npos) << refused;
+            EXPECT_EQ(refused.find("CREATE"), std::string::npos) << refused;
+        }
+        EXPECT_EQ(fixture::read_file(file), before) << c.sql;
+        EXPECT_FALSE(std::filesystem::exists(file + "-wal")) << c.sql;
+    }
+}
+
 TEST(Sha256, MatchesKnownDigestsAcrossBufferBoundaries) {
     const std::string folder = tools::fresh_folder("sha256");
     const std::pair<std::string, const char*> cases[] = {

@@ -46,7 +46,8 @@ std::unique_ptr<sqlite::Connection> connect(const std::string& path, int flags) 
     auto connection = std::make_unique<sqlite::Connection>(path, flags | SQLITE_OPEN_NOMUTEX);
     // Another process may hold the file for a moment; waiting beats failing a receipt.
     connection->check(sqlite3_busy_timeout(connection->get(), 30'000), "set its busy time-out");
-    schema::refuse_foreign_or_newer(*connection);
+    // Nothing is changed, not even the journal mode, before the file is known to be ours.
+    schema::refuse_unreadable(*connection);
     connection->execute("PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON");
     schema::bring_up_to_date(*connection);
     return connection;

@@ -1,5 +1,7 @@
 #include "schema.hpp"
 
+#include <i18n/tr.hpp>
+
 #include <array>
 #include <string>
 
@@ -43,6 +45,9 @@ CREATE INDEX receipts_by_buyer ON receipts (buyer, number);
 )sql",
 };
 
+// The tables every version since the first has.
+constexpr const char* kTables[] = {"receipts", "receipt_rows"};
+
 long long pragma(const sqlite::Connection& connection, const char* name) {
     sqlite::Statement query(connection, std::string("PRAGMA ") + name);
     query.step();
@@ -51,18 +56,31 @@ long long pragma(const sqlite::Connection& connection, const char* name) {
 
 }  // namespace
 
-void refuse_foreign_or_newer(const sqlite::Connection& connection) {
+void refuse_unreadable(const sqlite::Connection& connection) {
     const long long application = pragma(connection, "application_id");
     const long long version = pragma(connection, "user_version");
     sqlite::Statement tables(connection, "SELECT count(*) FROM sqlite_schema");
     tables.step();
-    if (application != kApplicationId && (application != 0 || version != 0 || tables.integer(0) != 0))
-        throw Register_Error("receipt register " + connection.path() +
-                             " is not a receipt register of this program; it is left as it is");
+    if (application == 0 && version == 0 && tables.integer(0) == 0) return;  // a new file
+    const std::string left = "; it is left as it is";
+    if (application != kApplicationId)
+        throw Register_Error("receipt register " + connection.path() + " is not a receipt register of this program" + left);
     if (version > kVersion)
         throw Register_Error("receipt register " + connection.path() + " was written by a newer version of this program (schema " +
-                             std::to_string(version) + "; this one knows up to " + std::to_string(kVersion) +
-                             "); it is left as it is");
+                             std::to_string(version) + "; this one knows up to " + std::to_string(kVersion) + ")" + left);
+    // Every version ever written set its number with its tables, in one transaction.
+    if (version < 1)
+        throw Register_Error(i18n::tr("receipt register {1} is damaged: its schema version {2} is none this program ever "
+                                      "wrote; it is left as it is",
+                                      {connection.path(), std::to_string(version)}));
+    for (const char* table : kTables) {
+        sqlite::Statement found(connection, "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name = ?1");
+        found.bind(1, std::string_view(table));
+        found.step();
+        if (found.integer(0) == 0)
+            throw Register_Error(i18n::tr("receipt register {1} is damaged: its table {2} is missing; it is left as it is",
+                                          {connection.path(), table}));
+    }
 }
 
 void bring_up_to_date(sqlite::Connection& connection) {
@@ -70,10 +88,10 @@ void bring_up_to_date(sqlite::Connection& connection) {
     if (pragma(connection, "user_version") == kVersion) return;
     sqlite::Transaction transaction(connection);
     // Another process may have done it while this one waited for the transaction.
-    refuse_foreign_or_newer(connection);
+    refuse_unreadable(connection);
     const long long version = pragma(connection, "user_version");
     if (version == kVersion) return;
-    for (long long step = version; step < kVersion; ++step) connection.execute(kSteps[static_cast<std::size_t>(step)]);
+    for (long long step = version; step < kVersion; ++step) connection.execute(kSteps[static_cast<std::size_t>(step)], "bring its tables up to date");
     connection.execute(("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
     connection.execute(("PRAGMA user_version = " + std::to_string(kVersion)).c_str());
     transaction.commit();

@@ -8,9 +8,11 @@ namespace receipt_register::schema {
 
 inline constexpr int kVersion = 1;
 
-// Throws Register_Error when the file belongs to another program or was written by a
-// newer version of this one. Reads only, so such a file is never changed.
-void refuse_foreign_or_newer(const sqlite::Connection& connection);
+// Throws Register_Error, in one sentence naming the file, unless it is new and empty or a
+// receipt register of a schema version this program reads, with its tables: a file of
+// another program, of a newer version, or damaged. Reads only, so such a file is never
+// changed.
+void refuse_unreadable(const sqlite::Connection& connection);
 
 // Creates the tables in a new file, or brings an older schema up to kVersion, in one
 // transaction.

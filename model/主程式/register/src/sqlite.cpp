@@ -10,7 +10,11 @@ Connection::Connection(const std::string& path, int flags) : path_(path) {
     sqlite3_extended_result_codes(db, 1);
 }
 
-void Connection::execute(const char* sql) { check(sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr), sql); }
+void Connection::execute(const char* sql) { execute(sql, sql); }
+
+void Connection::execute(const char* sql, std::string_view what) {
+    check(sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr), what);
+}
 
 void Connection::check(int rc, std::string_view what) const {
     if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE) return;

@@ -22,6 +22,8 @@ public:
 
     // Runs statements that return no rows.
     void execute(const char* sql);
+    // The same, naming the statements by `what` in errors rather than by their text.
+    void execute(const char* sql, std::string_view what);
     // Throws Register_Error "<path>: cannot <what>: <SQLite's message>" unless `rc` is
     // SQLITE_OK, SQLITE_ROW or SQLITE_DONE.
     void check(int rc, std::string_view what) const;

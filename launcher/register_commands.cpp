@@ -36,7 +36,7 @@ std::string product_names(const Receipt_Record& record) {
 
 std::vector<Receipt_Record> registered(const std::optional<std::string>& from = std::nullopt,
                                        const std::optional<std::string>& to = std::nullopt) {
-    auto book = Receipt_Register::open_existing(receipt_register::receipt_folder());
+    auto book = Receipt_Register::open_read_only(receipt_register::receipt_folder());
     return book ? book->receipts(from, to) : std::vector<Receipt_Record>{};
 }
 
@@ -50,7 +50,7 @@ struct Folder_Survey {
 
 Folder_Survey survey_folder() {
     std::set<std::string> known;
-    if (auto book = Receipt_Register::open_existing(receipt_register::receipt_folder())) {
+    if (auto book = Receipt_Register::open_read_only(receipt_register::receipt_folder())) {
         // Pending rows count too: their receipts were written and await being marked.
         for (const auto& record : book->receipts()) known.insert(record.file_name);
         for (const auto& record : book->pending()) known.insert(record.file_name);

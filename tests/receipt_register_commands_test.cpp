@@ -15,6 +15,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 using namespace receipt_register;
 
 namespace {
@@ -66,10 +68,13 @@ protected:
     std::string folder = receipt_folder();
     std::string names[4];
 
-    Result launcher(const std::string& arguments) {
+    Result launcher(const std::string& arguments) { return launcher_as("", arguments); }
+
+    // The launcher run through `wrapper`, a command that runs it as another user.
+    Result launcher_as(const std::string& wrapper, const std::string& arguments) {
         const std::string err = platform::root_folder() + "stderr.txt";
-        const auto run = tools::run("(" + tools::quote(tools::program_dir() + "/tarnwickery-receipt") + " " + arguments +
-                                    " 2>" + tools::quote(err) + ")");
+        const auto run = tools::run("(" + wrapper + " " + tools::quote(tools::program_dir() + "/tarnwickery-receipt") + " " +
+                                    arguments + " 2>" + tools::quote(err) + ")");
         return {run.status, run.output, fixture::read_file(err)};
     }
 
@@ -312,6 +317,34 @@ TEST_F(Commands, CsvFormulasAndForgedTableRowsAreDefused) {
     EXPECT_NE(table.out.find("b\\vc\\u202Ed"), std::string::npos) << table.out;
     EXPECT_NE(table.out.find("e\\u001B[2Jf"), std::string::npos) << table.out;
     EXPECT_NE(table.out.find("=HYPERLINK"), std::string::npos) << "the table shows the buyer as given";
+}
+
+// list and verify opened the register for writing: on read-only media, or for a user
+// who may only read, they failed with "unable to open database file".
+TEST_F(Commands, ListVerifyAndPrintNeedNoWriteAccess) {
+    make_receipts();
+    namespace fs = std::filesystem;
+    for (const auto& entry : fs::directory_iterator(platform::to_path(folder)))
+        fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(platform::to_path(folder), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                                    fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    // The super-user writes whatever the modes say; the launcher then runs as nobody.
+    const auto reader = [&](const std::string& arguments) {
+        if (geteuid() != 0) return launcher(arguments);
+        return launcher_as("setpriv --reuid=65534 --regid=65534 --clear-groups", arguments);
+    };
+    const std::string before = fixture::read_file(folder + std::string(kRegisterFileName));
+    const Result listed = reader("list");
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_NE(listed.out.find("3 receipts (2 issued, 1 void)"), std::string::npos) << listed.out;
+    const Result verified = reader("verify");
+    EXPECT_EQ(verified.status, 0) << verified.err;
+    EXPECT_NE(verified.out.find("2 issued receipts checked: 0 missing, 0 changed"), std::string::npos) << verified.out;
+    const Result printed = reader("print 3");
+    EXPECT_NE(printed.err.find("receipt 000003 is void"), std::string::npos) << printed.err;
+    EXPECT_EQ(fixture::read_file(folder + std::string(kRegisterFileName)), before);
+    EXPECT_FALSE(fs::exists(platform::to_path(folder + std::string(kRegisterFileName) + "-wal")));
+    fs::permissions(platform::to_path(folder), fs::perms::owner_all);
 }
 
 TEST_F(Commands, WithoutARegisterOrWithANewerOne) {

@@ -20,7 +20,7 @@ constexpr std::uint64_t kLargestReceipt = 64u << 20;
 
 Issued_Pdf read_issued_pdf(const std::string& folder, long long number, bool void_ok) {
     const std::string missing = "there is no receipt number " + number_text(number);
-    auto book = Receipt_Register::open_existing(folder);
+    auto book = Receipt_Register::open_read_only(folder);
     if (!book) throw Reprint_Refusal(missing + ": " + folder + " has no register", folder + " has no register", false);
     auto record = book->receipt(number);
     if (!record) {

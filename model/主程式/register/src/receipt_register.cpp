@@ -6,6 +6,7 @@
 
 #include <platform/root_folder.hpp>
 
+#include <cctype>
 #include <filesystem>
 #include <map>
 
@@ -53,6 +54,43 @@ std::unique_ptr<sqlite::Connection> connect(const std::string& path, int flags) 
     return connection;
 }
 
+// `path` as an SQLite URI with `parameter`: every byte but the plain ones escaped, so that
+// no character of a folder's name is read as part of the URI.
+std::string uri_of(const std::string& path, const char* parameter) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    if (path.size() > 1 && path[1] == ':') uri += '/';  // a drive letter: file:/C:/…
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || std::string_view("/-._~:").find(c) != std::string_view::npos) {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += kHex[byte >> 4];
+            uri += kHex[byte & 0xF];
+        }
+    }
+    return uri + "?" + parameter;
+}
+
+// Opens `path` for reading only, and changes nothing, not even to read it: a backup on
+// read-only media or a user who may only read can still list and verify. Where the WAL's
+// shared memory cannot be made (a folder this user may not write to) the file is read as
+// it stands, immutable.
+std::unique_ptr<sqlite::Connection> connect_read_only(const std::string& path) {
+    const auto open = [&](const char* parameter) {
+        auto connection = std::make_unique<sqlite::Connection>(
+            path, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, uri_of(path, parameter));
+        connection->check(sqlite3_busy_timeout(connection->get(), 30'000), "set its busy time-out");
+        return connection;
+    };
+    auto connection = open("mode=ro");
+    const int rc = sqlite3_exec(connection->get(), "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) & 0xFF;
+    if (rc == SQLITE_CANTOPEN || rc == SQLITE_READONLY) connection = open("immutable=1");
+    schema::refuse_unreadable(*connection);
+    return connection;
+}
+
 }  // namespace
 
 Receipt_Register::Receipt_Register(std::unique_ptr<sqlite::Connection> connection) : connection_(std::move(connection)) {}
@@ -69,6 +107,13 @@ std::optional<Receipt_Register> Receipt_Register::open_existing(const std::strin
     std::error_code ec;
     if (!std::filesystem::exists(platform::to_path(path), ec)) return std::nullopt;
     return Receipt_Register(connect(path, SQLITE_OPEN_READWRITE));
+}
+
+std::optional<Receipt_Register> Receipt_Register::open_read_only(const std::string& folder) {
+    const std::string path = folder + std::string(kRegisterFileName);
+    std::error_code ec;
+    if (!std::filesystem::exists(platform::to_path(path), ec)) return std::nullopt;
+    return Receipt_Register(connect_read_only(path));
 }
 
 const std::string& Receipt_Register::path() const { return connection_->path(); }

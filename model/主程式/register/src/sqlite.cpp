@@ -2,9 +2,9 @@
 
 namespace receipt_register::sqlite {
 
-Connection::Connection(const std::string& path, int flags) : path_(path) {
+Connection::Connection(const std::string& path, int flags, const std::string& uri) : path_(path) {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(uri.empty() ? path.c_str() : uri.c_str(), &db, flags, nullptr);
     db_.reset(db);  // closed even when opening failed
     check(rc, "open it");
     sqlite3_extended_result_codes(db, 1);

@@ -14,8 +14,9 @@ namespace receipt_register::sqlite {
 
 class Connection {
 public:
-    // Opens `path` with sqlite3_open_v2 `flags`; throws Register_Error when it cannot.
-    Connection(const std::string& path, int flags);
+    // Opens `path` with sqlite3_open_v2 `flags`, or the URI `uri` naming it when given
+    // (with SQLITE_OPEN_URI in `flags`); throws Register_Error naming `path` when it cannot.
+    Connection(const std::string& path, int flags, const std::string& uri = "");
 
     sqlite3* get() const { return db_.get(); }
     const std::string& path() const { return path_; }

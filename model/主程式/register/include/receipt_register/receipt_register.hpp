@@ -28,6 +28,10 @@ public:
     // The same for a register that already exists; nullopt when `folder` has none, and
     // then nothing is created.
     static std::optional<Receipt_Register> open_existing(const std::string& folder);
+    // The same for reading only: the file is never written, and the register is read on
+    // read-only media and by a user who may only read. A register of an older schema is
+    // read as it is. Only the reading operations may be called on it.
+    static std::optional<Receipt_Register> open_read_only(const std::string& folder);
 
     Receipt_Register(Receipt_Register&&) noexcept;
     Receipt_Register& operator=(Receipt_Register&&) noexcept;

@@ -1,5 +1,6 @@
 #include "platform/file_lock.hpp"
 #include "platform/plugin.hpp"
+#include "platform/private_files.hpp"
 #include "platform/process.hpp"
 #include "platform/publish_file.hpp"
 #include "platform/root_folder.hpp"
@@ -23,6 +24,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -116,6 +118,43 @@ TEST(PublishFile, MovesIntoPlaceButNeverReplacesAFile) {
     EXPECT_TRUE(fs::exists(scratch)) << "the scratch file stays where it was";
     EXPECT_THROW(platform::publish_file(folder / "absent.pdf", folder / "other.pdf"), platform::Error);
 }
+
+#ifndef _WIN32
+// Files were made 644 and folders 755, as the umask gave them: any local user could
+// open the lock file and hold the lock, stalling every receipt.
+TEST(PrivateFiles, FoldersAndFilesAreTheUsersOnlyWhateverTheUmask) {
+    const fs::path folder = fresh_folder("private");
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                                fs::perms::others_exec);
+    const auto mode = [](const fs::path& path) { return fs::status(path).permissions() & fs::perms::mask; };
+    constexpr auto kFolder = fs::perms::owner_all;
+    constexpr auto kFile = fs::perms::owner_read | fs::perms::owner_write;
+    std::ofstream(folder / "old.lock") << "";
+    fs::permissions(folder / "old.lock", kFile | fs::perms::group_read | fs::perms::others_read);
+    for (const mode_t mask : {mode_t{0}, mode_t{022}, mode_t{0277}}) {
+        const mode_t previous = ::umask(mask);
+        std::error_code error;
+        fs::remove_all(folder / "a");
+        platform::create_private_folders(folder / "a" / "b", error);
+        EXPECT_FALSE(error) << error.message();
+        EXPECT_EQ(mode(folder / "a"), kFolder);
+        EXPECT_EQ(mode(folder / "a" / "b"), kFolder);
+        EXPECT_FALSE(platform::create_private_folder(folder / "a", error)) << "an existing folder is left";
+        EXPECT_EQ(mode(platform::TempFolder(folder / "a", "t-").path()), kFolder);
+        platform::create_private_file(folder / "a" / "file");
+        EXPECT_EQ(mode(folder / "a" / "file"), kFile);
+        EXPECT_EQ(mode(platform::FileLock::acquire(folder / "a" / "new.lock").path()), kFile);
+        std::ofstream(folder / "a" / "scratch") << "made by another program";
+        platform::publish_file(folder / "a" / "scratch", folder / "a" / "published");
+        EXPECT_EQ(mode(folder / "a" / "published"), kFile);
+        EXPECT_EQ(mode(platform::FileLock::acquire(folder / "old.lock").path()), kFile) << "a lock file of ours is made private";
+        ::umask(previous);
+    }
+    EXPECT_EQ(mode(folder), kFolder | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                                fs::perms::others_exec)
+        << "an existing folder keeps its modes";
+}
+#endif
 
 TEST(FileLock, ErrorNamesTheFile) {
     fs::path lock_file = fresh_folder("lock-error") / "no-such-folder" / "slot.lock";

@@ -13,7 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <set>
+#include <thread>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using namespace receipt_worker;
 using receipt_register::Receipt_Register;
@@ -187,3 +193,52 @@ TEST_F(Issuer, RecoveryRemovesOnlyTheScratchFoldersItMakes) {
     EXPECT_EQ(entries(folder), (std::set<std::string>{".收據暫存-short", "收據暫存-0123456789az", ".收據暫存-0123456789AZ",
                                                       ".收據暫存-abcdefghijkl"}));
 }
+
+// The lock was waited on without a limit or a word: a program that held it stalled
+// every receipt, silently and for ever.
+TEST_F(Issuer, WaitingForTheLockIsToldAndEndsWithoutANumber) {
+    EXPECT_EQ(issue(), 1);
+    int told = 0;
+    issuer.patience = {std::chrono::milliseconds(100), std::chrono::milliseconds(400), [&] { ++told; }};
+    {
+        const auto held = platform::FileLock::acquire(platform::to_path(folder + std::string(receipt_register::kLockFileName)));
+        bool prepared = false;
+        try {
+            issuer.issue([&](long long number, const std::string& scratch) {
+                prepared = true;
+                return stand_in(number, scratch);
+            });
+            ADD_FAILURE() << "a receipt was made while another program held the lock";
+        } catch (const Lock_Timeout& timeout) {
+            EXPECT_NE(std::string(timeout.what()).find("another program has been writing a receipt in " + folder), std::string::npos)
+                << timeout.what();
+        }
+        EXPECT_FALSE(prepared);
+        EXPECT_EQ(told, 1);
+        EXPECT_EQ(Receipt_Register::open(folder).highest_number(), 1) << "no number was taken";
+    }
+    told = 0;
+    std::optional<platform::FileLock> held =
+        platform::FileLock::acquire(platform::to_path(folder + std::string(receipt_register::kLockFileName)));
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        held.reset();
+    });
+    EXPECT_EQ(issue(), 2) << "a holder that lets go within the limit is waited for";
+    release.join();
+    EXPECT_EQ(told, 1);
+}
+
+#ifndef _WIN32
+// The register, its journal, its lock and each receipt were made with the umask's 644.
+TEST_F(Issuer, TheRegisterItsLockAndTheReceiptsAreTheUsersOnly) {
+    const mode_t previous = ::umask(0);
+    issue();
+    ::umask(previous);
+    for (const std::string& name : {std::string(receipt_register::kRegisterFileName), std::string(receipt_register::kLockFileName),
+                                     name_of(1)})
+        EXPECT_EQ(fs::status(platform::to_path(folder + name)).permissions() & fs::perms::mask,
+                  fs::perms::owner_read | fs::perms::owner_write)
+            << name;
+}
+#endif

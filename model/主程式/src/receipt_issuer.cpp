@@ -3,6 +3,7 @@
 #include "numbering.hpp"
 #include "scratch_space.hpp"
 
+#include <i18n/tr.hpp>
 #include <platform/file_lock.hpp>
 #include <platform/publish_file.hpp>
 #include <platform/root_folder.hpp>
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 namespace receipt_worker {
 
@@ -44,8 +46,29 @@ void Receipt_Issuer::recover() {
     if (lock) settle_leftovers();
 }
 
+platform::FileLock Receipt_Issuer::wait_for_lock() const {
+    using Clock = std::chrono::steady_clock;
+    const auto path = platform::to_path(folder_ + std::string(receipt_register::kLockFileName));
+    const Clock::time_point start = Clock::now();
+    bool told = false;
+    // Polled rather than blocked on, so that the wait can be told about and ended.
+    for (auto lock = platform::FileLock::try_acquire(path);; lock = platform::FileLock::try_acquire(path)) {
+        if (lock) return std::move(*lock);
+        const auto waited = Clock::now() - start;
+        if (!told && waited >= patience.notice_after) {
+            told = true;
+            if (patience.on_waiting) patience.on_waiting();
+        }
+        if (waited >= patience.give_up_after)
+            throw Lock_Timeout(i18n::tr("another program has been writing a receipt in {1} for {2} s, longer than a receipt takes; "
+                                        "this receipt was not made. Close the other program, or try again later",
+                                        {folder_, std::to_string(std::chrono::duration_cast<std::chrono::seconds>(waited).count())}));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
 Issued_Receipt Receipt_Issuer::issue(const Prepare& prepare) {
-    const auto lock = platform::FileLock::acquire(platform::to_path(folder_ + std::string(receipt_register::kLockFileName)));
+    const auto lock = wait_for_lock();
     settle_leftovers();
     const long long number = std::max(data_name_number(std::string(receipt_register::kReceiptPrefix), folder_),
                                       number_after(book().highest_number(), "the register " + book().path()));

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <platform/file_lock.hpp>
 #include <receipt_register/receipt_register.hpp>
 
+#include <chrono>
 #include <functional>
+#include <stdexcept>
 #include <optional>
 #include <string>
 
@@ -33,6 +36,22 @@ struct Issued_Receipt {
     std::optional<std::string> unmarked;
 };
 
+// How long a pass waits for the numbering lock that another program holds: after
+// `notice_after` it calls `on_waiting` once, so that the person waiting learns why;
+// after `give_up_after` it fails, having numbered and made nothing.
+struct Lock_Patience {
+    std::chrono::milliseconds notice_after{2'000};
+    std::chrono::milliseconds give_up_after{60'000};
+    std::function<void()> on_waiting;
+};
+
+// Another program held the numbering lock for longer than a pass waits; no number was
+// taken. The message says so and what to do.
+class Lock_Timeout : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Gives receipts in one receipt folder their numbers, one at a time across every
 // process, under an exclusive lock on the folder's lock file: choosing the number,
 // filling and converting in a scratch folder, recording the receipt as pending,
@@ -52,7 +71,7 @@ public:
     // std::filesystem::filesystem_error.
     void recover();
 
-    // Under the lock: recovers, then numbers the receipt one more than the highest
+    // Under the lock, waited for as `patience` says: recovers, then numbers the receipt one more than the highest
     // of the folder's receipt files and the register's rows, and hands that number
     // and a scratch folder to `prepare`, which fills and converts the receipt there;
     // when that highest is already the largest number, throws "no receipt number is
@@ -60,8 +79,11 @@ public:
     // Returns the receipt once its PDF has its final name, even when the register then
     // fails to mark it issued: the receipt exists, and making it again would issue the
     // sale twice. Whatever `prepare` or an earlier step throws is passed on after
-    // everything of this receipt has been removed.
+    // everything of this receipt has been removed. Throws Lock_Timeout when another
+    // program holds the lock for longer than patience.give_up_after.
     Issued_Receipt issue(const Prepare& prepare);
+
+    Lock_Patience patience;
 
     // Reports a finished step to after_step; `prepare` reports saved and converted.
     void reached(Issue_Step step) const;
@@ -70,6 +92,7 @@ public:
 
 private:
     receipt_register::Receipt_Register& book();
+    platform::FileLock wait_for_lock() const;
     void settle_leftovers();
 
     std::string folder_;

@@ -7,7 +7,9 @@
 #include "seals.hpp"
 #include "writable_folder.hpp"
 
+#include <i18n/tr.hpp>
 #include <platform/clock.hpp>
+#include <platform/private_files.hpp>
 #include <platform/root_folder.hpp>
 #include <receipt_channels/request_rules.hpp>
 #include <receipt_channels/whole_number.hpp>
@@ -16,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <thread>
 
 namespace receipt_worker {
@@ -157,8 +160,13 @@ Receipt_Job::Receipt_Job(const std::string& resource_folder)
     : folders_(Folders::under_root()), issuer_(folders_.output), seals_(folders_.working) {
     for (const auto* folder : {&folders_.root, &folders_.output, &folders_.seals, &folders_.working, &folders_.notice_folder}) {
         std::error_code ignored;  // an existing folder, or one we may not create, is passed over
-        fs::create_directory(platform::to_path(*folder), ignored);
+        platform::create_private_folder(platform::to_path(*folder), ignored);
     }
+    // The batch's standard error; the window has no way yet to hear of it before the
+    // pass ends.
+    issuer_.patience.on_waiting = [] {
+        std::cerr << i18n::tr("waiting for another program that is writing a receipt…") << std::endl;
+    };
     copy_notice(resource_folder, folders_);
     remove_leftover_seal_copies(folders_.working);
     document_.set_word_version_path(kVersion, resource_folder + "格式範本001.docx");

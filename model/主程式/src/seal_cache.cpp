@@ -1,6 +1,7 @@
 #include "seal_cache.hpp"
 
 #include <docx_loom/word_document.hpp>
+#include <platform/private_files.hpp>
 #include <platform/regular_file.hpp>
 #include <platform/root_folder.hpp>
 
@@ -44,7 +45,9 @@ fs::path Seal_Cache::folder() {
 
 std::string Seal_Cache::write_copy(int slot, const fs::path& source, const std::string& png) {
     const fs::path slot_folder = folder() / std::to_string(slot);
-    fs::create_directories(slot_folder);
+    std::error_code made;
+    platform::create_private_folders(slot_folder, made);
+    if (made) throw platform::Error("cannot create the folder " + platform::from_path(slot_folder) + ": " + made.message());
     // The source's own name, which the document keeps as the picture's name.
     const fs::path copy = slot_folder / source.filename();
     std::ofstream out(copy, std::ios::binary | std::ios::trunc);

@@ -1,5 +1,6 @@
 #include "writable_folder.hpp"
 
+#include <platform/private_files.hpp>
 #include <platform/root_folder.hpp>
 
 #include <filesystem>
@@ -16,7 +17,7 @@ void require_writable_folder(const std::string& folder, const std::string& root)
     };
     const fs::path path = platform::to_path(folder);
     std::error_code ec;
-    fs::create_directories(path, ec);  // a folder removed while the program runs comes back
+    platform::create_private_folders(path, ec);  // a folder removed while the program runs comes back
     std::error_code kind;
     if (!fs::is_directory(path, kind)) throw fault(ec ? ec.message() : kind ? kind.message() : "it is not a folder");
 

@@ -1,6 +1,7 @@
 #include "platform/file_lock.hpp"
 
 #include "platform/error.hpp"
+#include "platform/private_files.hpp"
 #include "platform/root_folder.hpp"
 
 #include <utility>
@@ -53,12 +54,14 @@ std::optional<FileLock> FileLock::lock(const std::filesystem::path& lock_file, b
     // held after we let go of it, for as long as that child lives.
     int fd;
     do {
-        fd = ::open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        fd = ::open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         int code = errno;
         throw Error("cannot open lock file " + from_path(lock_file) + ": " + system_message(code));
     }
+    // Whoever may open the lock file may hold the lock and stall every receipt.
+    make_private(fd);
     int rc;
     do {
         rc = ::flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB);

@@ -1,6 +1,7 @@
 #include "platform/publish_file.hpp"
 
 #include "platform/error.hpp"
+#include "platform/private_files.hpp"
 #include "platform/root_folder.hpp"
 
 #include <string>
@@ -32,6 +33,8 @@ int flush(const std::filesystem::path& path, int flags) {
         fd = ::open(path.c_str(), flags | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return errno;
+    // A file is published for this user alone, whatever mode its maker gave it.
+    if ((flags & O_DIRECTORY) == 0) make_private(fd);
     const int code = ::fsync(fd) == 0 ? 0 : errno;
     ::close(fd);
     return code;

@@ -1,6 +1,7 @@
 #include "platform/temp_folder.hpp"
 
 #include "platform/error.hpp"
+#include "platform/private_files.hpp"
 #include "platform/root_folder.hpp"
 
 #include <cstdint>
@@ -31,7 +32,7 @@ TempFolder::TempFolder(const std::filesystem::path& parent, std::string_view nam
         std::filesystem::path candidate = parent / to_path(name);
         // create_directory fails on an existing name, so a folder someone else made
         // at the same moment is never shared.
-        if (std::filesystem::create_directory(candidate, ec)) {
+        if (create_private_folder(candidate, ec)) {
             path_ = std::move(candidate);
             return;
         }

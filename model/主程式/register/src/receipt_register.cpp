@@ -4,6 +4,7 @@
 #include "schema.hpp"
 #include "sqlite.hpp"
 
+#include <platform/private_files.hpp>
 #include <platform/root_folder.hpp>
 
 #include <cctype>
@@ -99,7 +100,15 @@ Receipt_Register& Receipt_Register::operator=(Receipt_Register&&) noexcept = def
 Receipt_Register::~Receipt_Register() = default;
 
 Receipt_Register Receipt_Register::open(const std::string& folder) {
-    return Receipt_Register(connect(folder + std::string(kRegisterFileName), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
+    const std::string path = folder + std::string(kRegisterFileName);
+    // Made here rather than by SQLite, so that it and its journal files are this user's
+    // only; SQLite gives them the register's own mode.
+    try {
+        platform::create_private_file(platform::to_path(path));
+    } catch (const platform::Error& error) {
+        throw Register_Error("receipt register " + path + ": cannot create it: " + error.what());
+    }
+    return Receipt_Register(connect(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
 }
 
 std::optional<Receipt_Register> Receipt_Register::open_existing(const std::string& folder) {

@@ -15,7 +15,8 @@ namespace platform {
 // never inherited by child processes.
 class FileLock {
 public:
-    // Creates the lock file if it does not exist (its folder must exist). Returns
+    // Creates the lock file if it does not exist (its folder must exist), and makes it
+    // this user's only when this user owns it (see make_private). Returns
     // nullopt at once, without waiting, when someone else holds the lock; throws
     // platform::Error when the file cannot be opened or locked for another reason.
     static std::optional<FileLock> try_acquire(const std::filesystem::path& lock_file);

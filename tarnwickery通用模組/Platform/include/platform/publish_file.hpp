@@ -6,7 +6,8 @@
 
 namespace platform {
 
-// Puts a finished file under its final name for good: flushes `scratch` to disk, renames
+// Puts a finished file under its final name for good: makes `scratch` this user's only
+// (see make_private), flushes it to disk, renames
 // it to `final_path` without ever replacing a file that is already there, and flushes the
 // folder so that the new name survives a power cut. Both paths must lie on one file
 // system. Throws platform::Error naming the files when the flush or the rename fails;

@@ -7,7 +7,7 @@
 
 namespace platform {
 
-// A new, empty folder with a unique name, removed with everything inside it when the
+// A new, empty folder with a unique name, for this user only (0700), removed with everything inside it when the
 // object goes away. Creating it inside the folder of a final result keeps the last
 // rename on one file system, so it is atomic.
 class TempFolder {

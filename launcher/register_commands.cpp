@@ -159,10 +159,19 @@ int void_receipt(long long number, const std::string& reason, std::ostream& out,
 
 int verify_receipts(std::ostream& out, std::ostream& errors) {
     const std::string folder = receipt_register::receipt_folder();
-    std::size_t checked = 0, missing = 0, changed = 0;
-    for (const auto& record : registered()) {
+    auto book = Receipt_Register::open_read_only(folder);
+    std::size_t checked = 0, missing = 0, changed = 0, refused = 0;
+    for (const auto& record : book ? book->receipts() : std::vector<Receipt_Record>{}) {
         if (record.status != Receipt_Status::issued) continue;
         ++checked;
+        // A name that leaves the folder would have the check read some other file.
+        if (!receipt_register::is_plain_file_name(record.file_name)) {
+            out << i18n::tr("refused: receipt {1}'s file name {2} leaves the receipt folder",
+                            {number_text(record.number), visible_text(record.file_name)})
+                << '\n';
+            ++refused;
+            continue;
+        }
         const auto pdf = platform::to_path(folder + record.file_name);
         std::error_code ec;
         if (!std::filesystem::is_regular_file(pdf, ec)) {
@@ -173,6 +182,14 @@ int verify_receipts(std::ostream& out, std::ostream& errors) {
             ++changed;
         }
     }
+    const receipt_register::Register_Check register_check = book ? book->check() : receipt_register::Register_Check{};
+    if (book && !register_check.chained)
+        out << i18n::tr("the register keeps no chain of records yet; it gains one when a receipt is next written or voided") << '\n';
+    if (register_check.broken) out << i18n::tr("chain broken: {1}", {*register_check.broken}) << '\n';
+    std::string gaps;
+    for (const auto& [first, last] : register_check.missing_numbers)
+        gaps += (gaps.empty() ? "" : ", ") + number_text(first) + (first == last ? "" : "-" + number_text(last));
+    if (!gaps.empty()) out << i18n::tr("numbers missing from the register: {1}", {gaps}) << '\n';
     // PDFs the register does not know are no fault (they may predate it), but a register
     // lost beside its receipts must not read as a clean check. Strangers are named so that
     // a file that looks like a receipt to a person but not to the program is seen.
@@ -180,7 +197,16 @@ int verify_receipts(std::ostream& out, std::ostream& errors) {
     for (const auto& stranger : survey.strangers) out << i18n::tr("stranger: {1}", {stranger}) << '\n';
     out << checked << " issued receipts checked: " << missing << " missing, " << changed << " changed; "
         << unregistered_note(survey.unregistered) << '\n';
-    if (missing + changed == 0) return 0;
-    errors << kProgram << missing + changed << " of " << checked << " issued receipts are missing or changed\n";
+
+    std::vector<std::string> faults;
+    if (missing + changed > 0)
+        faults.push_back(std::to_string(missing + changed) + " of " + std::to_string(checked) + " issued receipts are missing or changed");
+    if (refused > 0) faults.push_back(i18n::tr("{1} file names leave the receipt folder", {std::to_string(refused)}));
+    if (register_check.broken) faults.push_back(i18n::tr("the register has been changed behind the program's back"));
+    if (!gaps.empty()) faults.push_back(i18n::tr("numbers are missing from the register"));
+    if (faults.empty()) return 0;
+    std::string line;
+    for (const auto& fault : faults) line += (line.empty() ? "" : "; ") + fault;
+    errors << kProgram << line << '\n';
     return 1;
 }

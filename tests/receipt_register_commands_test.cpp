@@ -347,6 +347,61 @@ TEST_F(Commands, ListVerifyAndPrintNeedNoWriteAccess) {
     fs::permissions(platform::to_path(folder), fs::perms::owner_all);
 }
 
+// verify passed a tampered register: a deleted row read as a PDF from before the
+// register, an edited total or void reason went unseen, and a file name leading out of
+// the folder had verify and print read another file.
+TEST_F(Commands, VerifyNamesTheFirstRecordATamperedRegisterBreaks) {
+    ASSERT_EQ(tools::run("command -v sqlite3").status, 0) << "the sqlite3 program is missing: install Debian's sqlite3 package "
+                                                            "(scripts/install-deps does)";
+    make_receipts();
+    const std::string file = folder + std::string(kRegisterFileName);
+    const std::string intact = fixture::read_file(file);
+    const struct {
+        const char* sql;
+        const char* out;
+        const char* err;
+    } tampering[] = {
+        {"DELETE FROM receipts WHERE number = 2",
+         "chain broken: record 2: receipt 000002 is gone from the register\nnumbers missing from the register: 000002\n",
+         "the register has been changed behind the program's back; numbers are missing from the register"},
+        {"UPDATE receipts SET total = 1 WHERE number = 1", "chain broken: record 1: receipt 000001 has been changed since it was issued\n",
+         "the register has been changed behind the program's back"},
+        {"UPDATE receipts SET void_reason = '沒事' WHERE number = 3",
+         "chain broken: record 4: the void of receipt 000003 has been changed since it was recorded\n",
+         "the register has been changed behind the program's back"},
+        {"INSERT INTO receipts SELECT 7, status, record_date, receipt_date, buyer, tax_number, total, exemption_seal_asked, "
+         "exemption_seal_printed, owner_seal_asked, owner_seal_printed, file_name, sha256, void_reason, voided_at FROM receipts "
+         "WHERE number = 1",
+         "chain broken: receipt 000007 is in the register but not in its chain of records\nnumbers missing from the register: "
+         "000004-000006\n",
+         "the register has been changed behind the program's back; numbers are missing from the register"},
+    };
+    for (const auto& t : tampering) {
+        fixture::write_file(file, intact);
+        ASSERT_EQ(tools::run("sqlite3 " + tools::quote(file) + " " + tools::quote(t.sql)).status, 0) << t.sql;
+        const Result verified = launcher("verify");
+        EXPECT_EQ(verified.status, 1) << t.sql;
+        EXPECT_NE(verified.out.find(t.out), std::string::npos) << t.sql << "\n" << verified.out;
+        EXPECT_EQ(verified.err, "tarnwickery-receipt: " + std::string(t.err) + "\n") << t.sql;
+    }
+
+    fixture::write_file(file, intact);
+    ASSERT_EQ(tools::run("sqlite3 " + tools::quote(file) + " \"UPDATE receipts SET file_name = '../../../etc/hostname' WHERE number = 1\"")
+                  .status,
+              0);
+    const Result verified = launcher("verify");
+    EXPECT_EQ(verified.status, 1);
+    EXPECT_NE(verified.out.find("refused: receipt 000001's file name ../../../etc/hostname leaves the receipt folder\n"),
+              std::string::npos)
+        << verified.out;
+    EXPECT_EQ(verified.out.find("missing: ../"), std::string::npos) << "the file outside is never looked at";
+    EXPECT_NE(verified.err.find("1 file names leave the receipt folder"), std::string::npos) << verified.err;
+    const Result printed = launcher("print 1");
+    EXPECT_EQ(printed.status, 1);
+    EXPECT_NE(printed.err.find("its file name ../../../etc/hostname in the register leaves the receipt folder"), std::string::npos)
+        << printed.err;
+}
+
 TEST_F(Commands, WithoutARegisterOrWithANewerOne) {
     const Result empty = launcher("list");
     EXPECT_EQ(empty.status, 0) << empty.err;

@@ -81,7 +81,7 @@ TEST_F(Register, IsCreatedOnFirstUseInWalModeWithItsSchemaVersion) {
         EXPECT_EQ(book.highest_number(), 0);
     }
     EXPECT_EQ(pragma(file, "journal_mode"), "wal");
-    EXPECT_EQ(pragma(file, "user_version"), "1");
+    EXPECT_EQ(pragma(file, "user_version"), "2");
     EXPECT_TRUE(Receipt_Register::open_existing(folder).has_value());
 }
 
@@ -130,7 +130,7 @@ TEST_F(Register, KeepsEveryFieldAndRowThroughPendingIssuedAndVoid) {
 
 TEST_F(Register, NewerForeignAndDamagedFilesAreRefusedAndLeftAsTheyAre) {
     Receipt_Register::open(folder);
-    execute(file, "PRAGMA journal_mode = DELETE; PRAGMA user_version = 2");
+    execute(file, "PRAGMA journal_mode = DELETE; PRAGMA user_version = 3");
     const std::string newer = fixture::read_file(file);
     const std::string refused = error_of([&] { Receipt_Register::open(folder); });
     EXPECT_NE(refused.find("written by a newer version"), std::string::npos) << refused;
@@ -175,6 +175,45 @@ TEST_F(Register, AnOwnRegisterOfNoKnownVersionOrWithoutItsTablesIsRefusedUnchang
         EXPECT_EQ(fixture::read_file(file), before) << c.sql;
         EXPECT_FALSE(std::filesystem::exists(file + "-wal")) << c.sql;
     }
+}
+
+// A register the first schema wrote, kept as that version made it: four receipts, the
+// second void, the fourth still pending.
+TEST_F(Register, ASchemaOneRegisterIsUpgradedInPlaceWithItsChainStarted) {
+    std::filesystem::copy_file(FIXTURE_FOLDER "/register_schema1.sqlite3", file);
+    const std::string kept = fixture::read_file(file);
+    {
+        auto read = Receipt_Register::open_read_only(folder);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->receipts().size(), 3u);
+        EXPECT_FALSE(read->check().chained);
+    }
+    EXPECT_EQ(fixture::read_file(file), kept) << "reading does not upgrade";
+
+    Receipt_Register book = Receipt_Register::open(folder);
+    EXPECT_EQ(pragma(file, "user_version"), "2");
+    const auto upgraded = book.receipts();
+    ASSERT_EQ(upgraded.size(), 3u);
+    EXPECT_EQ(upgraded[1].void_reason, "統一編號寫錯");
+    EXPECT_EQ(upgraded[1].rows.size(), 2u);
+    EXPECT_EQ(book.pending().size(), 1u);
+    Register_Check check = book.check();
+    EXPECT_TRUE(check.chained);
+    EXPECT_EQ(check.records, 4) << "1, 2, the void of 2, and 3";
+    EXPECT_FALSE(check.broken) << *check.broken;
+    EXPECT_TRUE(check.missing_numbers.empty());
+
+    book.mark_issued(4);
+    book.void_receipt(3, "重開", "2025-03-10 09:00:00");
+    check = book.check();
+    EXPECT_EQ(check.records, 6);
+    EXPECT_FALSE(check.broken) << *check.broken;
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    for (const char* sql : {"DELETE FROM chain WHERE sequence = 1", "UPDATE chain SET hash = '' WHERE sequence = 2"})
+        EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_CONSTRAINT) << sql;
+    sqlite3_close(db);
+    EXPECT_EQ(book.check().records, 6) << "the chain is only ever added to";
 }
 
 TEST(Sha256, MatchesKnownDigestsAcrossBufferBoundaries) {

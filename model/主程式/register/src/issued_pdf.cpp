@@ -3,6 +3,7 @@
 #include <receipt_register/receipt_register.hpp>
 #include <receipt_register/sha256.hpp>
 
+#include <i18n/tr.hpp>
 #include <platform/regular_file.hpp>
 #include <platform/root_folder.hpp>
 
@@ -43,6 +44,8 @@ Issued_Pdf read_issued_pdf(const std::string& folder, long long number, bool voi
     const auto refuse = [&](const std::string& reason) {
         return Reprint_Refusal(receipt + " is not printed: " + reason, reason, false);
     };
+    if (!is_plain_file_name(record->file_name))
+        throw refuse(i18n::tr("its file name {1} in the register leaves the receipt folder {2}", {record->file_name, folder}));
     Issued_Pdf pdf{folder + record->file_name, {}};
     try {
         pdf.content = platform::read_regular_file(platform::to_path(pdf.path), kLargestReceipt);

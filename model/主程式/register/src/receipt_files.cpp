@@ -30,6 +30,10 @@ std::optional<long long> receipt_number_of(std::string_view file_name, std::stri
 
 bool is_receipt_pdf(std::string_view file_name) { return file_name.ends_with(".pdf") && receipt_number_of(file_name); }
 
+bool is_plain_file_name(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
+}
+
 bool is_program_file(std::string_view name) {
     if (name == kLockFileName || name == kSealFolderName || name.starts_with(kScratchPrefix)) return true;
     if (!name.starts_with(kRegisterFileName)) return false;

@@ -1,6 +1,7 @@
 #include <receipt_register/receipt_files.hpp>
 #include <receipt_register/receipt_register.hpp>
 
+#include "chain.hpp"
 #include "schema.hpp"
 #include "sqlite.hpp"
 
@@ -160,9 +161,12 @@ void Receipt_Register::add_pending(const Receipt_Record& record) {
 }
 
 void Receipt_Register::mark_issued(long long number) {
+    sqlite::Transaction transaction(*connection_);
     sqlite::Statement(*connection_, "UPDATE receipts SET status = 'issued' WHERE number = ?1 AND status = 'pending'")
         .bind(1, number)
         .run();
+    if (sqlite3_changes(connection_->get()) > 0) chain::append(*connection_, number, chain::Event::issued);
+    transaction.commit();
 }
 
 void Receipt_Register::remove_pending(long long number) {
@@ -191,6 +195,7 @@ void Receipt_Register::void_receipt(long long number, const std::string& reason,
         .bind(2, reason)
         .bind(3, voided_at)
         .run();
+    chain::append(*connection_, number, chain::Event::voided);
     transaction.commit();
 }
 
@@ -227,6 +232,8 @@ std::optional<Receipt_Record> Receipt_Register::receipt(long long number) {
     if (!query.step()) return std::nullopt;
     return record_of(query);
 }
+
+Register_Check Receipt_Register::check() { return chain::check(*connection_); }
 
 std::vector<Known_Buyer> Receipt_Register::buyers() {
     sqlite::Statement query(*connection_, R"sql(

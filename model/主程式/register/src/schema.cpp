@@ -1,9 +1,12 @@
 #include "schema.hpp"
 
+#include "chain.hpp"
+
 #include <i18n/tr.hpp>
 
 #include <array>
 #include <string>
+#include <utility>
 
 namespace receipt_register::schema {
 
@@ -43,10 +46,22 @@ CREATE TABLE receipt_rows (
 CREATE INDEX receipts_by_record_date ON receipts (record_date);
 CREATE INDEX receipts_by_buyer ON receipts (buyer, number);
 )sql",
+    R"sql(
+CREATE TABLE chain (
+  sequence INTEGER PRIMARY KEY,
+  number INTEGER NOT NULL,
+  event TEXT NOT NULL,
+  hash TEXT NOT NULL
+);
+CREATE TRIGGER chain_is_never_changed BEFORE UPDATE ON chain
+  BEGIN SELECT RAISE(ABORT, 'the chain of records is only ever added to'); END;
+CREATE TRIGGER chain_is_never_shortened BEFORE DELETE ON chain
+  BEGIN SELECT RAISE(ABORT, 'the chain of records is only ever added to'); END;
+)sql",
 };
 
-// The tables every version since the first has.
-constexpr const char* kTables[] = {"receipts", "receipt_rows"};
+// The tables of each version: those of the one before, and the ones it adds.
+constexpr std::array<std::pair<const char*, int>, 3> kTables = {{{"receipts", 1}, {"receipt_rows", 1}, {"chain", 2}}};
 
 long long pragma(const sqlite::Connection& connection, const char* name) {
     sqlite::Statement query(connection, std::string("PRAGMA ") + name);
@@ -73,7 +88,8 @@ void refuse_unreadable(const sqlite::Connection& connection) {
         throw Register_Error(i18n::tr("receipt register {1} is damaged: its schema version {2} is none this program ever "
                                       "wrote; it is left as it is",
                                       {connection.path(), std::to_string(version)}));
-    for (const char* table : kTables) {
+    for (const auto& [table, since] : kTables) {
+        if (since > version) continue;
         sqlite::Statement found(connection, "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name = ?1");
         found.bind(1, std::string_view(table));
         found.step();
@@ -91,7 +107,10 @@ void bring_up_to_date(sqlite::Connection& connection) {
     refuse_unreadable(connection);
     const long long version = pragma(connection, "user_version");
     if (version == kVersion) return;
-    for (long long step = version; step < kVersion; ++step) connection.execute(kSteps[static_cast<std::size_t>(step)], "bring its tables up to date");
+    for (long long step = version; step < kVersion; ++step)
+        connection.execute(kSteps[static_cast<std::size_t>(step)], "bring its tables up to date");
+    // The chain starts with the receipts the register holds when it gains it.
+    if (version < 2) chain::start(connection);
     connection.execute(("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
     connection.execute(("PRAGMA user_version = " + std::to_string(kVersion)).c_str());
     transaction.commit();

@@ -6,7 +6,7 @@
 // schema version and its application_id marks it as a receipt register.
 namespace receipt_register::schema {
 
-inline constexpr int kVersion = 1;
+inline constexpr int kVersion = 2;
 
 // Throws Register_Error, in one sentence naming the file, unless it is new and empty or a
 // receipt register of a schema version this program reads, with its tables: a file of

@@ -33,6 +33,11 @@ std::optional<long long> receipt_number_of(std::string_view file_name, std::stri
 // there: the register and its journal files, the lock, the seal folder, a scratch folder.
 bool is_program_file(std::string_view name);
 
+// Whether `name` names a file in the folder it is joined to and nowhere else: not empty,
+// not "." or "..", and without a separator, a drive or a NUL. A register's file name is
+// read only when it is, so that a changed register cannot have a receipt read elsewhere.
+bool is_plain_file_name(std::string_view name);
+
 // Whether `file_name` is named as a receipt PDF of this program: as receipt_number_of
 // reads it, and ending in ".pdf".
 bool is_receipt_pdf(std::string_view file_name);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <receipt_register/receipt_record.hpp>
+#include <receipt_register/register_check.hpp>
 #include <receipt_register/register_error.hpp>
 
 #include <memory>
@@ -15,7 +16,8 @@ class Connection;
 }
 
 // The register of receipts in one receipt folder: an SQLite file (WAL journal,
-// synchronous FULL) with one row per receipt number. Numbers are never reused: a row
+// synchronous FULL) with one row per receipt number, and a chain of records, one
+// appended as each receipt is issued or voided, that shows rows changed behind its back. Numbers are never reused: a row
 // stays when its PDF is deleted, and a void receipt keeps its number. One object
 // belongs to one thread; several objects and processes may use one file at once.
 // Every operation throws Register_Error naming the file when SQLite fails.
@@ -67,6 +69,9 @@ public:
     // Issued or void receipt `number`, without its product rows; nullopt when the
     // register has no such receipt (a pending row counts as none).
     std::optional<Receipt_Record> receipt(long long number);
+
+    // Walks the register's chain of records against its rows (see Register_Check).
+    Register_Check check();
 
     // Buyers of issued and void receipts, each once, the most recently served first.
     std::vector<Known_Buyer> buyers();

@@ -34,10 +34,23 @@ std::string product_names(const Receipt_Record& record) {
     return names;
 }
 
+// Issued and void receipts; and a pending one whose PDF stands, as issued: it was
+// written, only marking it failed, and the next start marks it so.
 std::vector<Receipt_Record> registered(const std::optional<std::string>& from = std::nullopt,
                                        const std::optional<std::string>& to = std::nullopt) {
     auto book = Receipt_Register::open_read_only(receipt_register::receipt_folder());
-    return book ? book->receipts(from, to) : std::vector<Receipt_Record>{};
+    std::vector<Receipt_Record> records;
+    for (auto& record : book ? book->receipts(from, to, true) : std::vector<Receipt_Record>{}) {
+        if (record.status == Receipt_Status::pending) {
+            std::error_code ec;
+            if (!receipt_register::is_plain_file_name(record.file_name) ||
+                !std::filesystem::exists(platform::to_path(receipt_register::receipt_folder() + record.file_name), ec))
+                continue;
+            record.status = Receipt_Status::issued;
+        }
+        records.push_back(std::move(record));
+    }
+    return records;
 }
 
 // What the receipt folder holds besides the register's receipts: receipt PDFs no row

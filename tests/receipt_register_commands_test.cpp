@@ -176,6 +176,10 @@ TEST_F(Commands, AWrittenReceiptStillPendingIsKnownAndPrintable) {
     const Result table = launcher("list");
     ASSERT_EQ(table.status, 0) << table.err;
     EXPECT_NE(table.out.find("1 receipt PDF in " + folder + " is not in the register"), std::string::npos) << table.out;
+    // Listed as issued at once, as the next start will mark it, not only after that start.
+    EXPECT_NE(table.out.find("000004  2025-05-01"), std::string::npos) << table.out;
+    EXPECT_EQ(table.out.find("000005"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("4 receipts (3 issued, 1 void)"), std::string::npos) << table.out;
 
     EXPECT_EQ(read_issued_pdf(folder, 4, false).content, "%PDF-1.7 receipt 4");
     try {

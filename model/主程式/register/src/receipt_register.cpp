@@ -200,12 +200,12 @@ void Receipt_Register::void_receipt(long long number, const std::string& reason,
 }
 
 std::vector<Receipt_Record> Receipt_Register::receipts(const std::optional<std::string>& from,
-                                                       const std::optional<std::string>& to) {
+                                                       const std::optional<std::string>& to, bool with_pending) {
     sqlite::Statement query(*connection_, std::string("SELECT ") + kColumns +
-                                              " FROM receipts WHERE status != 'pending' AND record_date >= ?1 AND "
+                                              " FROM receipts WHERE (status != 'pending' OR ?3) AND record_date >= ?1 AND "
                                               "record_date <= ?2 ORDER BY number");
     // Dates are YYYY-MM-DD, so text order is date order; "~" sorts after every digit.
-    query.bind(1, from.value_or("")).bind(2, to.value_or("~"));
+    query.bind(1, from.value_or("")).bind(2, to.value_or("~")).bind(3, with_pending ? 1LL : 0LL);
     std::vector<Receipt_Record> records;
     std::map<long long, std::size_t> index;
     while (query.step()) {

@@ -107,7 +107,7 @@ Receipt_Register Receipt_Register::open(const std::string& folder) {
     try {
         platform::create_private_file(platform::to_path(path));
     } catch (const platform::Error& error) {
-        throw Register_Error("receipt register " + path + ": cannot create it: " + error.what());
+        throw Register_Error("receipt register " + path + ": " + error.what());
     }
     return Receipt_Register(connect(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
 }

@@ -8,7 +8,6 @@
 #include <platform/private_files.hpp>
 #include <platform/root_folder.hpp>
 
-#include <cctype>
 #include <filesystem>
 #include <map>
 
@@ -64,7 +63,9 @@ std::string uri_of(const std::string& path, const char* parameter) {
     if (path.size() > 1 && path[1] == ':') uri += '/';  // a drive letter: file:/C:/…
     for (const char c : path) {
         const auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte) || std::string_view("/-._~:").find(c) != std::string_view::npos) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           std::string_view("/-._~:").find(c) != std::string_view::npos;
+        if (plain) {
             uri += c;
         } else {
             uri += '%';

@@ -12,7 +12,8 @@ struct Register_Check {
     // Whether the register keeps a chain of records at all: one of an older schema,
     // read without being brought up to date, does not.
     bool chained = false;
-    // How many records the chain holds.
+    // How many records were walked: all the chain holds, or those up to the one that
+    // breaks it.
     long long records = 0;
     // The first record that does not match the register as it now is, named with its
     // receipt and why; nullopt when the chain holds.

@@ -11,6 +11,9 @@
 #include <receipt_channels/channels.hpp>
 #include <receipt_channels/worker_entry.hpp>
 
+#include <i18n/command_line.hpp>
+#include <i18n/tr.hpp>
+
 #include <CLI/CLI.hpp>
 
 #include <cctype>
@@ -41,14 +44,15 @@ int batch(const platform::Plugin& worker, const std::string& source, const std::
         const auto path = platform::to_path(source);
         std::error_code ec;
         if (std::filesystem::is_directory(path, ec)) {
-            std::cerr << "tarnwickery-receipt: " << source
-                      << " is a folder; --batch reads a file with one JSON request a line\n";
+            std::cerr << "tarnwickery-receipt: "
+                      << i18n::tr("{1} is a folder; --batch reads a file with one JSON request a line", {source}) << '\n';
             return kBadArguments;
         }
         file.open(path, std::ios::binary);
         if (!file) {
-            std::cerr << "tarnwickery-receipt: cannot read " << source << ": "
-                      << (std::filesystem::exists(path, ec) ? "this user may not read it" : "there is no such file")
+            std::cerr << "tarnwickery-receipt: "
+                      << (std::filesystem::exists(path, ec) ? i18n::tr("cannot read {1}: this user may not read it", {source})
+                                                            : i18n::tr("cannot read {1}: there is no such file", {source}))
                       << '\n';
             return kBadArguments;
         }
@@ -59,8 +63,10 @@ int batch(const platform::Plugin& worker, const std::string& source, const std::
     if (print_on) printing.emplace(*maker, *print_on);
     const bool all_written = run_batch(printing ? *printing : *maker, requests, std::cout, std::cerr);
     if (requests.bad()) {
-        std::cerr << "tarnwickery-receipt: reading " << (source == "-" ? "standard input" : source)
-                  << " failed; the requests after the lines counted above were not made\n";
+        std::cerr << "tarnwickery-receipt: "
+                  << i18n::tr("reading {1} failed; the requests after the lines counted above were not made",
+                              {source == "-" ? i18n::tr("standard input") : source})
+                  << '\n';
         return kBadArguments;
     }
     return all_written ? 0 : kFailed;
@@ -80,7 +86,7 @@ int interactive(const platform::Plugin& worker) {
         try {
             receipt(queues, events);
         } catch (const std::exception& error) {
-            std::cerr << "tarnwickery-receipt: the receipt worker stopped: " << error.what() << '\n';
+            std::cerr << "tarnwickery-receipt: " << i18n::tr("the receipt worker stopped: {1}", {error.what()}) << '\n';
         }
     });
     gui(queues, events);
@@ -116,17 +122,17 @@ int bad_arguments(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Writes receipts for businesses exempt from uniform invoices.", "tarnwickery-receipt"};
-    app.set_version_flag("--version", "tarnwickery-receipt " TARNWICKERY_VERSION, "print the program's version and exit");
+    CLI::App app{i18n::tr("Writes receipts for businesses exempt from uniform invoices."), "tarnwickery-receipt"};
+    app.set_version_flag("--version", "tarnwickery-receipt " TARNWICKERY_VERSION, i18n::tr("print the program's version and exit"));
     std::string batch_source;
     CLI::Option* batch_option =
-        app.add_option("--batch", batch_source, "make a receipt from each JSON request line of FILE (- for standard input)")
+        app.add_option("--batch", batch_source, i18n::tr("make a receipt from each JSON request line of FILE (- for standard input)"))
             ->type_name("FILE");
     bool print_each = false;
     std::string batch_printer;
     CLI::Option* print_option =
-        app.add_flag("--print", print_each, "with --batch: print each receipt as it is written")->needs(batch_option);
-    app.add_option("--printer", batch_printer, "with --print: the printer to print on; the default printer when not given")
+        app.add_flag("--print", print_each, i18n::tr("with --batch: print each receipt as it is written"))->needs(batch_option);
+    app.add_option("--printer", batch_printer, i18n::tr("with --print: the printer to print on; the default printer when not given"))
         ->type_name("NAME")
         ->needs(print_option);
     CLI::App* printers = add_printers_command(app)->excludes(batch_option);
@@ -134,43 +140,45 @@ int main(int argc, char** argv) {
     CLI::App* print = add_print_command(app, print_options)->excludes(batch_option);
 
     List_Options list_options;
-    CLI::App* list = app.add_subcommand("list", "show the receipts in the register")->excludes(batch_option);
-    list->add_option("--from", list_options.from, "only receipts recorded on or after this day")->type_name("YYYY-MM-DD");
-    list->add_option("--to", list_options.to, "only receipts recorded on or before this day")->type_name("YYYY-MM-DD");
-    list->add_option("--csv", list_options.csv, "write CSV for a spreadsheet to FILE (- for standard output)")
+    CLI::App* list = app.add_subcommand("list", i18n::tr("show the receipts in the register"))->excludes(batch_option);
+    list->add_option("--from", list_options.from, i18n::tr("only receipts recorded on or after this day"))->type_name("YYYY-MM-DD");
+    list->add_option("--to", list_options.to, i18n::tr("only receipts recorded on or before this day"))->type_name("YYYY-MM-DD");
+    list->add_option("--csv", list_options.csv, i18n::tr("write CSV for a spreadsheet to FILE (- for standard output)"))
         ->type_name("FILE|-");
     list->add_flag("--force", list_options.force, "with --csv: replace FILE when it exists");
 
     std::string void_number, void_reason;
     CLI::App* void_command =
-        app.add_subcommand("void", "mark a receipt void; its PDF stays as it is")->excludes(batch_option);
-    void_command->add_option("NUMBER", void_number, "the receipt's number")->required();
-    void_command->add_option("--reason", void_reason, "why the receipt is void")->required()->type_name("TEXT");
+        app.add_subcommand("void", i18n::tr("mark a receipt void; its PDF stays as it is"))->excludes(batch_option);
+    void_command->add_option("NUMBER", void_number, i18n::tr("the receipt's number"))->required();
+    void_command->add_option("--reason", void_reason, i18n::tr("why the receipt is void"))->required()->type_name("TEXT");
 
     CLI::App* verify =
-        app.add_subcommand("verify", "check every issued receipt's PDF against its SHA-256")->excludes(batch_option);
+        app.add_subcommand("verify", i18n::tr("check every issued receipt's PDF against its SHA-256"))->excludes(batch_option);
     app.require_subcommand(0, 1);
+    i18n::speak_the_users_language(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& done) {  // --help, --version
         return app.exit(done);
     } catch (const CLI::ParseError& error) {
-        return bad_arguments(error.what());
+        return bad_arguments(i18n::refusal_text(error));
     }
     if (printers->parsed()) return run_printers_command(std::cout, std::cerr);
 
     const std::string& number_argument = print->parsed() ? print_options.number : void_number;
     const std::optional<long long> number = receipt_number(number_argument);
     for (const auto& date : {list_options.from, list_options.to})
-        if (date && !is_date(*date)) return bad_arguments("'" + *date + "' is not a date of the form YYYY-MM-DD");
+        if (date && !is_date(*date)) return bad_arguments(i18n::tr("'{1}' is not a date of the form YYYY-MM-DD", {*date}));
     if ((void_command->parsed() || print->parsed()) && !number)
-        return bad_arguments("'" + number_argument + "' is not a receipt number");
+        return bad_arguments(i18n::tr("'{1}' is not a receipt number", {number_argument}));
     if (void_command->parsed() && void_reason.find_first_not_of(" \t\r\n") == std::string::npos)
-        return bad_arguments("void needs a reason: --reason TEXT");
+        return bad_arguments(i18n::tr("void needs a reason: --reason TEXT"));
     // An empty FILE is a mistake, not a request for the window.
     const bool batch_given = batch_option->count() > 0;
     if (batch_given && batch_source.empty())
-        return bad_arguments("--batch was given an empty FILE name; give a file of JSON request lines, or - for standard input");
+        return bad_arguments(
+            i18n::tr("--batch was given an empty FILE name; give a file of JSON request lines, or - for standard input"));
 
     try {
         if (list->parsed()) return list_receipts(list_options, std::cout, std::cerr, std::cerr);

@@ -1,9 +1,10 @@
 #include "printers_command.hpp"
 
+#include <i18n/tr.hpp>
 #include <platform/printing.hpp>
 
 CLI::App* add_printers_command(CLI::App& app) {
-    return app.add_subcommand("printers", "list the printers and mark the default");
+    return app.add_subcommand("printers", i18n::tr("list the printers and mark the default"));
 }
 
 int run_printers_command(std::ostream& out, std::ostream& errors) {
@@ -14,7 +15,7 @@ int run_printers_command(std::ostream& out, std::ostream& errors) {
         errors << "tarnwickery-receipt: " << error.what() << '\n';
         return 1;
     }
-    if (printers.empty()) errors << "tarnwickery-receipt: no printer is installed\n";
+    if (printers.empty()) errors << "tarnwickery-receipt: " << i18n::tr("no printer is installed") << '\n';
     for (const auto& printer : printers) {
         out << (printer.is_default ? "* " : "  ") << printer.name;
         if (!printer.description.empty() && printer.description != printer.name) out << "  " << printer.description;

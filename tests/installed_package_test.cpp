@@ -135,6 +135,21 @@ TEST_F(InstalledPackage, CommandsAreLinksIntoTheProgramFolderAndCarryThePackages
     }
 }
 
+TEST_F(InstalledPackage, ManualPagesInEnglishAndTraditionalChinese) {
+    for (const std::string& name : kCommands) {
+        SCOPED_TRACE(name);
+        const auto english = tools::run("zcat " + tools::quote(installed("usr/share/man/man1/" + name + ".1.gz")));
+        EXPECT_NE(english.output.find(".SH SYNOPSIS"), std::string::npos) << english.output;
+        const auto chinese = tools::run("zcat " + tools::quote(installed("usr/share/man/zh_TW/man1/" + name + ".1.gz")));
+        ASSERT_EQ(chinese.status, 0) << chinese.output;
+        for (const char* heading : {".SH 名稱", ".SH 概要", ".SH 說明"})
+            EXPECT_NE(chinese.output.find(heading), std::string::npos) << heading;
+        // The page carries the program's own Chinese --help, not the English one.
+        EXPECT_NE(chinese.output.find("顯示這份說明後結束"), std::string::npos);
+        EXPECT_EQ(chinese.output.find("print this help"), std::string::npos);
+    }
+}
+
 TEST_F(InstalledPackage, ShipsTheWholeProgramFolder) {
     std::set<std::string> built, shipped;
     for (const auto& [name, size] : tree(tools::program_dir())) built.insert(name);

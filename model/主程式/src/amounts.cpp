@@ -1,6 +1,7 @@
 #include "amounts.hpp"
 
 #include <bounded_input/cut.hpp>
+#include <i18n/tr.hpp>
 #include <receipt_channels/utf8.hpp>
 #include <receipt_channels/whole_number.hpp>
 
@@ -13,8 +14,8 @@ long long whole_number(const nlohmann::json& value, const char* column, std::siz
     if (value.is_number_integer()) return value.get<long long>();
     const std::string text = value.is_string() ? value.get<std::string>() : value.dump();
     if (const auto number = read_whole_number(text)) return *number;
-    throw std::runtime_error(std::string(column) + " of row " + std::to_string(row + 1) + " '" + bounded_input::cut(text, 120) +
-                             "' is not a whole number");
+    throw std::runtime_error(i18n::tr("{1} of row {2} '{3}' is not a whole number",
+                                      {column, std::to_string(row + 1), bounded_input::cut(text, 120)}));
 }
 
 // Products and sums far beyond any receipt are refused before they could overflow.
@@ -32,8 +33,8 @@ ProductRows product_rows(const ReceiptRequest& request) {
         throw std::runtime_error(*refusal);
     const std::size_t count = request.names.size();
     if (count > kPrintedRows)
-        throw std::runtime_error("the request has " + std::to_string(count) + " product rows; the receipt prints " +
-                                 std::to_string(kPrintedRows));
+        throw std::runtime_error(i18n::tr("the request has {1} product rows; the receipt prints {2}",
+                                          {std::to_string(count), std::to_string(kPrintedRows)}));
     ProductRows rows;
     for (std::size_t i = 0; i < count; ++i) {
         rows.names[i] = request.names[i];
@@ -43,7 +44,7 @@ ProductRows product_rows(const ReceiptRequest& request) {
         const long long price = whole_number(request.unit_prices[i], "單件價格", i);
         if (!fits(static_cast<long double>(quantity) * price) ||
             !fits(static_cast<long double>(quantity) * price + rows.total))
-            throw std::runtime_error("the amount of row " + std::to_string(i + 1) + " is too large for a receipt");
+            throw std::runtime_error(i18n::tr("the amount of row {1} is too large for a receipt", {std::to_string(i + 1)}));
         const long long amount = quantity * price;
         rows.total += amount;
         rows.amounts[i] = std::to_string(amount);
@@ -54,7 +55,8 @@ ProductRows product_rows(const ReceiptRequest& request) {
 
 std::array<std::string, 6> numeral_cells(long long total) {
     static const std::array<std::string, 10> kNumerals = {"零", "壹", "貳", "參", "肆", "伍", "陸", "柒", "捌", "玖"};
-    if (total < 0 || total > kLargestTotal) throw std::runtime_error("the total " + std::to_string(total) + " cannot be written in six cells");
+    if (total < 0 || total > kLargestTotal)
+        throw std::runtime_error(i18n::tr("the total {1} cannot be written in six cells", {std::to_string(total)}));
     std::array<std::string, 6> cells;
     cells.fill("-");
     const std::string digits = std::to_string(total);

@@ -203,7 +203,8 @@ ReceiptOutcome Receipt_Job::make(const nlohmann::json& taken) {
             const std::string name = receipt_file_name(number, request.buyer, request.tax_number, now);
             for (const auto& taken_name : {folders_.output + name + ".pdf", folders_.output + name + ".docx"})
                 if (fs::exists(platform::to_path(taken_name)))
-                    throw std::runtime_error("a receipt named " + taken_name + " already exists; it is left as it is");
+                    throw std::runtime_error(
+                        i18n::tr("a receipt named {1} already exists; it is left as it is", {taken_name}));
             document_.execute_set();
             // Filled and converted in the scratch folder: nothing takes a final name
             // before the receipt is complete and recorded.
@@ -216,9 +217,10 @@ ReceiptOutcome Receipt_Job::make(const nlohmann::json& taken) {
         });
         const std::string pdf = folders_.output + issued.record.file_name;
         if (issued.unmarked)
-            queued.warnings.push_back("the register could not mark receipt " + printed_number(issued.record.number) +
-                                      " issued (" + *issued.unmarked +
-                                      "); its row stays pending and is marked issued at the next start or the next receipt");
+            queued.warnings.push_back(
+                i18n::tr("the register could not mark receipt {1} issued ({2}); its row stays pending and is marked issued "
+                         "at the next start or the next receipt",
+                         {printed_number(issued.record.number), *issued.unmarked}));
         log::finished(pdf);
         document_.delete_();
         log::next_request();

@@ -7,6 +7,9 @@
 #include <bounded_input/cut.hpp>
 #include <bounded_input/json.hpp>
 
+#include <i18n/command_line.hpp>
+#include <i18n/tr.hpp>
+
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -118,9 +121,10 @@ bool warn_about_absent_placeholders(const docx_loom::Document& document, const s
         if (std::any_of(places.begin(), places.end(),
                         [&](const docx_loom::PlaceText& place) { return place.text.find(placeholder) != std::string::npos; }))
             continue;
-        std::cerr << "docx-loom: warning: the placeholder " << to_json_text(bounded_input::cut(placeholder))
-                  << " is found nowhere in '"
-                  << template_path << "'\n";
+        std::cerr << "docx-loom: "
+                  << i18n::tr("warning: the placeholder {1} is found nowhere in '{2}'",
+                              {to_json_text(bounded_input::cut(placeholder)), template_path})
+                  << '\n';
         absent = true;
     }
     return absent;
@@ -183,7 +187,7 @@ int fill(const FillArguments& args) {
     const std::string folder = cut == std::string::npos ? "" : args.output.substr(0, cut + 1);
     const std::string name = args.output.substr(folder.size());
     if (name.empty()) {
-        std::cerr << "docx-loom: OUTPUT '" << args.output << "' names no file\n";
+        std::cerr << "docx-loom: " << i18n::tr("OUTPUT '{1}' names no file", {args.output}) << '\n';
         return kBadArguments;
     }
 
@@ -209,66 +213,67 @@ int fill(const FillArguments& args) {
 int main(int argc, char** argv) {
     // Standard output carries results (the completion line, JSON); failures go apart.
     docx_loom::print_failures_to(std::cerr);
-    CLI::App app{"Fills .docx templates and writes .docx and PDF files.", "docx-loom"};
-    app.set_version_flag("--version", "docx-loom " TARNWICKERY_VERSION, "print the program's version and exit");
+    CLI::App app{i18n::tr("Fills .docx templates and writes .docx and PDF files."), "docx-loom"};
+    app.set_version_flag("--version", "docx-loom " TARNWICKERY_VERSION, i18n::tr("print the program's version and exit"));
     app.require_subcommand(1);
 
     FillArguments fill_args;
-    auto* fill_command = app.add_subcommand("fill", "Fill TEMPLATE with PLAN and write OUTPUT.docx and/or OUTPUT.pdf");
-    fill_command->add_option("TEMPLATE", fill_args.template_path, "the .docx template")
+    auto* fill_command = app.add_subcommand("fill", i18n::tr("Fill TEMPLATE with PLAN and write OUTPUT.docx and/or OUTPUT.pdf"));
+    fill_command->add_option("TEMPLATE", fill_args.template_path, i18n::tr("the .docx template"))
         ->required()
         ->check(CLI::ExistingFile);
-    fill_command->add_option("PLAN", fill_args.plan_path, "JSON array of replacements")
+    fill_command->add_option("PLAN", fill_args.plan_path, i18n::tr("JSON array of replacements"))
         ->required()
         ->check(CLI::ExistingFile);
-    fill_command->add_option("OUTPUT", fill_args.output, "output path without extension")->required();
-    fill_command->add_flag("--pdf", fill_args.pdf, "also write OUTPUT.pdf");
-    fill_command->add_flag("--no-docx", fill_args.no_docx, "do not keep OUTPUT.docx");
+    fill_command->add_option("OUTPUT", fill_args.output, i18n::tr("output path without extension"))->required();
+    fill_command->add_flag("--pdf", fill_args.pdf, i18n::tr("also write OUTPUT.pdf"));
+    fill_command->add_flag("--no-docx", fill_args.no_docx, i18n::tr("do not keep OUTPUT.docx"));
     fill_command->add_flag("--strict", fill_args.strict,
-                           "write nothing and exit with status 1 when a placeholder of PLAN is found nowhere in TEMPLATE");
+                           i18n::tr("write nothing and exit with status 1 when a placeholder of PLAN is found nowhere in TEMPLATE"));
 
     TextArguments text_args;
     auto* text_command = app.add_subcommand(
-        "text", "Print the text of every paragraph and table cell of TEMPLATE that fill visits, with its part, as JSON");
-    text_command->add_option("TEMPLATE", text_args.template_path, "the .docx template")
+        "text", i18n::tr("Print the text of every paragraph and table cell of TEMPLATE that fill visits, with its part, as JSON"));
+    text_command->add_option("TEMPLATE", text_args.template_path, i18n::tr("the .docx template"))
         ->required()
         ->check(CLI::ExistingFile);
 
     CheckArguments check_args;
     auto* check_command = app.add_subcommand(
-        "check", "Dry-run PLAN on TEMPLATE: print, for each placeholder, the paragraphs and cells it would replace in");
-    check_command->add_option("TEMPLATE", check_args.template_path, "the .docx template")
+        "check", i18n::tr("Dry-run PLAN on TEMPLATE: print, for each placeholder, the paragraphs and cells it would replace in"));
+    check_command->add_option("TEMPLATE", check_args.template_path, i18n::tr("the .docx template"))
         ->required()
         ->check(CLI::ExistingFile);
-    check_command->add_option("PLAN", check_args.plan_path, "JSON array of replacements")
+    check_command->add_option("PLAN", check_args.plan_path, i18n::tr("JSON array of replacements"))
         ->required()
         ->check(CLI::ExistingFile);
     check_command->add_flag("--range", check_args.range,
-                            "count each placeholder only from the first paragraph holding its replacement text, "
-                            "and nothing from the heading 【符號說明】 on");
+                            i18n::tr("count each placeholder only from the first paragraph holding its replacement text, "
+                                     "and nothing from the heading 【符號說明】 on"));
     check_command->add_flag("--strict", check_args.strict,
-                            "exit with status 1 when a placeholder of PLAN is found nowhere in TEMPLATE");
+                            i18n::tr("exit with status 1 when a placeholder of PLAN is found nowhere in TEMPLATE"));
 
     TableArguments table_args;
-    auto* table_command = app.add_subcommand("table", "Append one patent entry to TEMPLATE and write OUTPUT.docx");
-    table_command->add_option("OUTPUT", table_args.output, "the .docx file to write")->required();
-    table_command->add_option("--from", table_args.template_path, "the .docx to append to")
+    auto* table_command = app.add_subcommand("table", i18n::tr("Append one patent entry to TEMPLATE and write OUTPUT.docx"));
+    table_command->add_option("OUTPUT", table_args.output, i18n::tr("the .docx file to write"))->required();
+    table_command->add_option("--from", table_args.template_path, i18n::tr("the .docx to append to"))
         ->required()
         ->check(CLI::ExistingFile);
-    table_command->add_option("--abstract", table_args.abstract, "the abstract");
-    table_command->add_option("--papn", table_args.papn, "the patent's number");
-    table_command->add_option("--title", table_args.title, "the patent's title");
+    table_command->add_option("--abstract", table_args.abstract, i18n::tr("the abstract"));
+    table_command->add_option("--papn", table_args.papn, i18n::tr("the patent's number"));
+    table_command->add_option("--title", table_args.title, i18n::tr("the patent's title"));
     // Fewer rows or columns than the layout uses are refused here; Word takes at most 63 columns.
-    table_command->add_option("--rows", table_args.rows, "table rows (default 4)")->check(CLI::Range(4, 1000));
-    table_command->add_option("--cols", table_args.cols, "table columns (default 3)")->check(CLI::Range(3, 63));
-    table_command->add_option("--image", table_args.image, "picture for the fourth row")->check(CLI::ExistingFile);
+    table_command->add_option("--rows", table_args.rows, i18n::tr("table rows (default 4)"))->check(CLI::Range(4, 1000));
+    table_command->add_option("--cols", table_args.cols, i18n::tr("table columns (default 3)"))->check(CLI::Range(3, 63));
+    table_command->add_option("--image", table_args.image, i18n::tr("picture for the fourth row"))->check(CLI::ExistingFile);
 
+    i18n::speak_the_users_language(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& done) {  // --help, --version
         return app.exit(done);
     } catch (const CLI::ParseError& error) {
-        std::cerr << "docx-loom: " << error.what() << '\n';
+        std::cerr << "docx-loom: " << i18n::refusal_text(error) << '\n';
         return kBadArguments;
     }
 

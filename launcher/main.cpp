@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
     list->add_option("--to", list_options.to, i18n::tr("only receipts recorded on or before this day"))->type_name("YYYY-MM-DD");
     list->add_option("--csv", list_options.csv, i18n::tr("write CSV for a spreadsheet to FILE (- for standard output)"))
         ->type_name("FILE|-");
-    list->add_flag("--force", list_options.force, "with --csv: replace FILE when it exists");
+    list->add_flag("--force", list_options.force, i18n::tr("with --csv: replace FILE when it exists"));
 
     std::string void_number, void_reason;
     CLI::App* void_command =

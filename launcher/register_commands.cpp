@@ -85,8 +85,9 @@ Folder_Survey survey_folder() {
 // How many receipt PDFs in the folder the register does not know, as list and verify
 // both say it.
 std::string unregistered_note(std::size_t unknown) {
-    return std::to_string(unknown) + (unknown == 1 ? " receipt PDF in " : " receipt PDFs in ") +
-           receipt_register::receipt_folder() + (unknown == 1 ? " is" : " are") + " not in the register (made before it existed)";
+    const std::string count = std::to_string(unknown), folder = receipt_register::receipt_folder();
+    return unknown == 1 ? i18n::tr("1 receipt PDF in {1} is not in the register (made before it existed)", {folder})
+                        : i18n::tr("{1} receipt PDFs in {2} are not in the register (made before it existed)", {count, folder});
 }
 
 // Why `target` may not receive an output file, or nullopt when it may: the receipt folder
@@ -148,25 +149,32 @@ int list_receipts(const List_Options& options, std::ostream& out, std::ostream& 
         std::ofstream file(platform::to_path(*options.csv), std::ios::binary);
         if (file) write_csv(file, records);
         if (!file || !file.flush()) {
-            errors << kProgram << "cannot write " << *options.csv << '\n';
+            errors << kProgram << i18n::tr("cannot write {1}", {*options.csv}) << '\n';
             return 1;
         }
-        out << "wrote " << records.size() << " receipts to " << *options.csv << '\n';
+        out << i18n::tr("wrote {1} receipts to {2}", {std::to_string(records.size()), *options.csv}) << '\n';
     }
-    *summary << records.size() << (records.size() == 1 ? " receipt (" : " receipts (") << records.size() - voided
-             << " issued, " << voided << " void); " << unregistered_note(survey_folder().unregistered) << '\n';
+    const std::string issued = std::to_string(records.size() - voided), void_count = std::to_string(voided);
+    *summary << (records.size() == 1 ? i18n::tr("1 receipt ({1} issued, {2} void); {3}",
+                                                {issued, void_count, unregistered_note(survey_folder().unregistered)})
+                                     : i18n::tr("{1} receipts ({2} issued, {3} void); {4}",
+                                                {std::to_string(records.size()), issued, void_count,
+                                                 unregistered_note(survey_folder().unregistered)}))
+             << '\n';
     return 0;
 }
 
 int void_receipt(long long number, const std::string& reason, std::ostream& out, std::ostream& errors) {
     auto book = Receipt_Register::open_existing(receipt_register::receipt_folder());
     if (!book) {
-        errors << kProgram << "there is no receipt number " << number_text(number) << ": " << receipt_register::receipt_folder()
-               << " has no register\n";
+        errors << kProgram
+               << i18n::tr("there is no receipt number {1}: {2} has no register",
+                           {number_text(number), receipt_register::receipt_folder()})
+               << '\n';
         return 1;
     }
     book->void_receipt(number, reason, platform::local_time_text());
-    out << "receipt " << number_text(number) << " is void: " << reason << '\n';
+    out << i18n::tr("receipt {1} is void: {2}", {number_text(number), reason}) << '\n';
     return 0;
 }
 
@@ -188,10 +196,10 @@ int verify_receipts(std::ostream& out, std::ostream& errors) {
         const auto pdf = platform::to_path(folder + record.file_name);
         std::error_code ec;
         if (!std::filesystem::is_regular_file(pdf, ec)) {
-            out << "missing: " << record.file_name << '\n';
+            out << i18n::tr("missing: {1}", {record.file_name}) << '\n';
             ++missing;
         } else if (receipt_register::sha256_of_file(pdf) != record.sha256) {
-            out << "changed: " << record.file_name << '\n';
+            out << i18n::tr("changed: {1}", {record.file_name}) << '\n';
             ++changed;
         }
     }
@@ -208,12 +216,15 @@ int verify_receipts(std::ostream& out, std::ostream& errors) {
     // a file that looks like a receipt to a person but not to the program is seen.
     const Folder_Survey survey = survey_folder();
     for (const auto& stranger : survey.strangers) out << i18n::tr("stranger: {1}", {stranger}) << '\n';
-    out << checked << " issued receipts checked: " << missing << " missing, " << changed << " changed; "
-        << unregistered_note(survey.unregistered) << '\n';
+    out << i18n::tr("{1} issued receipts checked: {2} missing, {3} changed; {4}",
+                    {std::to_string(checked), std::to_string(missing), std::to_string(changed),
+                     unregistered_note(survey.unregistered)})
+        << '\n';
 
     std::vector<std::string> faults;
     if (missing + changed > 0)
-        faults.push_back(std::to_string(missing + changed) + " of " + std::to_string(checked) + " issued receipts are missing or changed");
+        faults.push_back(i18n::tr("{1} of {2} issued receipts are missing or changed",
+                                  {std::to_string(missing + changed), std::to_string(checked)}));
     if (refused > 0) faults.push_back(i18n::tr("{1} file names leave the receipt folder", {std::to_string(refused)}));
     if (register_check.broken) faults.push_back(i18n::tr("the register has been changed behind the program's back"));
     if (!gaps.empty()) faults.push_back(i18n::tr("numbers are missing from the register"));

@@ -192,6 +192,8 @@ class Table {
 public:
     Table(pugi::xml_node node, detail::StoryPart* part) : node_(node), part_(part) {}
     pugi::xml_node node() const { return node_; }
+    // The rows in document order. Here and in Row::cells, rows and cells wrapped in
+    // content controls (w:sdt) or custom XML count as their table's and row's own.
     std::vector<Row> rows() const;
     // Throws Error if the table has no row `index`.
     Row row(int index) const;

@@ -121,7 +121,6 @@ void fill_paragraph_in_place(Paragraph& paragraph, TextReading reading, const st
             run = run.add_run_after(pieces[i]);
         }
         apply_run_format(run, entry);
-        apply_paragraph_format(paragraph, entry);
     }
 }
 
@@ -211,8 +210,6 @@ void fill_cell_in_place(Cell& cell, const std::string& placeholder, std::size_t 
             apply_remark_format(last, entry);
         }
         if (entry.image_path) insert_picture(entry, [&] { return last.add_run_after(); });
-        Paragraph paragraph = run.paragraph();
-        apply_paragraph_format(paragraph, entry);
     }
 }
 

@@ -157,12 +157,14 @@ int text_width(pugi::xml_node body, const detail::WordNames& names) {
 
 }  // namespace
 
-std::string Cell::text() const {
+std::string Cell::text() const { return text(TextReading::plain); }
+
+std::string Cell::text(TextReading reading) const {
     std::string text;
     bool first = true;
     for (const auto& paragraph : paragraphs()) {
         if (!first) text += '\n';
-        text += paragraph.text();
+        text += paragraph.text(reading);
         first = false;
     }
     return text;
@@ -191,7 +193,7 @@ bool Cell::holds_only_text() const {
     const auto& names = part_->names;
     for (auto child : node_.children()) {
         if (child.type() != pugi::node_element || names.is(child, "tcPr")) continue;
-        if (!names.is(child, "p") || !detail::holds_only_text(child, names)) return false;
+        if (!names.is(child, "p") || !detail::holds_only_text(child, names, false)) return false;
     }
     return true;
 }

@@ -1,6 +1,8 @@
 // A small corpus of templates, one per construct that real documents wrap text in or
-// put beside it. Filling each must replace its placeholders and keep every other
-// element and every other character, and LibreOffice must still read the result.
+// put beside it, and a few for each way real documents were once filled wrongly.
+// Filling each must replace its placeholders and keep every other element and every
+// other character, a paragraph filled in place must keep its properties, and
+// LibreOffice must still read the result.
 #include "docx_fixture.hpp"
 #include "test_env.hpp"
 #include "tools.hpp"
@@ -12,6 +14,7 @@
 #include <iostream>
 #include <map>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -82,7 +85,7 @@ std::string notes(const std::string& kind, const std::string& text) {
                  note + ">");
 }
 
-std::vector<Template> corpus() {
+std::vector<Template> constructs() {
     const std::string date = "<w:sdt><w:sdtPr><w:alias w:val=\"Date\"/><w:date/></w:sdtPr><w:sdtContent>";
     const std::string end_sdt = "</w:sdtContent></w:sdt>";
     return {
@@ -189,6 +192,67 @@ std::vector<Template> corpus() {
     };
 }
 
+const std::string kPageBreak = "<w:r><w:br w:type=\"page\"/></w:r>";
+const std::string kBookmark = "<w:bookmarkStart w:id=\"9\" w:name=\"mark\"/><w:bookmarkEnd w:id=\"9\"/>";
+
+std::string control(const std::string& inner) {
+    return "<w:sdt><w:sdtPr><w:alias w:val=\"Item\"/></w:sdtPr><w:sdtContent>" + inner + "</w:sdtContent></w:sdt>";
+}
+std::string rows(const std::string& inner) {
+    return "<w:tbl><w:tblPr><w:tblW w:w=\"0\" w:type=\"auto\"/></w:tblPr><w:tblGrid><w:gridCol w:w=\"4500\"/>"
+           "<w:gridCol w:w=\"4500\"/></w:tblGrid>" + inner + "</w:tbl>";
+}
+
+// Page breaks beside words a plan replaces, breaks, tabs and hyphens in paragraphs the
+// fill rewrites, rows and cells in content controls, and paragraphs filled in place
+// that have properties of their own.
+std::vector<Template> hard_cases() {
+    return {
+        {"page break beside a plan word", p(run("Next page") + kPageBreak + run("Index")), {}, {{"page", "leaf"}}},
+        {"page breaks between plan words", p(run("page one") + kPageBreak + run("page two") + kPageBreak + run("end")),
+         {}, {{"page", "sheet"}}},
+        {"a plan word inside the page marker",
+         p(run("Wage") + kPageBreak + run("Stage $$$S$$$")), {}, {{"$$$S$$$", "two"}, {"age", "era"}}},
+        {"line break, tab and hyphen in a rewritten paragraph",
+         p(run("Name: $$$N$$$") +
+           "<w:r><w:br/><w:t>Tel</w:t><w:tab/><w:t>02</w:t><w:noBreakHyphen/><w:t>1234</w:t></w:r>"),
+         {}, {{"$$$N$$$", "Wang"}}},
+        {"soft return", p(run("$$$R$$$ soft return") + "<w:r><w:br/></w:r>" + run("and here")), {},
+         {{"$$$R$$$", "Kept"}}},
+        {"soft hyphen", p(run("Donau") + "<w:r><w:softHyphen/></w:r>" + run("dampf $$$D$$$")), {},
+         {{"$$$D$$$", "ship"}}},
+        {"non-breaking hyphen in a cell",
+         table(cell(p(run("$$$C$$$ 02") + "<w:r><w:noBreakHyphen/><w:t>1234</w:t></w:r>"))), {},
+         {{"$$$C$$$", "Phone"}}},
+        {"row in a content control",
+         rows("<w:tr>" + cell(p(run("Item"))) + cell(p(run("Price"))) + "</w:tr>" +
+              control("<w:tr>" + cell(p(run("$$$ITEM$$$"))) + cell(p(run("$$$PRICE$$$"))) + "</w:tr>")),
+         {}, {{"$$$ITEM$$$", "Lamp"}, {"$$$PRICE$$$", "Forty"}}},
+        {"cell in a content control",
+         rows("<w:tr>" + control(cell(p(run("Due $$$DUE$$$")))) + cell(p(run("$$$TO$$$"))) + "</w:tr>"), {},
+         {{"$$$DUE$$$", "Monday"}, {"$$$TO$$$", "Achebe"}}},
+        {"in-place paragraph with its own layout",
+         p("<w:pPr><w:jc w:val=\"right\"/><w:ind w:left=\"720\"/>"
+           "<w:spacing w:line=\"360\" w:lineRule=\"auto\"/></w:pPr>" +
+           kBookmark + run("Signed by $$$SIGNER$$$")),
+         {}, {{"$$$SIGNER$$$", "Ibrahim"}}},
+        {"justified paragraph with a hyperlink",
+         p("<w:pPr><w:jc w:val=\"both\"/></w:pPr>" + run("Write to $$$MAIL$$$ or see ") +
+           "<w:hyperlink w:anchor=\"_top\">" + run("the index") + "</w:hyperlink>"),
+         {}, {{"$$$MAIL$$$", "Dlamini"}}},
+        {"right-aligned cell with a bookmark",
+         table(cell(p("<w:pPr><w:jc w:val=\"right\"/></w:pPr>" + kBookmark + run("$$$SUM$$$ dollars")))), {},
+         {{"$$$SUM$$$", "Nine"}}},
+    };
+}
+
+std::vector<Template> corpus() {
+    auto templates = constructs();
+    auto hard = hard_cases();
+    templates.insert(templates.end(), hard.begin(), hard.end());
+    return templates;
+}
+
 std::string document_xml(const std::string& body) {
     return std::string("<w:document ") + fixture::kStoryNamespaces + "><w:body>" + body + "</w:body></w:document>";
 }
@@ -216,7 +280,9 @@ Census census(const docx_loom::Package& package) {
             std::string part;
             bool for_each(pugi::xml_node& node) override {
                 if (node.type() != pugi::node_element) return true;
-                ++census->elements[node.name()];
+                const bool page_break = std::string_view(node.name()) == "w:br" &&
+                                        std::string_view(node.attribute("w:type").value()) == "page";
+                ++census->elements[page_break ? "w:br page" : node.name()];
                 if (std::string_view(node.name()) == "w:t") census->text[part] += node.text().get();
                 return true;
             }
@@ -242,10 +308,41 @@ bool formatting(const std::string& name) {
     return names.contains(name);
 }
 
+// What the fill keeps of text besides characters: page breaks, and line breaks, tabs
+// and hyphens.
+bool is_page_break(const std::string& name) { return name == "w:br page"; }
+bool is_text_break(const std::string& name) {
+    static const std::set<std::string> names = {"w:br", "w:cr", "w:tab", "w:noBreakHyphen", "w:softHyphen"};
+    return names.contains(name);
+}
+
+std::string properties_of(pugi::xml_node paragraph) {
+    std::ostringstream out;
+    paragraph.child("w:pPr").print(out, "", pugi::format_raw);
+    return out.str();
+}
+
+// The paragraphs the fill changes in place, those that hold more than text, with their
+// properties before the fill.
+std::vector<std::pair<pugi::xml_node, std::string>> paragraphs_filled_in_place(const docx_loom::WordDocument& doc) {
+    std::vector<std::pair<pugi::xml_node, std::string>> found;
+    for (const auto& place : doc.places()) {
+        if (place.paragraph && !place.paragraph.holds_only_text())
+            found.emplace_back(place.paragraph.node(), properties_of(place.paragraph.node()));
+        if (place.cell && !place.cell.holds_only_text())
+            for (const auto& paragraph : place.cell.paragraphs())
+                found.emplace_back(paragraph.node(), properties_of(paragraph.node()));
+    }
+    return found;
+}
+
 struct Filled {
     std::string bytes;
     int lost_elements = 0;
     int placeholders_left = 0;
+    int page_breaks_lost = 0;
+    int text_breaks_lost = 0;
+    int properties_changed = 0;
     std::vector<std::string> faults;
 };
 
@@ -254,10 +351,17 @@ Filled fill(const Template& t) {
     document.doc = docx_loom::WordDocument::from_package(
         docx_loom::Package::from_bytes(fixture::docx_bytes_with_document(document_xml(t.body), t.parts), t.name));
     const Census before = census(document.doc->package());
+    const auto in_place = paragraphs_filled_in_place(*document.doc);
     for (const auto& [placeholder, value] : t.plan) document.set(placeholder, value);
     document.execute_set();
 
     Filled filled;
+    for (const auto& [paragraph, properties] : in_place) {
+        if (properties_of(paragraph) == properties) continue;
+        ++filled.properties_changed;
+        filled.faults.push_back("a paragraph filled in place changed its properties from '" + properties + "' to '" +
+                                properties_of(paragraph) + "'");
+    }
     filled.bytes = document.doc->save_to_bytes();
     const Census after = census(docx_loom::Package::from_bytes(filled.bytes, t.name));
     for (const auto& [part, text] : before.text) {
@@ -276,6 +380,8 @@ Filled fill(const Template& t) {
         const auto found = after.elements.find(name);
         const int now = found == after.elements.end() ? 0 : found->second;
         if (now < count) filled.lost_elements += count - now;
+        if (now < count && is_page_break(name)) filled.page_breaks_lost += count - now;
+        if (now < count && is_text_break(name)) filled.text_breaks_lost += count - now;
         if (now != count)
             filled.faults.push_back(name + ": " + std::to_string(count) + " before, " + std::to_string(now) + " after");
     }
@@ -288,16 +394,21 @@ Filled fill(const Template& t) {
 }  // namespace
 
 TEST(FillCorpus, EveryConstructKeepsItsElementsAndText) {
-    int lost = 0, faulty = 0, left = 0;
+    int lost = 0, faulty = 0, left = 0, page_breaks = 0, text_breaks = 0, properties = 0;
     for (const auto& t : corpus()) {
         const Filled filled = fill(t);
         lost += filled.lost_elements;
         left += filled.placeholders_left;
+        page_breaks += filled.page_breaks_lost;
+        text_breaks += filled.text_breaks_lost;
+        properties += filled.properties_changed;
         faulty += filled.faults.empty() ? 0 : 1;
         for (const auto& fault : filled.faults) ADD_FAILURE() << t.name << ": " << fault;
     }
     std::cout << "corpus: " << corpus().size() << " templates, " << faulty << " filled wrongly, " << left
-              << " placeholders left, " << lost << " elements lost\n";
+              << " placeholders left, " << lost << " elements lost (" << page_breaks << " page breaks, " << text_breaks
+              << " line breaks, tabs and hyphens), " << properties
+              << " paragraphs filled in place with changed properties\n";
 }
 
 TEST(FillCorpus, LibreOfficeReadsEveryFilledTemplate) {

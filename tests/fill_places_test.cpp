@@ -85,6 +85,7 @@ TEST(FillPlaces, PicturesInAHeaderAreItsOwnAndUntouchedPartsKeepTheirBytes) {
 }
 
 TEST(FillPlaces, RowsAndCellsInContentControlsAreCellsOfTheirTable) {
+    // The corpus test fills them; text and check list them in document order.
     const std::string control = "<w:sdt><w:sdtPr><w:alias w:val=\"Item\"/></w:sdtPr><w:sdtContent>";
     const std::string end = "</w:sdtContent></w:sdt>";
     Document document = loaded("<w:tbl><w:tr>" + cell(p("first {X}")) + "</w:tr>" + control + "<w:tr>" +
@@ -98,10 +99,4 @@ TEST(FillPlaces, RowsAndCellsInContentControlsAreCellsOfTheirTable) {
     EXPECT_EQ(listed, texts);
     ASSERT_NE(document.check_places().find("{X}"), nullptr);
     EXPECT_EQ(document.check_places().find("{X}")->text, texts);
-
-    document.execute_set();
-    listed.clear();
-    for (const auto& place : document.place_texts()) listed.push_back(place.text);
-    EXPECT_EQ(listed, (std::vector<std::string>{"first x", "row x", "cell x", "last x"}));
-    EXPECT_EQ(find_all_w(document.doc->body(), "sdt").size(), 2u);
 }

@@ -15,8 +15,8 @@ int package_text(const std::uint8_t* data, std::size_t size) {
         const std::string bytes(reinterpret_cast<const char*>(data), size);
         document.doc = docx_loom::WordDocument::from_package(docx_loom::Package::from_bytes(bytes, "fuzz.docx"));
         // What the command reads, and the engine's own reading.
-        for (const auto& [part, text] : document.place_texts())
-            nlohmann::ordered_json(text).dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+        for (const auto& place : document.place_texts())
+            nlohmann::ordered_json(place.text).dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
         nlohmann::ordered_json(document.show_all_text()).dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
     } catch (const docx_loom::Error&) {
     }

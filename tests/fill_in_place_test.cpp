@@ -55,7 +55,8 @@ TEST(FillInPlace, TheValueTakesARunOfItsOwnAndTheRestKeepsItsRunsAndFormatting) 
     Document document = fixture::loaded("<w:p><w:pPr><w:jc w:val=\"left\"/></w:pPr>" + kBookmark +
                                          run("Dear $$$NA", "<w:b/>") + run("ME$$$", "<w:u w:val=\"single\"/>") +
                                          run("ME$$$, welcome", "<w:i/>") + "</w:p>");
-    document.set("$$$NAME$$$", "Ms Lin", SetOptions{.new_font_size = Pt(12), .new_alignment = "right"});
+    document.set("$$$NAME$$$", "Ms Lin",
+                 SetOptions{.new_font_size = Pt(12), .new_alignment = "right", .left_indent = 12, .line_spacing = 14});
     document.execute_set();
 
     const auto p = document.doc->body().first_child();
@@ -68,7 +69,9 @@ TEST(FillInPlace, TheValueTakesARunOfItsOwnAndTheRestKeepsItsRunsAndFormatting) 
     EXPECT_TRUE(has(found[2].node, "i") && !has(found[2].node, "sz"));
     EXPECT_TRUE(find_all_w(p, "u").empty()) << "the run that held only placeholder characters goes";
     EXPECT_EQ(find_all_w(p, "bookmarkStart").size(), 1u);
-    EXPECT_EQ(w_attr(find_all_w(p, "jc").at(0), "val"), "right");
+    // Only the runs change: the paragraph keeps its properties.
+    EXPECT_EQ(w_attr(find_all_w(p, "jc").at(0), "val"), "left");
+    EXPECT_TRUE(find_all_w(p, "ind").empty() && find_all_w(p, "spacing").empty());
 }
 
 TEST(FillInPlace, EveryOccurrencePageMarkersAndWhatCannotBeReplaced) {
@@ -86,7 +89,8 @@ TEST(FillInPlace, CellsKeepTheirOtherContentAndGetRemarkAndPicture) {
     const std::string folder = tools::fresh_folder("in-place");
     fixture::write_file(folder + "seal.png", fixture::png_bytes(10, 10));
     const std::string nested = "<w:tbl><w:tr><w:tc><w:p>" + run("inner") + "</w:p></w:tc></w:tr></w:tbl><w:p/>";
-    Document document = fixture::loaded("<w:tbl><w:tr><w:tc><w:p>" + kBookmark + run("Sum: $$$S$$$ NT") + "</w:p>" +
+    Document document = fixture::loaded("<w:tbl><w:tr><w:tc><w:p><w:pPr><w:jc w:val=\"right\"/></w:pPr>" + kBookmark +
+                                        run("Sum: $$$S$$$ NT") + "</w:p>" +
                                         nested + "</w:tc></w:tr></w:tbl>");
     document.set("$$$S$$$", "12__remark__(tax)",
                  SetOptions{.remark_new_font_size = Pt(6), .image_path = folder + "seal.png", .image_height = 0.5,
@@ -101,6 +105,8 @@ TEST(FillInPlace, CellsKeepTheirOtherContentAndGetRemarkAndPicture) {
     EXPECT_EQ(find_all_w(cell, "bookmarkStart").size(), 1u);
     EXPECT_EQ(find_all_w(cell, "tbl").size(), 1u) << "the nested table stays";
     EXPECT_EQ(find_all_w(cell, "drawing").size(), 1u) << "a second placeholder keeps the picture of the first";
+    ASSERT_EQ(find_all_w(cell, "jc").size(), 1u);
+    EXPECT_EQ(w_attr(find_all_w(cell, "jc").at(0), "val"), "right");
 }
 
 TEST(FillInPlace, ParagraphsAndCellsOfTextAloneAreStillRewritten) {

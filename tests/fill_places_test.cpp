@@ -83,3 +83,20 @@ TEST(FillPlaces, PicturesInAHeaderAreItsOwnAndUntouchedPartsKeepTheirBytes) {
     EXPECT_EQ(saved.part("word/media/image1.png"), fixture::png_bytes(20, 10));
     EXPECT_NE(saved.part("word/header1.xml").find("r:embed=\"rId1\""), std::string::npos);
 }
+
+TEST(FillPlaces, RowsAndCellsInContentControlsAreCellsOfTheirTable) {
+    // The corpus test fills them; text and check list them in document order.
+    const std::string control = "<w:sdt><w:sdtPr><w:alias w:val=\"Item\"/></w:sdtPr><w:sdtContent>";
+    const std::string end = "</w:sdtContent></w:sdt>";
+    Document document = loaded("<w:tbl><w:tr>" + cell(p("first {X}")) + "</w:tr>" + control + "<w:tr>" +
+                                   cell(p("row {X}")) + "</w:tr>" + end + "<w:tr>" + control + cell(p("cell {X}")) +
+                                   end + cell(p("last {X}")) + "</w:tr></w:tbl>",
+                               {});
+    document.set("{X}", "x");
+    const std::vector<std::string> texts = {"first {X}", "row {X}", "cell {X}", "last {X}"};
+    std::vector<std::string> listed;
+    for (const auto& place : document.place_texts()) listed.push_back(place.text);
+    EXPECT_EQ(listed, texts);
+    ASSERT_NE(document.check_places().find("{X}"), nullptr);
+    EXPECT_EQ(document.check_places().find("{X}")->text, texts);
+}

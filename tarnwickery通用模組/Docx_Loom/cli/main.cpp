@@ -119,7 +119,7 @@ bool warn_about_absent_placeholders(const docx_loom::Document& document, const s
     bool absent = false;
     for (const auto& [placeholder, entry] : document.replace_value) {
         if (std::any_of(places.begin(), places.end(),
-                        [&](const docx_loom::PlaceText& place) { return place.text.find(placeholder) != std::string::npos; }))
+                        [&](const docx_loom::PlaceText& place) { return place.holds(placeholder); }))
             continue;
         std::cerr << "docx-loom: "
                   << i18n::tr("warning: the placeholder {1} is found nowhere in '{2}'",
@@ -141,9 +141,9 @@ int text(const TextArguments& args) {
         Docx_Loom::Document document;
         open_template(document, args.template_path);
         std::vector<std::string> texts, parts;
-        for (const auto& [part, text] : document.place_texts()) {
-            texts.push_back(text);
-            parts.push_back(part);
+        for (const auto& place : document.place_texts()) {
+            texts.push_back(place.text);
+            parts.push_back(place.part);
         }
         std::cout << to_json_text(texts_and_parts(texts, parts)) << '\n';
     });

@@ -1,24 +1,28 @@
 #include <docx_loom/document.hpp>
 
-#include "detail/accepted_reading.hpp"
 #include "detail/namespaces.hpp"
 
 #include <algorithm>
-#include <initializer_list>
+#include <array>
 
 namespace docx_loom {
 namespace {
 
-// Whether any element below the paragraph has a local name starting with one of
-// `starts` (so "ins" takes in w:instrText too) in the WordprocessingML namespace,
-// whatever prefix the document gives it. Iterative: paragraphs nest deeply through
-// text boxes.
-bool holds_any(const Paragraph& p, std::initializer_list<std::string_view> starts) {
+// Tracked changes: inserted, deleted and moved text. Field codes (w:instrText) and
+// deleted field codes are not among them, though their names begin alike.
+constexpr std::array<std::string_view, 4> kChanges = {"ins", "del", "moveFrom", "moveTo"};
+constexpr std::array<std::string_view, 5> kChangesAndBreaks = {"ins", "del", "moveFrom", "moveTo", "br"};
+
+// Whether any element below the paragraph is one of `locals` in the WordprocessingML
+// namespace, whatever prefix the document gives it. Iterative: paragraphs nest deeply
+// through text boxes.
+template <std::size_t N>
+bool holds_any(const Paragraph& p, const std::array<std::string_view, N>& locals) {
     const pugi::xml_node top = p.node();
     for (pugi::xml_node node = top.first_child(); node && node != top;) {
         if (node.type() == pugi::node_element) {
             const std::string_view local = detail::local_name(node.name());
-            if (std::any_of(starts.begin(), starts.end(), [&](std::string_view start) { return local.starts_with(start); }) &&
+            if (std::find(locals.begin(), locals.end(), local) != locals.end() &&
                 detail::is_in(node, detail::kWordMl, local))
                 return true;
         }
@@ -34,19 +38,13 @@ bool holds_any(const Paragraph& p, std::initializer_list<std::string_view> start
 
 }  // namespace
 
-namespace detail {
-
-TextReading accepted_reading(const Paragraph& p) {
-    // Without any of these the plain text is already the accepted text.
-    return holds_any(p, {"del", "ins", "br"}) ? TextReading::accepted : TextReading::plain;
+std::string Document::get_accepted_text(const Paragraph& p) const {
+    // Without changes or breaks the plain text is already the accepted text.
+    return p.text(holds_any(p, kChangesAndBreaks) ? TextReading::accepted : TextReading::plain);
 }
 
-}  // namespace detail
-
-std::string Document::get_accepted_text(const Paragraph& p) const { return p.text(detail::accepted_reading(p)); }
-
 std::string Document::_get_accepted_text(const Paragraph& p) const {
-    if (!holds_any(p, {"del", "ins"})) return p.text();
+    if (!holds_any(p, kChanges)) return p.text();
     return p.text(TextReading::bare);
 }
 

@@ -12,6 +12,7 @@ namespace docx_loom {
 namespace {
 
 constexpr std::string_view kStopHeading = "【符號說明】";
+constexpr std::string_view kPageMarker = "$$$page$$$";
 
 bool contains(std::string_view text, std::string_view piece) { return text.find(piece) != std::string_view::npos; }
 
@@ -91,8 +92,9 @@ public:
     DryRun(const ReplacementPlan& plan, bool specify_range, CheckDict& found)
         : plan_(plan), specify_range_(specify_range), allowed_(plan.size(), !specify_range), found_(found) {}
 
-    // Records the text under every placeholder still to be replaced in it.
-    void visit(const std::string& text, const std::string& part) {
+    // Records the text under every placeholder still to be replaced in it: `text` is
+    // what is searched, `shown` what is recorded.
+    void visit(const std::string& text, const std::string& shown, const std::string& part) {
         std::size_t index = 0;
         for (const auto& [old_text, entry] : plan_) {
             const std::size_t i = index++;
@@ -102,9 +104,11 @@ public:
                 if (contains(text, kStopHeading)) stopped_ = true;
             }
             // An empty placeholder is in every text and would never advance the scan.
-            if (old_text.empty() || !allowed_[i] || stopped_ || !contains(text, old_text)) continue;
+            if (old_text.empty() || !allowed_[i] || stopped_ || !contains(text, old_text) ||
+                contains(old_text, std::string_view(&kPageBreakCharacter, 1)))
+                continue;
             if (!contains(new_text, old_text) || holds_unreplaced(text, old_text, new_text, plan_))
-                found_.record(old_text, text, part);
+                found_.record(old_text, shown, part);
         }
     }
 
@@ -134,8 +138,14 @@ void Document::show_execute_set(bool specify_range) {
     DryRun scan(replace_value, specify_range, *check_dict);
     for (Paragraph& paragraph : document.paragraphs()) {
         paragraph.set_text(get_accepted_text(paragraph));
-        scan.visit(paragraph.text(), document.main_part());
+        const std::string text = paragraph.text();
+        scan.visit(text, text, document.main_part());
     }
+}
+
+bool PlaceText::holds(std::string_view placeholder) const {
+    return placeholder.empty() ||
+           (!contains(placeholder, std::string_view(&kPageBreakCharacter, 1)) && contains(full_text, placeholder));
 }
 
 std::vector<PlaceText> Document::place_texts() const {
@@ -143,7 +153,16 @@ std::vector<PlaceText> Document::place_texts() const {
     std::vector<PlaceText> texts;
     for (const Place& place : doc->places()) {
         if (place.fallback) continue;
-        texts.push_back({place.part, place.paragraph ? get_accepted_text(place.paragraph) : place.cell.text()});
+        std::string full =
+            place.paragraph ? place.paragraph.text(TextReading::full) : place.cell.text(TextReading::full);
+        std::string shown;
+        for (char c : full) {
+            if (c == kPageBreakCharacter)
+                shown += kPageMarker;
+            else
+                shown += c;
+        }
+        texts.push_back({place.part, std::move(shown), std::move(full)});
     }
     return texts;
 }
@@ -151,7 +170,7 @@ std::vector<PlaceText> Document::place_texts() const {
 CheckDict Document::check_places(bool specify_range) const {
     CheckDict found;
     DryRun scan(replace_value, specify_range, found);
-    for (const auto& [part, text] : place_texts()) scan.visit(text, part);
+    for (const auto& place : place_texts()) scan.visit(place.full_text, place.text, place.part);
     return found;
 }
 

@@ -1,6 +1,5 @@
 #include <docx_loom/document.hpp>
 
-#include "detail/accepted_reading.hpp"
 #include "detail/log_lines.hpp"
 #include "detail/plan_check.hpp"
 
@@ -19,12 +18,21 @@ constexpr std::string_view kRemarkMarker = "__remark__";
 // against a cycle through rounding.
 constexpr int kMaxFittingTurns = 16;
 
+constexpr TextReading kReading = TextReading::full;
+
 bool contains(const std::string& text, std::string_view piece) { return text.find(piece) != std::string::npos; }
+
+// Whether the fill takes the placeholder to be in a place's text, read as kReading.
+// The empty placeholder is in every text; one that holds a form feed is in none, since
+// there the form feed stands for a page break, which is structure, not text.
+bool holds(const std::string& text, const std::string& placeholder) {
+    return !contains(placeholder, std::string_view(&kPageBreakCharacter, 1)) && contains(text, placeholder);
+}
 
 // Where the placeholder occurs in the text, without overlaps, from the start on.
 std::vector<std::size_t> occurrences(const std::string& text, const std::string& placeholder) {
     std::vector<std::size_t> found;
-    if (placeholder.empty()) return found;
+    if (placeholder.empty() || !holds(text, placeholder)) return found;
     for (auto at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, at + placeholder.size()))
         found.push_back(at);
     return found;
@@ -70,6 +78,17 @@ std::vector<std::string> split(const std::string& text, std::string_view separat
     return pieces;
 }
 
+// Cuts a paragraph's text, read as kReading, at its page breaks and at the page
+// markers written as text, in the template or in a replacement text.
+std::vector<std::string> split_at_page_breaks(const std::string& text) {
+    std::vector<std::string> pieces;
+    for (const auto& piece : split(text, std::string_view(&kPageBreakCharacter, 1))) {
+        auto more = split(piece, kPageMarker);
+        pieces.insert(pieces.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+    }
+    return pieces;
+}
+
 void apply_colour(Run& run, const PlanEntry& entry) {
     if (entry.font_color) run.set_color(entry.font_color->red, entry.font_color->green, entry.font_color->blue);
 }
@@ -95,7 +114,7 @@ void apply_remark_format(Run& run, const PlanEntry& entry) {
 }
 
 void rebuild_paragraph(Paragraph& paragraph, const std::string& text, const PlanEntry& entry) {
-    const auto pieces = split(text, kPageMarker);
+    const auto pieces = split_at_page_breaks(text);
     paragraph.clear();
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         Run run = paragraph.add_run(pieces[i]);
@@ -106,14 +125,14 @@ void rebuild_paragraph(Paragraph& paragraph, const std::string& text, const Plan
 }
 
 // For a paragraph that holds more than text: each occurrence replaced becomes runs of
-// its own with the entry's formatting, one per piece between page markers, each but the
-// last ending in a page break; nothing else in the paragraph changes. An occurrence
-// that is not all text (a break inside it) stays.
-void fill_paragraph_in_place(Paragraph& paragraph, TextReading reading, const std::string& placeholder,
-                             std::size_t times, const PlanEntry& entry) {
+// its own with the entry's run formatting, one per piece between page markers, each but
+// the last ending in a page break; nothing else in the paragraph changes, its
+// properties included. An occurrence that is not all text (a break inside it) stays.
+void fill_paragraph_in_place(Paragraph& paragraph, const std::string& placeholder, std::size_t times,
+                             const PlanEntry& entry) {
     const auto pieces = split(entry.new_text, kPageMarker);
-    const auto found = first_occurrences(paragraph.text(reading), placeholder, times);
-    for (Run run : paragraph.replace_texts(found, placeholder.size(), pieces[0], reading)) {
+    const auto found = first_occurrences(paragraph.text(kReading), placeholder, times);
+    for (Run run : paragraph.replace_texts(found, placeholder.size(), pieces[0], kReading)) {
         if (!run) continue;
         for (std::size_t i = 1; i < pieces.size(); ++i) {
             apply_run_format(run, entry);
@@ -121,7 +140,6 @@ void fill_paragraph_in_place(Paragraph& paragraph, TextReading reading, const st
             run = run.add_run_after(pieces[i]);
         }
         apply_run_format(run, entry);
-        apply_paragraph_format(paragraph, entry);
     }
 }
 
@@ -177,7 +195,7 @@ void insert_picture(const PlanEntry& entry, NewRun&& new_run) {
 }
 
 void rebuild_cell(Cell& cell, const std::string& placeholder, std::size_t times, const PlanEntry& entry) {
-    cell.set_text(rebuilt(cell.text(), placeholder, entry.new_text, times));
+    cell.set_text(rebuilt(cell.text(kReading), placeholder, entry.new_text, times));
     for (Paragraph& paragraph : cell.paragraphs()) {
         for (Run& run : paragraph.runs()) {
             const std::string text = run.text();
@@ -196,12 +214,12 @@ void rebuild_cell(Cell& cell, const std::string& placeholder, std::size_t times,
 }
 
 // For a cell that holds more than text: each occurrence replaced becomes a run of its
-// own with the entry's formatting, followed by the remark run and the picture; nothing
-// else in the cell changes.
+// own with the entry's run formatting, followed by the remark run and the picture;
+// nothing else in the cell changes, the properties of its paragraphs included.
 void fill_cell_in_place(Cell& cell, const std::string& placeholder, std::size_t times, const PlanEntry& entry) {
     const auto pieces = split(entry.new_text, kRemarkMarker);
-    const auto found = first_occurrences(cell.text(), placeholder, times);
-    for (Run run : cell.replace_texts(found, placeholder.size(), pieces[0])) {
+    const auto found = first_occurrences(cell.text(kReading), placeholder, times);
+    for (Run run : cell.replace_texts(found, placeholder.size(), pieces[0], kReading)) {
         if (!run) continue;
         apply_run_format(run, entry);
         Run last = run;
@@ -211,32 +229,29 @@ void fill_cell_in_place(Cell& cell, const std::string& placeholder, std::size_t 
             apply_remark_format(last, entry);
         }
         if (entry.image_path) insert_picture(entry, [&] { return last.add_run_after(); });
-        Paragraph paragraph = run.paragraph();
-        apply_paragraph_format(paragraph, entry);
     }
 }
 
 // Paragraphs and cells that hold only text are rewritten from it, as the plan's format
 // asks; those that hold more are filled where the placeholder stands, so that nothing
-// else they hold is lost.
-void fill_paragraph(Document& document, Paragraph& paragraph, const ReplacementPlan& plan) {
-    const std::string starting_text = document.get_accepted_text(paragraph);
+// else they hold is lost. Both read the text with tracked changes accepted (the runs
+// the reading takes), tabs, breaks and hyphens as characters.
+void fill_paragraph(Paragraph& paragraph, const ReplacementPlan& plan) {
+    const std::string starting_text = paragraph.text(kReading);
     for (const auto& [placeholder, entry] : plan) {
-        if (!contains(starting_text, placeholder)) continue;
+        if (!holds(starting_text, placeholder)) continue;
         const std::size_t times = occurrences(starting_text, placeholder).size();
-        if (paragraph.holds_only_text()) {
-            const std::string current = document.get_accepted_text(paragraph);
-            rebuild_paragraph(paragraph, rebuilt(current, placeholder, entry.new_text, times), entry);
-        } else {
-            fill_paragraph_in_place(paragraph, detail::accepted_reading(paragraph), placeholder, times, entry);
-        }
+        if (paragraph.holds_only_text())
+            rebuild_paragraph(paragraph, rebuilt(paragraph.text(kReading), placeholder, entry.new_text, times), entry);
+        else
+            fill_paragraph_in_place(paragraph, placeholder, times, entry);
     }
 }
 
 void fill_cell(Cell& cell, const ReplacementPlan& plan) {
-    const std::string starting_text = cell.text();
+    const std::string starting_text = cell.text(kReading);
     for (const auto& [placeholder, entry] : plan) {
-        if (!contains(starting_text, placeholder)) continue;
+        if (!holds(starting_text, placeholder)) continue;
         const std::size_t times = occurrences(starting_text, placeholder).size();
         if (cell.holds_only_text())
             rebuild_cell(cell, placeholder, times, entry);
@@ -255,7 +270,7 @@ void Document::execute_set() {
     // list serves both.
     std::vector<Place> places = document.places();
     for (Place& place : places)
-        if (place.paragraph) fill_paragraph(*this, place.paragraph, replace_value);
+        if (place.paragraph) fill_paragraph(place.paragraph, replace_value);
     for (Place& place : places)
         if (place.cell) fill_cell(place.cell, replace_value);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <utility>
 
 namespace docx_loom::detail {
 namespace {
@@ -14,9 +15,14 @@ constexpr std::array<std::string_view, 12> kTransparent = {
     "hyperlink", "smartTag", "customXml", "sdt", "sdtContent", "dir", "bdo", "fldSimple", "ins", "moveTo",
     "ruby", "rubyBase"};
 
-// What a run may hold and still be rewritten from its text.
-constexpr std::array<std::string_view, 10> kTextRunChildren = {
-    "rPr", "t", "delText", "tab", "ptab", "br", "cr", "noBreakHyphen", "softHyphen", "lastRenderedPageBreak"};
+// What a run may hold and still be rewritten from its text: what TextReading::full
+// reads and Run::set_text writes back. A positional tab, read as a tab, would lose its
+// alignment; a column break reads as nothing.
+constexpr std::array<std::string_view, 9> kTextRunChildren = {
+    "rPr", "t", "delText", "tab", "br", "cr", "noBreakHyphen", "softHyphen", "lastRenderedPageBreak"};
+
+constexpr std::string_view kNonBreakingHyphen = "\u2011";
+constexpr std::string_view kSoftHyphen = "\u00AD";
 
 // Wrappers of tracked changes, which a rewrite accepts.
 constexpr std::array<std::string_view, 4> kChangeWrappers = {"ins", "del", "moveFrom", "moveTo"};
@@ -26,9 +32,15 @@ bool is_one_of(pugi::xml_node node, const WordNames& names, const std::array<std
     return std::any_of(locals.begin(), locals.end(), [&](std::string_view local) { return names.is(node, local); });
 }
 
-bool is_text_run(pugi::xml_node run, const WordNames& names) {
-    for (auto child : run.children())
-        if (child.type() == pugi::node_element && !is_one_of(child, names, kTextRunChildren)) return false;
+bool is_text_run(pugi::xml_node run, const WordNames& names, bool page_breaks_are_text) {
+    for (auto child : run.children()) {
+        if (child.type() != pugi::node_element) continue;
+        if (!is_one_of(child, names, kTextRunChildren)) return false;
+        if (names.is(child, "br")) {
+            const std::string_view type = names.attribute(child, "type").value();
+            if (type == "column" || (type == "page" && !page_breaks_are_text)) return false;
+        }
+    }
     return true;
 }
 
@@ -56,16 +68,31 @@ pugi::xml_node new_text_element(pugi::xml_node run, pugi::xml_node before, std::
 }
 
 void write_text(pugi::xml_node run, pugi::xml_node before, std::string_view text, const WordNames& names) {
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        // A vertical tab is a line break, as word processors read it.
-        const auto stop = text.find_first_of("\t\n\v", start);
-        const auto piece = text.substr(start, stop == std::string_view::npos ? std::string_view::npos : stop - start);
-        if (!piece.empty()) new_text_element(run, before, piece, names);
-        if (stop == std::string_view::npos) break;
-        insert(run, before, names.q(text[stop] == '\t' ? "tab" : "br"));
-        start = stop + 1;
+    // The element each character written as one stands for, and the character's length.
+    const auto element_at = [&](std::size_t at) -> std::pair<const char*, std::size_t> {
+        switch (text[at]) {
+        case '\t': return {"tab", 1};
+        case '\n':
+        case '\v': return {"br", 1};  // a vertical tab is a line break, as word processors read it
+        default: break;
+        }
+        const auto rest = text.substr(at);
+        if (rest.starts_with(kNonBreakingHyphen)) return {"noBreakHyphen", kNonBreakingHyphen.size()};
+        if (rest.starts_with(kSoftHyphen)) return {"softHyphen", kSoftHyphen.size()};
+        return {nullptr, 0};
+    };
+    std::size_t start = 0, at = 0;  // the text not yet written begins at `start`
+    while (at < text.size()) {
+        const auto [element, length] = element_at(at);
+        if (!element) {
+            ++at;
+            continue;
+        }
+        if (at > start) new_text_element(run, before, text.substr(start, at - start), names);
+        insert(run, before, names.q(element));
+        at = start = at + length;
     }
+    if (start < text.size()) new_text_element(run, before, text.substr(start), names);
 }
 
 pugi::xml_node opened(pugi::xml_node node, const WordNames& names) {
@@ -81,13 +108,15 @@ void read_run(pugi::xml_node run, const WordNames& names, TextReading reading, S
         out.spans.push_back({out.text.size(), text.size(), source, is_text});
         out.text += text;
     };
-    const bool plain = reading == TextReading::plain;
+    const bool full = reading == TextReading::full;
+    const bool plain = reading == TextReading::plain || full;
     for (auto child : run.children()) {
         if (names.is(child, "t")) {
             add(child, child.text().get(), true);
         } else if (names.is(child, "br")) {
             const std::string_view type = names.attribute(child, "type").value();
             if (reading == TextReading::accepted && type == "page") add(child, kPageMarker, false);
+            if (full && type == "page") add(child, std::string_view(&kPageBreakCharacter, 1), false);
             if (plain && (type.empty() || type == "textWrapping")) add(child, "\n", false);
         } else if (!plain) {
             continue;
@@ -96,7 +125,9 @@ void read_run(pugi::xml_node run, const WordNames& names, TextReading reading, S
         } else if (names.is(child, "cr")) {
             add(child, "\n", false);
         } else if (names.is(child, "noBreakHyphen")) {
-            add(child, "-", false);
+            add(child, full ? kNonBreakingHyphen : "-", false);
+        } else if (full && names.is(child, "softHyphen")) {
+            add(child, kSoftHyphen, false);
         }
     }
 }
@@ -107,14 +138,16 @@ SpannedText read_paragraph(pugi::xml_node paragraph, const WordNames& names, Tex
     return text;
 }
 
-bool holds_only_text(pugi::xml_node paragraph, const WordNames& names) {
+bool holds_only_text(pugi::xml_node paragraph, const WordNames& names, bool page_breaks_are_text) {
     for (auto child : paragraph.children()) {
         if (child.type() != pugi::node_element || names.is(child, "pPr") || names.is(child, "proofErr")) continue;
         if (names.is(child, "r")) {
-            if (!is_text_run(child, names)) return false;
+            if (!is_text_run(child, names, page_breaks_are_text)) return false;
         } else if (is_one_of(child, names, kChangeWrappers)) {
             for (auto run : child.children())
-                if (run.type() == pugi::node_element && !(names.is(run, "r") && is_text_run(run, names))) return false;
+                if (run.type() == pugi::node_element &&
+                    !(names.is(run, "r") && is_text_run(run, names, page_breaks_are_text)))
+                    return false;
         } else {
             return false;
         }

@@ -61,7 +61,7 @@ std::string Paragraph::text(TextReading reading) const {
     return detail::read_paragraph(node_, part_->names, reading).text;
 }
 
-bool Paragraph::holds_only_text() const { return detail::holds_only_text(node_, part_->names); }
+bool Paragraph::holds_only_text() const { return detail::holds_only_text(node_, part_->names, true); }
 
 void Paragraph::set_text(std::string_view text) {
     detail::require_xml_text(text, "paragraph text", true);

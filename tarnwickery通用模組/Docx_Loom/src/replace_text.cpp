@@ -158,11 +158,11 @@ std::vector<Run> Paragraph::replace_texts(const std::vector<std::size_t>& starts
 }
 
 std::vector<Run> Cell::replace_texts(const std::vector<std::size_t>& starts, std::size_t size,
-                                     std::string_view value) {
+                                     std::string_view value, TextReading reading) {
     std::vector<Run> runs(starts.size());
     std::size_t i = 0, offset = 0;
     for (Paragraph& paragraph : paragraphs()) {
-        const std::size_t length = paragraph.text().size();
+        const std::size_t length = paragraph.text(reading).size();
         std::vector<std::size_t> within;  // the stretches that lie in this paragraph, from its start
         std::vector<std::size_t> index;
         for (; i < starts.size() && starts[i] <= offset + length; ++i) {
@@ -171,7 +171,7 @@ std::vector<Run> Cell::replace_texts(const std::vector<std::size_t>& starts, std
             index.push_back(i);
         }
         if (!within.empty()) {
-            const auto replaced = paragraph.replace_texts(within, size, value, TextReading::plain);
+            const auto replaced = paragraph.replace_texts(within, size, value, reading);
             for (std::size_t k = 0; k < replaced.size(); ++k) runs[index[k]] = replaced[k];
         }
         offset += length + 1;  // the line feed between paragraphs

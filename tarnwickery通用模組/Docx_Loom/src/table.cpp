@@ -36,11 +36,44 @@ bool continues_vertical_merge(pugi::xml_node tc, const detail::WordNames& names)
     return value.empty() || value == "continue";
 }
 
+// The rows of a table and the cells of a row, in document order, those wrapped in
+// row-level and cell-level content controls (or custom XML) included.
+std::vector<pugi::xml_node> rows_of(pugi::xml_node table, const detail::WordNames& names) {
+    std::vector<pugi::xml_node> rows;
+    detail::for_each_unwrapped(table, names, [&](pugi::xml_node node) {
+        if (names.is(node, "tr")) rows.push_back(node);
+    });
+    return rows;
+}
+
+std::vector<pugi::xml_node> cells_of(pugi::xml_node row, const detail::WordNames& names) {
+    std::vector<pugi::xml_node> cells;
+    detail::for_each_unwrapped(row, names, [&](pugi::xml_node node) {
+        if (names.is(node, "tc")) cells.push_back(node);
+    });
+    return cells;
+}
+
+// The nearest ancestor `local` of a node, through any content controls between them.
+pugi::xml_node enclosing(pugi::xml_node node, std::string_view local, const detail::WordNames& names) {
+    for (node = node.parent(); node && !names.is(node, local);) node = node.parent();
+    return node;
+}
+
+// The row before `row` in its table, or an empty node.
+pugi::xml_node previous_row(pugi::xml_node row, const detail::WordNames& names) {
+    pugi::xml_node previous;
+    for (auto other : rows_of(enclosing(row, "tbl", names), names)) {
+        if (other == row) return previous;
+        previous = other;
+    }
+    return {};
+}
+
 // The w:tc of `row` that covers grid column `column`, or an empty node.
 pugi::xml_node cell_at(pugi::xml_node row, Column column, const detail::WordNames& names) {
     Column position = 0;
-    for (auto tc : row.children()) {
-        if (!names.is(tc, "tc")) continue;
+    for (auto tc : cells_of(row, names)) {
         const Column span = grid_span(tc, names);
         if (column < position + span) return tc;
         position += span;
@@ -51,16 +84,14 @@ pugi::xml_node cell_at(pugi::xml_node row, Column column, const detail::WordName
 // How many grid columns the cells of `row` cover.
 Column grid_columns(pugi::xml_node row, const detail::WordNames& names) {
     Column columns = 0;
-    for (auto tc : row.children())
-        if (names.is(tc, "tc")) columns += grid_span(tc, names);
+    for (auto tc : cells_of(row, names)) columns += grid_span(tc, names);
     return columns;
 }
 
 // A continuation of a vertical merge stands for the cell that starts the merge.
 pugi::xml_node merge_origin(pugi::xml_node row, pugi::xml_node tc, Column column, const detail::WordNames& names) {
     while (tc && continues_vertical_merge(tc, names)) {
-        row = row.previous_sibling();
-        while (row && !names.is(row, "tr")) row = row.previous_sibling();
+        row = previous_row(row, names);
         if (!row) break;
         auto above = cell_at(row, column, names);
         if (!above) break;
@@ -87,9 +118,9 @@ pugi::xml_node cell_property(pugi::xml_node tc, const detail::WordNames& names, 
 // The grid column at which `tc` starts in its row.
 Column first_column(pugi::xml_node tc, const detail::WordNames& names) {
     Column column = 0;
-    for (auto other : tc.parent().children()) {
+    for (auto other : cells_of(enclosing(tc, "tr", names), names)) {
         if (other == tc) break;
-        if (names.is(other, "tc")) column += grid_span(other, names);
+        column += grid_span(other, names);
     }
     return column;
 }
@@ -126,12 +157,14 @@ int text_width(pugi::xml_node body, const detail::WordNames& names) {
 
 }  // namespace
 
-std::string Cell::text() const {
+std::string Cell::text() const { return text(TextReading::plain); }
+
+std::string Cell::text(TextReading reading) const {
     std::string text;
     bool first = true;
     for (const auto& paragraph : paragraphs()) {
         if (!first) text += '\n';
-        text += paragraph.text();
+        text += paragraph.text(reading);
         first = false;
     }
     return text;
@@ -160,7 +193,7 @@ bool Cell::holds_only_text() const {
     const auto& names = part_->names;
     for (auto child : node_.children()) {
         if (child.type() != pugi::node_element || names.is(child, "tcPr")) continue;
-        if (!names.is(child, "p") || !detail::holds_only_text(child, names)) return false;
+        if (!names.is(child, "p") || !detail::holds_only_text(child, names, false)) return false;
     }
     return true;
 }
@@ -172,8 +205,7 @@ void Cell::set_width(Length width) {
     names.set_attribute(tcw, "type", "dxa");
     if (grid_span(node_, names) != 1) return;
 
-    const auto row = node_.parent();
-    const auto grid = names.child(row.parent(), "tblGrid");
+    const auto grid = names.child(enclosing(node_, "tbl", names), "tblGrid");
     Column column = first_column(node_, names);
     for (auto col : grid.children()) {
         if (!names.is(col, "gridCol")) continue;
@@ -193,17 +225,15 @@ void Cell::set_vertical_alignment(std::string_view alignment) {
 Cell Cell::merge(const Cell& other) {
     const auto& names = part_->names;
     if (other.node_ == node_) return *this;
-    auto row = node_.parent();
-    if (!names.is(row, "tr") || other.node_.parent() != row)
-        throw Error("only cells of one table row can be merged");
+    const auto row = enclosing(node_, "tr", names);
+    if (!row || enclosing(other.node_, "tr", names) != row) throw Error("only cells of one table row can be merged");
 
     const Column start = std::min(first_column(node_, names), first_column(other.node_, names));
     const Column end = std::max(first_column(node_, names) + grid_span(node_, names),
                              first_column(other.node_, names) + grid_span(other.node_, names));
     std::vector<pugi::xml_node> covered;
     Column column = 0;
-    for (auto tc : row.children()) {
-        if (!names.is(tc, "tc")) continue;
+    for (auto tc : cells_of(row, names)) {
         if (column >= start && column < end) covered.push_back(tc);
         column += grid_span(tc, names);
     }
@@ -230,7 +260,7 @@ Cell Cell::merge(const Cell& other) {
                 child = next;
             }
         }
-        row.remove_child(swallowed);
+        swallowed.parent().remove_child(swallowed);
     }
 
     if (end - start > 1)
@@ -260,8 +290,7 @@ std::vector<Cell> Row::cells() const {
     const auto& names = part_->names;
     std::vector<Cell> result;
     Column column = 0;
-    for (auto tc : node_.children()) {
-        if (!names.is(tc, "tc")) continue;
+    for (auto tc : cells_of(node_, names)) {
         const Column span = grid_span(tc, names);
         const auto origin = merge_origin(node_, tc, column, names);
         for (Column i = 0; i < span; ++i) result.emplace_back(origin, part_);
@@ -272,8 +301,7 @@ std::vector<Cell> Row::cells() const {
 
 std::vector<Row> Table::rows() const {
     std::vector<Row> result;
-    for (auto child : node_.children())
-        if (part_->names.is(child, "tr")) result.emplace_back(child, part_);
+    for (auto tr : rows_of(node_, part_->names)) result.emplace_back(tr, part_);
     return result;
 }
 
@@ -304,8 +332,7 @@ std::vector<Cell> Table::cells() const {
         here.clear();
         std::size_t k = 0;  // the first cell above that does not end before `column`
         Column column = 0;
-        for (auto tc : row.node().children()) {
-            if (!names.is(tc, "tc")) continue;
+        for (auto tc : cells_of(row.node(), names)) {
             while (k < above.size() && above[k].second <= column) ++k;
             // Row::cells resolves a continuation through the cell above its first column.
             const bool continues_one_above = continues_vertical_merge(tc, names) && k < above.size() &&

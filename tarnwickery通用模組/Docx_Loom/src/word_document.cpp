@@ -15,7 +15,9 @@ namespace docx_loom {
 namespace detail {
 namespace {
 
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata;
+// Comments are kept, so that a part is written back with them.
+constexpr unsigned kParseOptions =
+    pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata | pugi::parse_comments;
 
 std::string folder_of(const std::string& part) {
     const auto slash = part.rfind('/');
@@ -211,6 +213,13 @@ WordDocument WordDocument::from_package(Package package) {
     const auto not_docx = [&](const std::string& why) {
         return PackageError("'" + source + "' is not a .docx package: " + why);
     };
+    // Strict documents name every element in other namespaces; filling one as if it were
+    // transitional would find nothing, and saving it as transitional would change it.
+    const auto strict = [&] {
+        return PackageError("'" + source +
+                            "' is saved as Strict Open XML, which is not supported: save it as a Word document "
+                            "(.docx) and try again");
+    };
 
     if (!state->package.has_part("_rels/.rels")) throw not_docx("it has no package relationships");
     pugi::xml_document package_rels;
@@ -218,7 +227,8 @@ WordDocument WordDocument::from_package(Package package) {
     std::string main_part;
     for (auto rel : package_rels.document_element().children()) {
         const char* type = rel.attribute("Type").value();
-        if (std::strcmp(type, kOfficeDocumentRel) == 0 || std::strcmp(type, kStrictOfficeDocumentRel) == 0) {
+        if (std::strcmp(type, kStrictOfficeDocumentRel) == 0) throw strict();
+        if (std::strcmp(type, kOfficeDocumentRel) == 0) {
             main_part = resolve_target("", rel.attribute("Target").value());
             break;
         }
@@ -230,6 +240,7 @@ WordDocument WordDocument::from_package(Package package) {
     StoryPart& main = state->main;
     main.load(*state, main_part);
     auto root = main.xml.document_element();
+    if (is_in(root, kStrictWordMl, "document")) throw strict();
     if (!main.names.is(root, "document") || !main.names.child(root, "body"))
         throw not_docx("its main part '" + main_part + "' is not a WordprocessingML document");
     parse_part(state->content_types, state->package, "[Content_Types].xml");

@@ -16,7 +16,16 @@ namespace docx_loom {
 // A place the fill visits, as a dry run reads it: its text and the package part it is in.
 struct PlaceText {
     std::string part;
+    // With tracked changes accepted; tabs, line breaks and hyphens as characters, page
+    // breaks as "$$$page$$$".
     std::string text;
+    // The same, read as TextReading::full: a page break as a form feed, so that no
+    // placeholder matches across or inside it.
+    std::string full_text;
+
+    // Whether execute_set finds the placeholder here: the empty one everywhere, any
+    // other only outside the page breaks.
+    bool holds(std::string_view placeholder) const;
 };
 
 // One template at a time: registered template files by version name, the queued
@@ -101,13 +110,14 @@ public:
     std::vector<std::string> show_all_text();
 
     // The text of every place execute_set visits, in document order (see
-    // WordDocument::places): paragraphs by their accepted text, cells as Cell::text
-    // reads them, each cell once, text boxes without the copies in mc:Fallback. Changes
-    // nothing. Throws AttributeMissing without a document.
+    // WordDocument::places), as execute_set reads it: each cell once, text boxes
+    // without the copies in mc:Fallback. Changes nothing. Throws AttributeMissing
+    // without a document.
     std::vector<PlaceText> place_texts() const;
     // show_execute_set's dry run over place_texts() in place of the body paragraphs:
     // every place in which execute_set would replace a placeholder, table cells,
-    // headers, footers, notes and text boxes included, each with its part. Changes
+    // headers, footers, notes and text boxes included, each with its part; a page
+    // break stands between texts as it does for execute_set. Changes
     // nothing, check_dict included. Throws AttributeMissing without a document.
     CheckDict check_places(bool specify_range = false) const;
 

@@ -29,7 +29,15 @@ enum class TextReading {
     plain,     // tabs as a tab, line breaks as a line feed, page and column breaks as nothing
     accepted,  // page breaks as "$$$page$$$", tabs and other breaks as nothing
     bare,      // the w:t texts alone
+    // As the fill reads a place: tabs as a tab, line breaks as a line feed, page breaks
+    // as a form feed, non-breaking and soft hyphens as U+2011 and U+00AD, column breaks
+    // as nothing. Run::set_text writes each of these back as the element it came from,
+    // and no placeholder can hold a form feed, which XML cannot.
+    full,
 };
+
+// The character TextReading::full reads a page break as.
+inline constexpr char kPageBreakCharacter = '\f';
 
 class Paragraph;
 
@@ -48,8 +56,9 @@ public:
     // type, w:cr) as a line feed.
     std::string text() const;
     // Replaces everything but w:rPr by the text; a line feed or vertical tab becomes
-    // w:br, a tab w:tab. Throws TemplateError, changing nothing, for text that XML
-    // cannot hold (not UTF-8, or a control character such as U+0001).
+    // w:br, a tab w:tab, U+2011 w:noBreakHyphen and U+00AD w:softHyphen. Throws
+    // TemplateError, changing nothing, for text that XML cannot hold (not UTF-8, or a
+    // control character such as U+0001).
     void set_text(std::string_view text);
 
     // w:rFonts w:ascii and w:hAnsi. Attribute setters throw TemplateError for values
@@ -106,9 +115,10 @@ public:
     // The direct w:r children, as they are now.
     std::vector<Run> runs() const;
 
-    // Whether rewriting the paragraph from its text loses nothing but run formatting
-    // and tracked changes: it holds only w:pPr, proofing marks and runs of text, tabs
-    // and breaks, bare or inside tracked changes.
+    // Whether rewriting the paragraph from its text, read as TextReading::full, loses
+    // nothing but run formatting and tracked changes: it holds only w:pPr, proofing
+    // marks and runs of text, tabs, hyphens and line and page breaks, bare or inside
+    // tracked changes.
     bool holds_only_text() const;
     // Replaces `size` bytes of the text, read as `reading`, from each of `starts` on
     // (ascending) by `value` in place: the value goes into a run of its own, a copy of
@@ -143,19 +153,24 @@ public:
     pugi::xml_node node() const { return node_; }
     friend bool operator==(const Cell& a, const Cell& b) { return a.node_ == b.node_; }
 
-    // The texts of the cell's paragraphs joined with a line feed.
+    // The texts of the cell's paragraphs joined with a line feed, read as
+    // TextReading::plain unless `reading` says otherwise.
     std::string text() const;
+    std::string text(TextReading reading) const;
     // Keeps w:tcPr and leaves one paragraph without properties holding one run; throws
     // TemplateError, changing nothing, for text that XML cannot hold.
     void set_text(std::string_view text);
     // The cell's paragraphs, those in block-level content controls and custom XML
     // included, those of nested tables not.
     std::vector<Paragraph> paragraphs() const;
-    // Whether the cell holds nothing but w:tcPr and paragraphs that hold only text.
+    // Whether the cell holds nothing but w:tcPr and paragraphs that hold only text, a
+    // page break not counting as text: a cell's text is set as one paragraph without one.
     bool holds_only_text() const;
-    // Replaces stretches of the text in place, as Paragraph::replace_texts does within
-    // the one paragraph that holds each; an empty run for a stretch across paragraphs.
-    std::vector<Run> replace_texts(const std::vector<std::size_t>& starts, std::size_t size, std::string_view value);
+    // Replaces stretches of the text, read as `reading`, in place, as
+    // Paragraph::replace_texts does within the one paragraph that holds each; an empty
+    // run for a stretch across paragraphs.
+    std::vector<Run> replace_texts(const std::vector<std::size_t>& starts, std::size_t size, std::string_view value,
+                                   TextReading reading = TextReading::plain);
 
     // w:tcW of type dxa. A cell that covers one grid column gives its w:gridCol the
     // same width, since LibreOffice lays a table out by its grid.
@@ -192,6 +207,8 @@ class Table {
 public:
     Table(pugi::xml_node node, detail::StoryPart* part) : node_(node), part_(part) {}
     pugi::xml_node node() const { return node_; }
+    // The rows in document order. Here and in Row::cells, rows and cells wrapped in
+    // content controls (w:sdt) or custom XML count as their table's and row's own.
     std::vector<Row> rows() const;
     // Throws Error if the table has no row `index`.
     Row row(int index) const;

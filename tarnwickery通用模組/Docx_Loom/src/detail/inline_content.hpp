@@ -84,7 +84,8 @@ void read_run(pugi::xml_node run, const WordNames& names, TextReading reading, S
 SpannedText read_paragraph(pugi::xml_node paragraph, const WordNames& names, TextReading reading);
 
 // Writes text into a run before its child `before` (at its end when empty): w:t for
-// the text, w:tab for a tab, w:br for a line feed or vertical tab.
+// the text, w:tab for a tab, w:br for a line feed or vertical tab, w:noBreakHyphen for
+// U+2011 and w:softHyphen for U+00AD.
 void write_text(pugi::xml_node run, pugi::xml_node before, std::string_view text, const WordNames& names);
 // A w:t holding the text, before `before` (at the end when empty), keeping the blanks
 // at its edges.
@@ -93,9 +94,10 @@ pugi::xml_node new_text_element(pugi::xml_node run, pugi::xml_node before, std::
 // Sets a w:t's text, keeping the blanks at its edges.
 void set_text_element(pugi::xml_node t, std::string_view text);
 
-// Whether rewriting the paragraph from its text loses nothing but run formatting and
-// tracked changes: it holds only w:pPr, proofing marks and runs of text, tabs and
-// breaks, bare or inside w:ins, w:del, w:moveFrom or w:moveTo.
-bool holds_only_text(pugi::xml_node paragraph, const WordNames& names);
+// Whether rewriting the paragraph from its text, read as TextReading::full, loses
+// nothing but run formatting and tracked changes: it holds only w:pPr, proofing marks
+// and runs of text, tabs, hyphens and line breaks, and page breaks where
+// `page_breaks_are_text`, bare or inside w:ins, w:del, w:moveFrom or w:moveTo.
+bool holds_only_text(pugi::xml_node paragraph, const WordNames& names, bool page_breaks_are_text);
 
 }  // namespace docx_loom::detail

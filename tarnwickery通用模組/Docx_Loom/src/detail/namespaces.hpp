@@ -24,6 +24,7 @@ inline constexpr const char* kOfficeDocumentRel =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument";
 inline constexpr const char* kStrictOfficeDocumentRel =
     "http://purl.oclc.org/ooxml/officeDocument/relationships/officeDocument";
+inline constexpr const char* kStrictWordMl = "http://purl.oclc.org/ooxml/wordprocessingml/main";
 inline constexpr const char* kImageRel =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/image";
 inline constexpr const char* kStylesRel =

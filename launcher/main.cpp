@@ -1,3 +1,4 @@
+#include "backup_commands.hpp"
 #include "batch.hpp"
 #include "print_command.hpp"
 #include "printers_command.hpp"
@@ -148,6 +149,11 @@ int main(int argc, char** argv) {
 
     CLI::App* verify =
         app.add_subcommand("verify", "check every issued receipt's PDF against its SHA-256")->excludes(batch_option);
+    Backup_Options backup_options;
+    const Backup_Commands backups = add_backup_commands(app, backup_options);
+    backups.backup->excludes(batch_option);
+    backups.restore->excludes(batch_option);
+    add_archive_option(*verify, backup_options);
     app.require_subcommand(0, 1);
     try {
         app.parse(argc, argv);
@@ -174,6 +180,9 @@ int main(int argc, char** argv) {
     try {
         if (list->parsed()) return list_receipts(list_options, std::cout, std::cerr, std::cerr);
         if (void_command->parsed()) return void_receipt(*number, void_reason, std::cout, std::cerr);
+        if (verify->parsed() && backup_options.archive) return run_verify_archive(*backup_options.archive, std::cout, std::cerr);
+        if (backups.backup->parsed()) return run_backup(backup_options.destination, std::cout, std::cerr);
+        if (backups.restore->parsed()) return run_restore(backup_options.restore_archive, std::cout, std::cerr);
         if (verify->parsed()) return verify_receipts(std::cout, std::cerr);
         if (print->parsed()) return run_print_command(*number, print_options, std::cout, std::cerr);
         // Receipts meant for paper are not made while there is no printer to take them.

@@ -1,0 +1,152 @@
+// tarnwickery-receipt backup, restore and verify --archive: an archive taken while a
+// batch writes receipts in another process, restored and checked, and archives damaged
+// in transit or cut short.
+#include "docx_fixture.hpp"
+#include "stand_in_receipts.hpp"
+#include "test_env.hpp"
+#include "tools.hpp"
+
+#include <platform/process.hpp>
+#include <platform/root_folder.hpp>
+#include <receipt_register/receipt_files.hpp>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <algorithm>
+#include <thread>
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string launcher() { return tools::program_dir() + "/tarnwickery-receipt"; }
+
+Result run(const std::string& arguments) {
+    const std::string err = platform::root_folder() + "stderr.txt";
+    const auto run = tools::run("(" + tools::quote(launcher()) + " " + arguments + " 2>" + tools::quote(err) + ")");
+    return {run.status, run.output, fixture::read_file(err)};
+}
+
+// The archives in `folder`, and any file a backup left there half written.
+std::vector<std::string> files_in(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(platform::to_path(folder)))
+        names.push_back(platform::from_path(entry.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class Backup : public testing::Test {
+protected:
+    std::string test_name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    ScopedEnv root{"TARNWICKERY_ROOT", tools::fresh_folder(test_name).c_str()};
+    std::string folder = receipt_register::receipt_folder();
+    std::string archives = tools::fresh_folder(test_name + "-archives");
+};
+
+std::string request(int i) {
+    return R"({"買受人": "客戶)" + std::to_string(i) +
+           R"(", "買受人統一編號": "", "品名": ["茶葉"], "數量": [1], "單件價格": [100], "存檔路徑": "",)"
+           R"( "顯示免用統一發票章": false, "顯示負責人章": false, "顯示日期": true, "年": 2025, "月": 3, "日": 9})";
+}
+
+}  // namespace
+
+TEST_F(Backup, TakenDuringABatchTheArchiveAgreesAndRestoresIntoAnEmptyRoot) {
+    if (!tools::require("soffice", "libreoffice-writer-nogui")) return;
+    std::string lines;
+    for (int i = 1; i <= 12; ++i) lines += request(i) + "\n";
+    const std::string requests = platform::root_folder() + "requests.jsonl";
+    fixture::write_file(requests, lines);
+    stand_in::register_receipt(folder, 1, "%PDF-1.7 the first receipt");
+
+    platform::Process batch({launcher(), "--batch", requests});
+    int backups = 0;
+    while (!batch.wait_for(0ms)) {
+        const Result backup = run("backup " + tools::quote(archives));
+        ASSERT_EQ(backup.status, 0) << backup.err;
+        ++backups;
+        std::this_thread::sleep_for(300ms);
+    }
+    ASSERT_TRUE(batch.wait_for(0ms)->success()) << batch.output();
+    ASSERT_GE(backups, 2) << "the batch ended before backups could run beside it";
+    const Result last = run("backup " + tools::quote(archives + "last.zip"));
+    ASSERT_EQ(last.status, 0) << last.err;
+
+    // Each archive taken beside the batch holds a register and PDFs that agree.
+    for (const auto& name : files_in(archives)) {
+        ASSERT_TRUE(name.ends_with(".zip")) << "left behind: " << name;
+        const Result check = run("verify --archive " + tools::quote(archives + name));
+        EXPECT_EQ(check.status, 0) << name << ": " << check.out << check.err;
+    }
+    EXPECT_NE(last.out.find("13 receipt PDFs; the register holds 13 issued and 0 void receipts"), std::string::npos) << last.out;
+
+    ScopedEnv empty_root("TARNWICKERY_ROOT", tools::fresh_folder(test_name + "-restored").c_str());
+    const Result restore = run("restore " + tools::quote(archives + "last.zip"));
+    ASSERT_EQ(restore.status, 0) << restore.out << restore.err;
+    EXPECT_NE(restore.out.find("13 issued receipts checked: 0 missing, 0 changed"), std::string::npos) << restore.out;
+    EXPECT_EQ(fixture::read_file(receipt_register::receipt_folder() + "免用統一發票收據000001 - 測試.pdf"), "%PDF-1.7 the first receipt");
+    EXPECT_EQ(run("verify").status, 0);
+
+    const Result again = run("restore " + tools::quote(archives + "last.zip"));
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("holds receipts already"), std::string::npos) << again.err;
+    const Result over = run("backup " + tools::quote(archives + "last.zip"));
+    EXPECT_EQ(over.status, 1);
+    EXPECT_NE(over.err.find("exists already"), std::string::npos) << over.err;
+}
+
+TEST_F(Backup, ADamagedOrTruncatedArchiveIsRefusedAndRestoresNothing) {
+    for (long long number = 1; number <= 6; ++number)
+        stand_in::register_receipt(folder, number, "%PDF-1.7 " + std::string(20000, static_cast<char>('a' + number)));
+    const std::string good = archives + "good.zip";
+    ASSERT_EQ(run("backup " + tools::quote(good)).status, 0);
+    const std::string bytes = fixture::read_file(good);
+
+    const std::string bad = archives + "bad.zip";
+    std::vector<std::pair<std::string, std::string>> damages;
+    for (std::size_t at : {bytes.size() / 4, bytes.size() / 2, bytes.size() * 3 / 4}) {
+        std::string flipped = bytes;
+        flipped[at] = static_cast<char>(flipped[at] ^ 0x01);
+        damages.emplace_back("one byte changed at " + std::to_string(at), flipped);
+    }
+    damages.emplace_back("cut short", bytes.substr(0, bytes.size() / 2));
+    damages.emplace_back("its last byte cut", bytes.substr(0, bytes.size() - 1));
+
+    ScopedEnv empty_root("TARNWICKERY_ROOT", tools::fresh_folder(test_name + "-restored").c_str());
+    for (const auto& [damage, content] : damages) {
+        fixture::write_file(bad, content);
+        const Result check = run("verify --archive " + tools::quote(bad));
+        EXPECT_EQ(check.status, 1) << damage << ": " << check.out;
+        EXPECT_NE(check.err.find("is damaged"), std::string::npos) << damage << ": " << check.err;
+        const Result restore = run("restore " + tools::quote(bad));
+        EXPECT_EQ(restore.status, 1) << damage << ": " << restore.out;
+        const auto left = files_in(receipt_register::receipt_folder());
+        EXPECT_TRUE(std::ranges::none_of(left, receipt_register::is_receipt_pdf)) << damage;
+    }
+    EXPECT_EQ(run("restore " + tools::quote(good)).status, 0) << "the same folder takes the sound archive";
+}
+
+TEST_F(Backup, ABackupCutShortLeavesNoArchiveUnderItsName) {
+    for (long long number = 1; number <= 200; ++number)
+        stand_in::register_receipt(folder, number, "%PDF-1.7 " + std::string(500'000, static_cast<char>('a' + number % 26)));
+    const std::string archive = archives + "cut.zip";
+    for (auto after : {20ms, 150ms, 400ms}) {
+        platform::Process backup({launcher(), "backup", archive});
+        std::this_thread::sleep_for(after);
+        backup.kill_tree();
+        if (fs::exists(platform::to_path(archive))) {
+            // The kill came after the rename: the archive is whole.
+            EXPECT_EQ(run("verify --archive " + tools::quote(archive)).status, 0) << "killed after " << after.count() << " ms";
+            fs::remove(platform::to_path(archive));
+        }
+        for (const auto& name : files_in(archives)) fs::remove(platform::to_path(archives + name));
+    }
+}

@@ -4,6 +4,7 @@
 #include "printers_command.hpp"
 #include "printing_maker.hpp"
 #include "register_commands.hpp"
+#include "summary_command.hpp"
 
 #include <platform/module_folder.hpp>
 #include <platform/plugin.hpp>
@@ -154,6 +155,8 @@ int main(int argc, char** argv) {
     backups.backup->excludes(batch_option);
     backups.restore->excludes(batch_option);
     add_archive_option(*verify, backup_options);
+    Summary_Options summary_options;
+    CLI::App* summary = add_summary_command(app, summary_options)->excludes(batch_option);
     app.require_subcommand(0, 1);
     try {
         app.parse(argc, argv);
@@ -183,6 +186,7 @@ int main(int argc, char** argv) {
         if (verify->parsed() && backup_options.archive) return run_verify_archive(*backup_options.archive, std::cout, std::cerr);
         if (backups.backup->parsed()) return run_backup(backup_options.destination, std::cout, std::cerr);
         if (backups.restore->parsed()) return run_restore(backup_options.restore_archive, std::cout, std::cerr);
+        if (summary->parsed()) return run_summary(summary_options, std::cout, std::cerr);
         if (verify->parsed()) return verify_receipts(std::cout, std::cerr);
         if (print->parsed()) return run_print_command(*number, print_options, std::cout, std::cerr);
         // Receipts meant for paper are not made while there is no printer to take them.

@@ -17,8 +17,9 @@ int refuse(std::ostream& errors, const std::string& message) {
 
 std::string counts(const Archive_Contents& contents) {
     if (!contents.has_register) return i18n::tr("{1} receipt PDFs, made before the register", {std::to_string(contents.pdfs)});
-    return i18n::tr("{1} receipt PDFs; the register holds {2} issued and {3} void receipts",
-                    {std::to_string(contents.pdfs), std::to_string(contents.issued), std::to_string(contents.voided)});
+    return i18n::tr("{1} receipt PDFs, {2} of them not in the register; the register holds {3} issued and {4} void receipts",
+                    {std::to_string(contents.pdfs), std::to_string(contents.unregistered), std::to_string(contents.issued),
+                     std::to_string(contents.voided)});
 }
 
 // Issued receipts whose PDF the archive lacks or holds changed, one a line, as verify

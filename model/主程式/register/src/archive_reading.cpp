@@ -95,13 +95,17 @@ Archive_Contents read_back(const std::string& archive, const std::string& into, 
     if (!contents.has_register && contents.pdfs == 0) throw damaged(archive, i18n::tr("it holds no receipts"));
     if (!contents.has_register) return contents;
 
+    std::size_t registered_pdfs = 0;
     for (const auto& receipt : register_copy::receipts_of(into + std::string(kRegisterFileName), archive)) {
-        ++(receipt.issued ? contents.issued : contents.voided);
-        if (!receipt.issued) continue;
         const auto pdf = pdfs.find(receipt.file_name);
+        registered_pdfs += pdf != pdfs.end();
+        if (receipt.status == Receipt_Status::voided) ++contents.voided;
+        if (receipt.status != Receipt_Status::issued) continue;
+        ++contents.issued;
         if (pdf == pdfs.end()) contents.missing.push_back(receipt.file_name);
         else if (pdf->second != receipt.sha256) contents.changed.push_back(receipt.file_name);
     }
+    contents.unregistered = contents.pdfs - registered_pdfs;
     return contents;
 }
 

@@ -38,9 +38,15 @@ std::vector<Registered_Pdf> receipts_of(const std::string& copy, const std::stri
         sqlite::Statement check(book, "PRAGMA integrity_check");
         if (!check.step() || check.text(0) != "ok")
             throw damaged(i18n::tr("its register fails SQLite's integrity check: {1}", {check.text(0)}));
-        sqlite::Statement query(book, "SELECT file_name, sha256, status FROM receipts WHERE status != 'pending' ORDER BY number");
+        sqlite::Statement query(book, "SELECT file_name, sha256, status FROM receipts ORDER BY number");
         std::vector<Registered_Pdf> receipts;
-        while (query.step()) receipts.push_back({query.text(0), query.text(1), query.text(2) == "issued"});
+        while (query.step()) {
+            const std::string status = query.text(2);
+            receipts.push_back({query.text(0), query.text(1),
+                                status == "issued" ? Receipt_Status::issued
+                                : status == "void" ? Receipt_Status::voided
+                                                   : Receipt_Status::pending});
+        }
         return receipts;
     } catch (const Register_Error& error) {
         throw damaged(error.what());

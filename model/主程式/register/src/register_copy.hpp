@@ -1,5 +1,7 @@
 #pragma once
 
+#include <receipt_register/receipt_record.hpp>
+
 #include <string>
 #include <vector>
 
@@ -14,10 +16,10 @@ void make(const std::string& source, const std::string& copy);
 struct Registered_Pdf {
     std::string file_name;
     std::string sha256;
-    bool issued = false;  // else void
+    Receipt_Status status = Receipt_Status::pending;
 };
 
-// The issued and void receipts of a copy, after SQLite's integrity check. Throws
+// Every receipt of a copy, pending ones too, after SQLite's integrity check. Throws
 // Backup_Error naming `archive` when the copy is damaged or no register of this program.
 std::vector<Registered_Pdf> receipts_of(const std::string& copy, const std::string& archive);
 

@@ -29,6 +29,8 @@ struct Archive_Contents {
     // File names of issued receipts whose PDF the archive lacks, or holds with another
     // SHA-256 than the register recorded: the folder backed up had them so.
     std::vector<std::string> missing, changed;
+    // PDFs the archived register does not name: receipts made before it existed.
+    std::size_t unregistered = 0;
 };
 
 struct Written_Backup {

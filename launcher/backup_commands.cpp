@@ -3,16 +3,33 @@
 #include "register_commands.hpp"
 
 #include <i18n/tr.hpp>
+#include <platform/root_folder.hpp>
 #include <receipt_register/backup.hpp>
 #include <receipt_register/receipt_files.hpp>
+
+#include <filesystem>
 
 namespace {
 
 using receipt_register::Archive_Contents;
 
+constexpr int kBadArguments = 2;
+
 int refuse(std::ostream& errors, const std::string& message) {
     errors << "tarnwickery-receipt: " << message << '\n';
     return 1;
+}
+
+// An ARCHIVE that names no file is a mistake in the arguments, as a missing --batch FILE is.
+std::optional<int> not_a_file(const std::string& archive, std::ostream& errors) {
+    std::error_code ec;
+    const auto path = platform::to_path(archive);
+    if (std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    errors << "tarnwickery-receipt: "
+           << (std::filesystem::exists(path, ec) ? i18n::tr("{1} is not a file; give a backup archive", {archive})
+                                                 : i18n::tr("there is no file {1}", {archive}))
+           << '\n';
+    return kBadArguments;
 }
 
 std::string counts(const Archive_Contents& contents) {
@@ -59,6 +76,7 @@ int run_backup(const std::string& destination, std::ostream& out, std::ostream& 
 }
 
 int run_restore(const std::string& archive, std::ostream& out, std::ostream& errors) {
+    if (const auto status = not_a_file(archive, errors)) return *status;
     const std::string folder = receipt_register::receipt_folder();
     try {
         const auto contents = receipt_register::restore_backup(archive, folder);
@@ -70,6 +88,7 @@ int run_restore(const std::string& archive, std::ostream& out, std::ostream& err
 }
 
 int run_verify_archive(const std::string& archive, std::ostream& out, std::ostream& errors) {
+    if (const auto status = not_a_file(archive, errors)) return *status;
     Archive_Contents contents;
     try {
         contents = receipt_register::check_archive(archive);

@@ -8,7 +8,8 @@
 
 // `tarnwickery-receipt backup DEST`, `restore ARCHIVE` and `verify --archive FILE`: the
 // receipt folder under the program's root folder to and from one checked archive. Each
-// returns the exit status: 0 done, 1 failed or refused, with one line on `errors`.
+// returns the exit status: 0 done, 1 failed or refused, 2 for an ARCHIVE that names no
+// file, with one line on `errors`.
 
 struct Backup_Options {
     std::string destination;             // backup: a folder, or the new archive's path

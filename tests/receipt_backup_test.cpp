@@ -133,6 +133,8 @@ TEST_F(Backup, ADamagedOrTruncatedArchiveIsRefusedAndRestoresNothing) {
         EXPECT_TRUE(std::ranges::none_of(left, receipt_register::is_receipt_pdf)) << damage;
     }
     EXPECT_EQ(run("restore " + tools::quote(good)).status, 0) << "the same folder takes the sound archive";
+    EXPECT_EQ(run("verify --archive " + tools::quote(archives + "none.zip")).status, 2);
+    EXPECT_EQ(run("restore " + tools::quote(archives)).status, 2) << "a folder is no archive";
 }
 
 TEST_F(Backup, ABackupCutShortLeavesNoArchiveUnderItsName) {

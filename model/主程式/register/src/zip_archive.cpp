@@ -1,9 +1,9 @@
+// Paths go to libzip as UTF-8, which it takes on every system.
 #include "zip_archive.hpp"
 
 #include <receipt_register/backup.hpp>
 
 #include <i18n/tr.hpp>
-#include <platform/root_folder.hpp>
 
 #include <zip.h>
 
@@ -39,7 +39,7 @@ void Reader::Discard::operator()(zip_t* archive) const { zip_discard(archive); }
 
 Writer::Writer(std::string path) : path_(std::move(path)) {
     int code = 0;
-    archive_.reset(zip_open(platform::to_path(path_).string().c_str(), ZIP_CREATE | ZIP_EXCL, &code));
+    archive_.reset(zip_open(path_.c_str(), ZIP_CREATE | ZIP_EXCL, &code));
     if (!archive_) cannot_write(path_, open_error(code));
 }
 
@@ -53,7 +53,7 @@ void Writer::added(long long index, const std::string& name, bool deflate) {
 }
 
 void Writer::add_file(const std::string& name, const std::string& file, bool deflate) {
-    zip_source_t* source = zip_source_file(archive_.get(), platform::to_path(file).string().c_str(), 0, -1);
+    zip_source_t* source = zip_source_file(archive_.get(), file.c_str(), 0, -1);
     if (!source) cannot_write(path_, file + ": " + why(archive_.get()));
     const zip_int64_t index = zip_file_add(archive_.get(), name.c_str(), source, ZIP_FL_ENC_UTF_8);
     if (index < 0) zip_source_free(source);
@@ -77,7 +77,7 @@ void Writer::close() {
 
 Reader::Reader(std::string path) : path_(std::move(path)) {
     int code = 0;
-    archive_.reset(zip_open(platform::to_path(path_).string().c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
+    archive_.reset(zip_open(path_.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
     if (!archive_)
         damaged(path_, open_error(code));
 }

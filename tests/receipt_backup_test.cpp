@@ -1,6 +1,6 @@
 // tarnwickery-receipt backup, restore and verify --archive: an archive taken while a
 // batch writes receipts in another process, restored and checked, and archives damaged
-// in transit or cut short.
+// in transit, cut short or naming a file outside the receipt folder.
 #include "docx_fixture.hpp"
 #include "stand_in_receipts.hpp"
 #include "test_env.hpp"
@@ -132,6 +132,24 @@ TEST_F(Backup, ADamagedOrTruncatedArchiveIsRefusedAndRestoresNothing) {
         const auto left = files_in(receipt_register::receipt_folder());
         EXPECT_TRUE(std::ranges::none_of(left, receipt_register::is_receipt_pdf)) << damage;
     }
+
+    // Whole and listed in its manifest, but naming a file outside the receipt folder.
+    if (!tools::require("python3", "python3")) return;
+    const std::string escaping = archives + "escaping.zip";
+    const std::string script =
+        "import hashlib, sys, zipfile\n"
+        "name = '免用統一發票收據/../免用統一發票收據000009 - x.pdf'\n"
+        "data = b'%PDF-1.7'\n"
+        "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+        "    z.writestr(name, data)\n"
+        "    z.writestr('manifest.sha256', hashlib.sha256(data).hexdigest() + '  ' + name + '\\n')\n";
+    fixture::write_file(archives + "escaping.py", script);
+    ASSERT_EQ(tools::run("python3 " + tools::quote(archives + "escaping.py") + " " + tools::quote(escaping)).status, 0);
+    const Result escape = run("restore " + tools::quote(escaping));
+    EXPECT_EQ(escape.status, 1);
+    EXPECT_NE(escape.err.find("which no backup of this program holds"), std::string::npos) << escape.err;
+    EXPECT_FALSE(fs::exists(platform::to_path(platform::root_folder() + "免用統一發票收據000009 - x.pdf")));
+
     EXPECT_EQ(run("restore " + tools::quote(good)).status, 0) << "the same folder takes the sound archive";
     EXPECT_EQ(run("verify --archive " + tools::quote(archives + "none.zip")).status, 2);
     EXPECT_EQ(run("restore " + tools::quote(archives)).status, 2) << "a folder is no archive";

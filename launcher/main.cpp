@@ -1,8 +1,10 @@
+#include "backup_commands.hpp"
 #include "batch.hpp"
 #include "print_command.hpp"
 #include "printers_command.hpp"
 #include "printing_maker.hpp"
 #include "register_commands.hpp"
+#include "summary_command.hpp"
 
 #include <platform/module_folder.hpp>
 #include <platform/plugin.hpp>
@@ -155,6 +157,13 @@ int main(int argc, char** argv) {
 
     CLI::App* verify =
         app.add_subcommand("verify", i18n::tr("check every issued receipt's PDF against its SHA-256"))->excludes(batch_option);
+    Backup_Options backup_options;
+    const Backup_Commands backups = add_backup_commands(app, backup_options);
+    backups.backup->excludes(batch_option);
+    backups.restore->excludes(batch_option);
+    add_archive_option(*verify, backup_options);
+    Summary_Options summary_options;
+    CLI::App* summary = add_summary_command(app, summary_options)->excludes(batch_option);
     app.require_subcommand(0, 1);
     i18n::speak_the_users_language(app);
     try {
@@ -183,6 +192,10 @@ int main(int argc, char** argv) {
     try {
         if (list->parsed()) return list_receipts(list_options, std::cout, std::cerr, std::cerr);
         if (void_command->parsed()) return void_receipt(*number, void_reason, std::cout, std::cerr);
+        if (verify->parsed() && backup_options.archive) return run_verify_archive(*backup_options.archive, std::cout, std::cerr);
+        if (backups.backup->parsed()) return run_backup(backup_options.destination, std::cout, std::cerr);
+        if (backups.restore->parsed()) return run_restore(backup_options.restore_archive, std::cout, std::cerr);
+        if (summary->parsed()) return run_summary(summary_options, std::cout, std::cerr);
         if (verify->parsed()) return verify_receipts(std::cout, std::cerr);
         if (print->parsed()) return run_print_command(*number, print_options, std::cout, std::cerr);
         // Receipts meant for paper are not made while there is no printer to take them.

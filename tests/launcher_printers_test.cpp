@@ -35,11 +35,13 @@ TEST(LauncherPrinters, FailuresAndBadArguments) {
     ScopedEnv nowhere("CUPS_SERVER", socket.c_str());
     const auto unanswered = printers_with_errors();
     EXPECT_EQ(unanswered.status, 1);
-    EXPECT_EQ(unanswered.output.rfind("tarnwickery-receipt: cannot list the printers: no printer can be reached, the print service at " +
-                                          socket + " does not answer",
-                                      0),
-              0u)
-        << unanswered.output;
+    EXPECT_EQ(unanswered.output, "tarnwickery-receipt: cannot list the printers: no print service answers at " + socket + "\n");
+    {
+        ScopedEnv chinese("LANGUAGE", "zh_TW");
+        const auto in_chinese = printers_with_errors();
+        EXPECT_EQ(in_chinese.status, 1);
+        EXPECT_NE(in_chinese.output.find("找不到列印服務（" + socket + " 沒有回應）\n"), std::string::npos) << in_chinese.output;
+    }
 
     for (const char* arguments : {"printers extra", "--batch requests.jsonl printers", "printers --batch requests.jsonl"})
         EXPECT_EQ(printers(arguments).status, 2) << arguments;

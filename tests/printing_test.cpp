@@ -196,11 +196,7 @@ TEST_F(Printing, NoPrintServiceAnswering) {
     const std::string socket = tools::fresh_folder("no-service") + "cups.sock";
     ScopedEnv nowhere("CUPS_SERVER", socket.c_str());
     const std::string message = print_failure(receipt_, {});
-    EXPECT_EQ(message.rfind("cannot print " + receipt_ + ": no printer can be reached, the print service at " + socket +
-                                " does not answer",
-                            0),
-              0u)
-        << message;
+    EXPECT_EQ(message, "cannot print " + receipt_ + ": no print service answers at " + socket);
     expect_receipt_untouched();
 }
 

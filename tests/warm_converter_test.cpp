@@ -3,6 +3,7 @@
 #include "pdf_press/pdf_press.hpp"
 
 #include "docx_fixture.hpp"
+#include "platform/file_lock.hpp"
 #include "platform/module_folder.hpp"
 #include "platform/process.hpp"
 #include "platform/root_folder.hpp"
@@ -304,24 +305,39 @@ TEST_F(WarmConverterTest, TheProfileIsSeededSoNoStartRedoesFirstStartWork) {
     }
 }
 
-TEST_F(WarmConverterTest, TheOfficesTemporaryFilesStayInItsProfileAndGoWithTheNextStart) {
+TEST_F(WarmConverterTest, TheOfficesTemporaryFilesStayInItsProfileAndGoWhenItEnds) {
     // An office that does not shut down properly leaves its temporary folder behind;
     // in the system's temporary folder that would pile up with every start.
     for (bool command_line : {false, true}) {
         SCOPED_TRACE(command_line ? "command line" : "converter");
         const fs::path root = folder_ / (command_line ? "command-line-root" : "converter-root");
         ScopedEnv env("TARNWICKERY_ROOT", platform::from_path(root).c_str());
-        const fs::path temporary = root / "temp" / "libreoffice" / "profile-0" / "tmp";
-        std::set<std::string> left_before;
-        for (int start = 1; start <= 2; ++start) {
+        const fs::path profiles = root / "temp" / "libreoffice";
+        // What offices killed in earlier runs left, in a free profile and in one still in use.
+        for (const char* profile : {"profile-5", "profile-6"}) {
+            fs::create_directories(profiles / profile / "tmp" / "lu1234abcd.tmp");
+            fixture::write_file(platform::from_path(profiles / profile / "tmp" / "lu1234abcd.tmp" / "x"), "left");
+        }
+        const auto in_use = platform::FileLock::try_acquire(profiles / "profile-6.lock");
+        ASSERT_TRUE(in_use.has_value());
+
+        std::optional<int> converter;
+        {
             Pdf_Press press;
             press.command_line_only = command_line;
-            convert(press, false);
-            ASSERT_TRUE(fs::is_directory(temporary)) << "the office kept its temporary files elsewhere";
-            const std::set<std::string> left = names_in(temporary);
-            for (const std::string& name : left_before) EXPECT_EQ(left.count(name), 0u) << name << " piled up";
-            left_before = left;
+            convert(press);
+            EXPECT_FALSE(fs::exists(profiles / "profile-5" / "tmp")) << "what an earlier run left stays";
+            EXPECT_TRUE(fs::exists(profiles / "profile-6" / "tmp" / "lu1234abcd.tmp")) << "cleared a profile in use";
+            converter = press.converter_id();
+            if (!command_line) {
+                ASSERT_TRUE(converter.has_value());
+                EXPECT_TRUE(fs::is_directory(profiles / "profile-0" / "tmp")) << "the office keeps its files elsewhere";
+            }
         }
+        if (converter) {
+            EXPECT_TRUE(ends_within(*converter, 2s));
+        }
+        EXPECT_FALSE(fs::exists(profiles / "profile-0" / "tmp")) << "the office's temporary files outlived it";
     }
 }
 

@@ -25,6 +25,7 @@
 #include <LibreOfficeKit/LibreOfficeKitInit.h>
 #include <LibreOfficeKit/LibreOfficeKit.hxx>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -65,6 +66,8 @@ std::string one_line(std::string_view text) {
     return line;
 }
 
+[[noreturn]] void leave(int code);
+
 void reply(const std::string& line) {
     std::string data = line + "\n";
     std::string_view rest = data;
@@ -74,19 +77,32 @@ void reply(const std::string& line) {
             if (errno == EINTR) {
                 continue;
             }
-            ::_exit(0);  // nobody is listening any more
+            leave(0);  // nobody is listening any more
         }
         rest.remove_prefix(static_cast<std::size_t>(written));
     }
 }
 
-// Tearing LibreOffice down properly takes long and can hang; there is nothing to save.
+// The office's temporary folder, inside the profile this process holds; none until it
+// holds one. Atomic: the watch on the parent may end the process at any moment.
+std::atomic<const std::string*> temporary_folder{nullptr};
+
+// Tearing LibreOffice down properly takes long and can hang, and only that removes the
+// office's temporary files (lu*.tmp); there is nothing to save, so they go here.
+[[noreturn]] void leave(int code) {
+    if (const std::string* folder = temporary_folder.load()) {
+        std::error_code ec;
+        std::filesystem::remove_all(*folder, ec);
+    }
+    std::fflush(stderr);
+    ::_exit(code);
+}
+
 [[noreturn]] void finish(int code, const std::string& last_line = {}) {
     if (!last_line.empty()) {
         reply(last_line);
     }
-    std::fflush(stderr);
-    ::_exit(code);
+    leave(code);
 }
 
 // LibreOffice writes to standard output now and then; only replies may reach the
@@ -109,7 +125,7 @@ void end_with_parent(pid_t parent) {
         while (::getppid() == parent) {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
         }
-        ::_exit(0);
+        leave(0);
     }).detach();
 }
 
@@ -255,13 +271,13 @@ int main(int argc, char** argv) {
         finish(3, "unavailable\t" + one_line("there is no LibreOfficeKit in " + office_folder));
     }
     std::string profile = take_profile(profiles);
-    // The office keeps a temporary folder that only a proper shutdown removes, and this
-    // process never shuts it down properly; inside the locked profile, the next
-    // converter there clears what this one leaves.
+    // The office's temporary files go into the locked profile, where this process
+    // removes them as it ends and the next one there clears what a killed one left.
     const std::string temporary = profile + "/tmp";
     std::error_code ec;
     std::filesystem::remove_all(temporary, ec);
     std::filesystem::create_directories(temporary, ec);
+    temporary_folder.store(&temporary);  // main never returns: the process ends through leave()
     ::setenv("TMPDIR", temporary.c_str(), 1);
     if (std::string why = pdf_press::detail::seed_profile(profile, office_folder); !why.empty()) {
         std::fprintf(stderr, "pdf-press-converter: %s; the office will redo its first-start work\n", why.c_str());

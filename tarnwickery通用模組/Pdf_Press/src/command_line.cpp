@@ -69,7 +69,8 @@ void convert_with_command_line(const Job& job, std::chrono::milliseconds time_li
     platform::ProcessOptions options;
     options.die_with_parent = true;
     // The office leaves its temporary folder behind when it is killed; kept inside the
-    // profile, the next run there clears it.
+    // profile, it goes when the office has ended, and the next run there clears it if
+    // this process did not live to.
     const fs::path temporary = profile.folder / "tmp";
     fs::remove_all(temporary, ec);
     fs::create_directories(temporary, ec);
@@ -89,6 +90,7 @@ void convert_with_command_line(const Job& job, std::chrono::milliseconds time_li
     std::optional<platform::ExitStatus> status = office.wait_for(time_limit);
     // Also ends whatever LibreOffice left running, which would keep the profile busy.
     office.kill_tree();
+    fs::remove_all(temporary, ec);
     if (!status) {
         throw ConversionError(failure + "LibreOffice took longer than " + duration_text(time_limit) +
                               " and was stopped" + what_office_said(office.output()));

@@ -2,6 +2,8 @@
 
 #include "file_url.hpp"
 
+#include "platform/error.hpp"
+#include "platform/file_lock.hpp"
 #include "platform/module_folder.hpp"
 #include "platform/root_folder.hpp"
 
@@ -53,6 +55,30 @@ std::string companion_folder() {
     }
 }
 
+namespace {
+
+// An office that was killed leaves its temporary files (lu*.tmp) in its profile; those of
+// profiles no office holds now go. Only a profile with something to clear is locked, so
+// that an office starting beside this one seldom finds a free profile busy.
+void clear_left_temporary_files(const fs::path& base) {
+    for (int slot = 0; slot < profile_slots; ++slot) {
+        const std::string name = "profile-" + std::to_string(slot);
+        std::error_code ec;
+        if (!fs::exists(base / name / "tmp", ec)) {
+            continue;
+        }
+        try {
+            if (auto lock = platform::FileLock::try_acquire(base / (name + ".lock"))) {
+                fs::remove_all(base / name / "tmp", ec);
+            }
+        } catch (const platform::Error&) {
+            // A lock that cannot be taken leaves the files for another start.
+        }
+    }
+}
+
+}  // namespace
+
 fs::path profiles_folder(const std::string& failure) {
     fs::path base = platform::to_path(platform::working_folder()) / "libreoffice";
     std::error_code ec;
@@ -60,6 +86,7 @@ fs::path profiles_folder(const std::string& failure) {
     if (ec) {
         throw ConversionError(failure + "cannot create " + platform::from_path(base) + ": " + ec.message());
     }
+    clear_left_temporary_files(base);
     return base;
 }
 

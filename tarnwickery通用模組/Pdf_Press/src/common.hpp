@@ -34,7 +34,8 @@ struct Job {
 // linked into. Ends in "/".
 std::string companion_folder();
 
-// The working folder's "libreoffice" folder, created if needed; throws ConversionError.
+// The working folder's "libreoffice" folder, created if needed, with the temporary files
+// that offices no longer running left in its profiles removed; throws ConversionError.
 fs::path profiles_folder(const std::string& failure);
 
 // LibreOffice takes files as URLs; non-ASCII names and spaces must be percent-encoded.

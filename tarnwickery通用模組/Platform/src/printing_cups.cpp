@@ -6,6 +6,7 @@
 #include "platform/root_folder.hpp"
 
 #include <cups/cups.h>
+#include <i18n/tr.hpp>
 
 #include <ctime>
 #include <memory>
@@ -40,9 +41,9 @@ public:
         const int port = ippPort();  // after cupsServer(), which may take the port from CUPS_SERVER
         where_ = server.starts_with("/") ? server : server + ":" + std::to_string(port);
         http_ = httpConnect2(server.c_str(), port, nullptr, AF_UNSPEC, cupsEncryption(), 1, kAnswerWithin * 1000, nullptr);
-        if (http_ == nullptr)
-            throw PrintError(failure, "no printer can be reached, the print service at " + where_ + " does not answer (" +
-                                          last_cups_error() + ")");
+        // libcups's own reason ("Host is down", "No such file or directory") tells a shop
+        // owner nothing more than that nothing answers there.
+        if (http_ == nullptr) throw PrintError(failure, i18n::tr("no print service answers at {1}", {where_}));
         // Asked every second that an answer is awaited.
         httpSetTimeout(http_, 1.0, &Connection::keep_waiting, this);
     }

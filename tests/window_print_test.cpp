@@ -158,6 +158,7 @@ TEST_F(Window_Print, ThePrintButtonWaitsForTheReceiptBeingMade) {
     window->status_loop_run();
     printer_answer = platform::PrintRequest{};
 
+    type_rows(*window, {{"茶", "1", "20"}});
     click(window->set_button.button("輸出單據"));
     ASSERT_FALSE(queues["get_receipt"].empty());
     click(window->print_button);

@@ -14,8 +14,10 @@ namespace receipt_window {
 
 namespace {
 
-constexpr int kWidth = 280;
-constexpr int kRows = 2;
+constexpr int kWidth = 296;
+constexpr int kRows = 3;
+// A zero-width space: a place to break a line that shows nothing.
+constexpr QChar kBreak(0x200B);
 
 std::string outcome_key(const ReceiptOutcome& receipt) { return "outcome " + receipt.pdf_path; }
 std::string print_key(const ReceiptOutcome& receipt) { return "print " + receipt.pdf_path; }
@@ -30,15 +32,15 @@ Status_Line::Status_Line(QWidget* parent, std::function<void(const std::string&)
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignCenter);
     setWordWrap(true);
-    setFont(Widget_Kit::pixel_font("Microsoft JhengHei", 13, true));
-    setFixedSize(kWidth, kRows * fontMetrics().lineSpacing());
+    setFont(Widget_Kit::pixel_font("Microsoft JhengHei", 12, true));
+    const QString rows = QString("1\n").repeated(kRows - 1) + "1";
+    setFixedSize(kWidth, fontMetrics().boundingRect(QRect(0, 0, kWidth, 1 << 20), Qt::TextWordWrap, rows).height());
 }
 
 QString Status_Line::fitted(const QString& text) const {
     const QFontMetrics metrics(font());
     const auto fits = [&](const QString& shown) {
-        return metrics.boundingRect(QRect(0, 0, kWidth, 1 << 20), Qt::TextWordWrap, shown).height() <=
-               kRows * metrics.lineSpacing();
+        return metrics.boundingRect(QRect(0, 0, kWidth, 1 << 20), Qt::TextWordWrap, shown).height() <= height();
     };
     if (fits(text)) return text;
     qsizetype kept = 0, too_many = text.size();
@@ -54,6 +56,7 @@ std::string Status_Line::written_text(long long number) { return "已輸出 No. 
 void Status_Line::show_outcome(const ReceiptOutcome& outcome, Paper paper, const std::string& print_failure) {
     if (!outcome.written) {
         show_main({"", outcome.error, Tone::error}, "");
+        about_form_ = true;
         return;
     }
     const std::string number = receipt_register::number_text(outcome.number);
@@ -88,7 +91,22 @@ void Status_Line::end_reprint(const ReceiptOutcome& receipt, int copies, const s
     if (!update(part) && !print_failure.empty()) add(std::move(part));
 }
 
-void Status_Line::show_refusal(const std::string& reason) { show_main({"", reason, Tone::error}, ""); }
+void Status_Line::show_refusal(const std::string& reason, std::vector<const QWidget*> about) {
+    show_main({"", reason, Tone::error}, "");
+    about_ = std::move(about);
+}
+
+void Status_Line::show_warning(const std::string& text, std::vector<const QWidget*> about) {
+    show_main({"", text, Tone::warning}, "");
+    about_ = std::move(about);
+}
+
+void Status_Line::add_problem(const std::string& text) { add({"desktop " + text, text, Tone::error}); }
+
+void Status_Line::field_changed(const QWidget* field) {
+    if (!about_form_ && std::find(about_.begin(), about_.end(), field) == about_.end()) return;
+    show_main({}, "");
+}
 
 void Status_Line::clear_outcome() {
     added_.clear();
@@ -112,6 +130,8 @@ void Status_Line::show_main(Part part, const std::string& receipt) {
         std::erase_if(added_, [](const Part& added) { return added.tone == Tone::plain; });
     main_ = std::move(part);
     receipt_ = receipt;
+    about_.clear();
+    about_form_ = false;
     show();
 }
 
@@ -150,7 +170,10 @@ void Status_Line::show() {
     // A long reason is cut to the line's rows; its tip holds it whole. A tip is read as
     // markup whenever it looks like some, and typed text may.
     const QString whole = QString::fromStdString(text);
-    setText(fitted(whole));
+    // A path may break after any "/", as a long one must to wrap at all.
+    QString breakable = whole;
+    breakable.replace('/', QString("/") + kBreak);
+    setText(fitted(breakable));
     setToolTip(whole.isEmpty() ? QString() : Qt::convertFromPlainText(whole, Qt::WhiteSpaceNormal));
     setCursor(receipt_.empty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
 }

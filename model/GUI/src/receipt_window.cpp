@@ -241,9 +241,11 @@ void Receipt_Window::set_up_keyboard() {
     const std::vector<QPushButton*> icons = top_bar_icons();
     std::vector<QWidget*> path;
     for (QLineEdit* field : form_fields()) path.push_back(field);
-    for (QWidget* control : std::initializer_list<QWidget*>{checkbox_1, checkbox_2, switch_1, switch_2, output})
+    // The switches and icons left to right, as they show: 列印 before 日期; the web page,
+    // the calendar, the folder, then printing.
+    for (QWidget* control : std::initializer_list<QWidget*>{checkbox_1, checkbox_2, switch_2, switch_1, output, icons.at(2),
+                                                           icons.at(1), icons.at(0), icons.at(3)})
         path.push_back(control);
-    path.insert(path.end(), icons.begin(), icons.end());
     for (std::size_t i = 1; i < path.size(); ++i) QWidget::setTabOrder(path[i - 1], path[i]);
     set_table->entry("買受人")->setFocus();
 

@@ -171,7 +171,7 @@ TEST_F(Window_Checks, WhatTheDesktopCannotOpenIsSaidWithItsPath) {
     window->status_loop_run();
     window->setup.desktop.open_file = [](const std::string&) { throw std::runtime_error("no PDF viewer"); };
     click(window->status_line);
-    EXPECT_EQ(line_text(*window), "已輸出 No. 000004；cannot open " + pdf + ": no PDF viewer");
+    EXPECT_EQ(line_text(*window), "Written No. 000004; cannot open " + pdf + ": no PDF viewer");
     EXPECT_EQ(window->status_line->receipt(), pdf) << "the receipt can still be clicked";
 
     window->setup.desktop.show_folder = [](const std::string&) { throw std::runtime_error("no file manager"); };
@@ -179,6 +179,12 @@ TEST_F(Window_Checks, WhatTheDesktopCannotOpenIsSaidWithItsPath) {
     click(top_bar_buttons(*window).at(0));
     const std::string tip = window_test::shown_tip(*window->status_line);
     EXPECT_NE(tip.find("無法開啟 " + platform::root_folder() + "免用統一發票收據：no file manager"), std::string::npos) << tip;
+
+    queues["outcome"].put(ReceiptOutcome{.written = true, .pdf_path = kFolder + "免用統一發票收據000005.pdf", .number = 5,
+                                         .warnings = {"統一編號 12345678 檢查碼不符"}});
+    window->status_loop_run();
+    EXPECT_TRUE(window_test::shown_tip(*window->status_line).starts_with("已輸出 No. 000005：統一編號 12345678 檢查碼不符；cannot open "))
+        << "the failures to open stay beside the newer receipt";
 }
 
 TEST_F(Window_Checks, ALongReasonWrapsOverThreeRowsWhole) {

@@ -54,7 +54,7 @@ TEST_F(Window_End_To_End, TypedReceiptBecomesItsPdf) {
 
         // The status line names the receipt and opens it; then a failure says why.
         ASSERT_TRUE(window_test::wait_for([&] { return !window->status_line->text().isEmpty(); }));
-        EXPECT_EQ(window->status_line->text(), "已輸出 No. 000001");
+        EXPECT_EQ(window->status_line->text(), "Written No. 000001");
         click(window->status_line);
         ASSERT_EQ(opened_files.size(), 1u);
         EXPECT_TRUE(std::filesystem::exists(platform::to_path(opened_files[0]))) << opened_files[0];

@@ -36,7 +36,7 @@ TEST_F(Window_Outcome, WorkerOutcomeShowsUntilTheNextPress) {
     const std::string pdf = kFolder + "免用統一發票收據000123 - 買受人：甲（記錄日期：2026年12月07日）.pdf";
     report({.written = true, .pdf_path = pdf, .number = 123});
     window->status_loop_run();
-    EXPECT_EQ(line_text(*window), "已輸出 No. 000123");
+    EXPECT_EQ(line_text(*window), "Written No. 000123");
     EXPECT_EQ(line_colour(*window), Widget_Kit::theme().text);
     click(window->status_line);
     EXPECT_EQ(opened_files, std::vector<std::string>{pdf}) << "a click opens the receipt";
@@ -45,7 +45,7 @@ TEST_F(Window_Outcome, WorkerOutcomeShowsUntilTheNextPress) {
             .number = 124, .warnings = {"the seal 負責人章 was not printed", "統一編號 12345678 fails the check-digit rule"}});
     window->status_loop_run();
     EXPECT_EQ(line_tip(*window),
-              "已輸出 No. 000124：the seal 負責人章 was not printed；統一編號 12345678 fails the check-digit rule");
+              "Written No. 000124: the seal 負責人章 was not printed; 統一編號 12345678 fails the check-digit rule");
     EXPECT_EQ(line_colour(*window), Widget_Kit::theme().warning);
 
     report({.written = false, .error = "cannot write receipts into /made/up/ (Not a directory)"});
@@ -70,11 +70,11 @@ TEST_F(Window_Outcome, PrintingAgainSpeaksForItselfAfterAnEarlierAttemptFailed) 
     line.start_reprint(receipt, 1, false);
     line.show_outcome({.written = false, .error = "統一編號 is not eight digits"});
     line.end_reprint(receipt, 1, "the printer is gone");
-    EXPECT_EQ(line_tip(*window), "統一編號 is not eight digits；未列印 No. 000007：the printer is gone");
+    EXPECT_EQ(line_tip(*window), "統一編號 is not eight digits; Not printed No. 000007: the printer is gone");
 
     line.start_reprint(receipt, 1, false);
     line.end_reprint(receipt, 1, "");
-    EXPECT_EQ(line_text(*window), "已列印 No. 000007");
+    EXPECT_EQ(line_text(*window), "Printed No. 000007");
 }
 
 TEST_F(Window_Outcome, ReasonsLongerThanThreeRowsAreCutAndKeptWholeInTheTip) {

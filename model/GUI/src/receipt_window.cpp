@@ -36,7 +36,7 @@ namespace {
 constexpr const char* kFont = "Microsoft JhengHei";
 constexpr const char* kOutputButton = "輸出單據";
 constexpr const char* kPrintButton = "列印";
-constexpr const char* kStillWriting = "收據輸出中，請等輸出完成再列印";
+constexpr const char* kStillWriting = i18n::msgid("The receipt is still being written; print once it is done");
 constexpr const char* kProductPageHost = "www.tarnwickery.com.tw";
 constexpr const char* kProductPagePath = "/免用統一發票收據軟體";
 constexpr int kStatusPeriod = 500;
@@ -387,7 +387,7 @@ void Receipt_Window::button_event_006() {
     // The receipt being made would be written while the dialog is open, and its number
     // could go unseen; the sale's receipt might then be made twice.
     if (outcomes_awaited > 0) {
-        status_line->show_refusal(kStillWriting);
+        status_line->show_refusal(i18n::tr(kStillWriting));
         return;
     }
     // The receipt shown when the button was pressed: another may be written while the

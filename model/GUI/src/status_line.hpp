@@ -55,7 +55,7 @@ public:
     // The receipt a click opens; empty while the line shows none.
     const std::string& receipt() const { return receipt_; }
 
-    // "已輸出 No. 000123" for receipt number 123.
+    // "Written No. 000123" for receipt number 123, in the language in use.
     static std::string written_text(long long number);
 
 protected:

@@ -54,7 +54,7 @@ TEST_F(Window_End_To_End, TypedReceiptBecomesItsPdf) {
 
         // The status line names the receipt and opens it; then a failure says why.
         ASSERT_TRUE(window_test::wait_for([&] { return !window->status_line->text().isEmpty(); }));
-        EXPECT_EQ(window->status_line->text(), "已輸出 No. 000001");
+        EXPECT_EQ(window->status_line->text(), "Written No. 000001");
         click(window->status_line);
         ASSERT_EQ(opened_files.size(), 1u);
         EXPECT_TRUE(std::filesystem::exists(platform::to_path(opened_files[0]))) << opened_files[0];
@@ -64,7 +64,9 @@ TEST_F(Window_End_To_End, TypedReceiptBecomesItsPdf) {
         std::filesystem::rename(output, kept);
         fixture::write_file(platform::from_path(output), "in the folder's place");
         ASSERT_TRUE(window_test::wait_for([&] { return !events["get_receipt"].is_set(); })) << "the worker stayed busy";
+        answer = true;
         click(output_button);
+        EXPECT_EQ(questions, std::vector<std::string>{"The same as the last receipt, No. 000001. Issue it all the same?"});
         ASSERT_TRUE(window_test::wait_for([&] { return window->status_line->text().startsWith("cannot write receipts"); },
                                           std::chrono::seconds(30)))
             << window->status_line->text().toStdString();

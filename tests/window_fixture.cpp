@@ -1,5 +1,7 @@
 #include "window_fixture.hpp"
 
+#include <platform/root_folder.hpp>
+
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QTest>
@@ -37,10 +39,19 @@ void type_text(QWidget* widget, const std::string& text) {
 
 std::string pictures() { return tools::program_dir() + "/格式範本/"; }
 
+std::string Window_Test::fresh_settings_file() {
+    static int made = 0;
+    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+    return platform::root_folder() + "settings-" + test->test_suite_name() + "-" + test->name() + "-" +
+           std::to_string(++made) + ".ini";
+}
+
 namespace {
 
+// Zero-width spaces mark where a line may break; they show nothing.
 std::string as_shown(const QString& text, bool markup) {
-    return (markup ? QTextDocumentFragment::fromHtml(text).toPlainText() : text).toStdString();
+    QString shown = markup ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
+    return shown.remove(QChar(0x200B)).toStdString();
 }
 
 }  // namespace
@@ -63,9 +74,13 @@ std::unique_ptr<receipt_window::Receipt_Window> Window_Test::open_window(const s
             if (while_choosing) while_choosing();
             return printer_answer;
         },
+        [this](QWidget*, const std::string& question) {
+            questions.push_back(question);
+            return answer;
+        },
     };
-    auto window = std::make_unique<receipt_window::Receipt_Window>(queues, events,
-                                                                   receipt_window::Window_Setup{resource_folder, desktop});
+    auto window = std::make_unique<receipt_window::Receipt_Window>(
+        queues, events, receipt_window::Window_Setup{resource_folder, desktop, settings_file});
     window->app->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window->app.get()));
     return window;

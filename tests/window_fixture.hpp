@@ -70,6 +70,12 @@ protected:
     std::optional<platform::PrintRequest> printer_answer;
     // What happens while the print dialog is open.
     std::function<void()> while_choosing;
+    // The questions the window asked, and the answer it gets.
+    std::vector<std::string> questions;
+    bool answer = false;
+    // The window's settings file: this test's own, so that no test sees another's choices.
+    std::string settings_file = fresh_settings_file();
+    static std::string fresh_settings_file();
 };
 
 }  // namespace window_test

@@ -72,7 +72,7 @@ TEST_F(Window_Print, WithThePrintSwitchOnTheWorkersReceiptGoesToThePrinter) {
         const auto arrived = jobs_arrive("counter", 1, std::chrono::seconds(180));
         ASSERT_EQ(arrived.size(), 1u) << server.log_tail();
         EXPECT_EQ(arrived[0].copies, 1);
-        ASSERT_TRUE(line_becomes(*window, "已輸出並列印 No. 000001")) << line_tip(*window);
+        ASSERT_TRUE(line_becomes(*window, "Written and printed No. 000001")) << line_tip(*window);
         EXPECT_EQ(fixture::read_file(arrived[0].document), fixture::read_file(window->status_line->receipt()));
 
         // The dialog's choice prints the receipt again and is offered the next time.
@@ -82,7 +82,7 @@ TEST_F(Window_Print, WithThePrintSwitchOnTheWorkersReceiptGoesToThePrinter) {
         const auto at_office = jobs_arrive("office", 1);
         ASSERT_EQ(at_office.size(), 1u) << server.log_tail();
         EXPECT_EQ(at_office[0].copies, 2);
-        EXPECT_TRUE(line_becomes(*window, "已列印 No. 000001（2 份）")) << line_tip(*window);
+        EXPECT_TRUE(line_becomes(*window, "Printed No. 000001 (2 copies)")) << line_tip(*window);
         printer_answer.reset();
         click(window->print_button);
         ASSERT_EQ(offered_printers.size(), 2u);
@@ -106,7 +106,7 @@ TEST_F(Window_Print, AFailedPrintSaysWhyAndTheChosenPrinterTakesTheNextReceipts)
     const ReceiptOutcome seventh = registered(7, {"the seal 負責人章 was not printed"});
     queues["outcome"].put(seventh);
     window->status_loop_run();
-    EXPECT_TRUE(line_becomes(*window, "已輸出 No. 000007：未列印，no default printer is set; name one of: office；"
+    EXPECT_TRUE(line_becomes(*window, "Written No. 000007: not printed, no default printer is set; name one of: office; "
                                       "the seal 負責人章 was not printed"))
         << line_tip(*window);
     EXPECT_EQ(line_colour(*window), Widget_Kit::theme().warning) << "the receipt itself was written";
@@ -114,7 +114,7 @@ TEST_F(Window_Print, AFailedPrintSaysWhyAndTheChosenPrinterTakesTheNextReceipts)
 
     printer_answer = platform::PrintRequest{.printer = "nowhere"};
     click(window->print_button);
-    EXPECT_TRUE(line_becomes(*window, "未列印 No. 000007：there is no printer named \"nowhere\"; the printers are: office"))
+    EXPECT_TRUE(line_becomes(*window, "Not printed No. 000007: there is no printer named \"nowhere\"; the printers are: office"))
         << line_tip(*window);
     EXPECT_EQ(line_colour(*window), Widget_Kit::theme().error);
     EXPECT_TRUE(server.jobs("office").empty());
@@ -130,7 +130,7 @@ TEST_F(Window_Print, AFailedPrintSaysWhyAndTheChosenPrinterTakesTheNextReceipts)
     EXPECT_EQ(arrived[0].copies, 3);
     EXPECT_EQ(fixture::read_file(arrived[0].document), stand_in_pdf(7));
     EXPECT_EQ(arrived[1].copies, 1);
-    EXPECT_TRUE(line_becomes(*window, "已輸出並列印 No. 000008")) << line_tip(*window);
+    EXPECT_TRUE(line_becomes(*window, "Written and printed No. 000008")) << line_tip(*window);
 
     // A receipt written while the dialog is open is printed as such and keeps its line;
     // the button still prints the one it was pressed for, said after it.
@@ -145,7 +145,7 @@ TEST_F(Window_Print, AFailedPrintSaysWhyAndTheChosenPrinterTakesTheNextReceipts)
     ASSERT_EQ(all.size(), 4u) << server.log_tail();
     std::multiset<std::string> printed{fixture::read_file(all[2].document), fixture::read_file(all[3].document)};
     EXPECT_EQ(printed, (std::multiset<std::string>{stand_in_pdf(8), stand_in_pdf(9)}));
-    EXPECT_TRUE(line_becomes(*window, "已輸出並列印 No. 000009；已列印 No. 000008")) << line_tip(*window);
+    EXPECT_TRUE(line_becomes(*window, "Written and printed No. 000009; Printed No. 000008")) << line_tip(*window);
     EXPECT_EQ(window->status_line->receipt(), ninth.pdf_path) << "a click opens the newest receipt";
 }
 
@@ -158,17 +158,18 @@ TEST_F(Window_Print, ThePrintButtonWaitsForTheReceiptBeingMade) {
     window->status_loop_run();
     printer_answer = platform::PrintRequest{};
 
+    type_rows(*window, {{"茶", "1", "20"}});
     click(window->set_button.button("輸出單據"));
     ASSERT_FALSE(queues["get_receipt"].empty());
     click(window->print_button);
-    EXPECT_EQ(line_tip(*window), "收據輸出中，請等輸出完成再列印");
+    EXPECT_EQ(line_tip(*window), "The receipt is still being written; print once it is done");
     EXPECT_TRUE(offered_printers.empty()) << "no dialog while the receipt is being made";
 
     queues["outcome"].put(ReceiptOutcome{.written = false, .error = "cannot write receipts"});
     window->status_loop_run();
     click(window->print_button);
     EXPECT_EQ(offered_printers.size(), 1u);
-    EXPECT_TRUE(line_becomes(*window, "已列印 No. 000007")) << line_tip(*window);
+    EXPECT_TRUE(line_becomes(*window, "Printed No. 000007")) << line_tip(*window);
 }
 
 // Each receipt's own print tells on its own line; an older receipt's failure that comes
@@ -181,7 +182,7 @@ TEST_F(Window_Print, AnOlderReceiptsLateFailureIsAddedToTheNewerLine) {
     queues["outcome"].put(unprintable);
     queues["outcome"].put(registered(8, {"the seal 負責人章 was not printed"}));
     window->status_loop_run();
-    EXPECT_TRUE(line_becomes(*window, "已輸出並列印 No. 000008：the seal 負責人章 was not printed；未列印 No. 000007：it is not a PDF file"))
+    EXPECT_TRUE(line_becomes(*window, "Written and printed No. 000008: the seal 負責人章 was not printed; Not printed No. 000007: it is not a PDF file"))
         << line_tip(*window);
     EXPECT_EQ(line_colour(*window), Widget_Kit::theme().warning);
     EXPECT_EQ(window->status_line->receipt(), folder + "免用統一發票收據000008 - 測試.pdf");
@@ -199,7 +200,7 @@ TEST_F(Window_Print, ThePrintButtonRefusesAVoidOrChangedReceipt) {
 
     receipt_register::Receipt_Register::open(folder).void_receipt(7, "買受人寫錯", "2025-03-09 10:00:00");
     click(window->print_button);
-    EXPECT_TRUE(line_becomes(*window, "未列印 No. 000007：it is void (買受人寫錯)")) << line_tip(*window);
+    EXPECT_TRUE(line_becomes(*window, "Not printed No. 000007: it is void (買受人寫錯)")) << line_tip(*window);
     EXPECT_EQ(line_colour(*window), Widget_Kit::theme().error);
 
     const ReceiptOutcome eighth = registered(8);
@@ -207,7 +208,7 @@ TEST_F(Window_Print, ThePrintButtonRefusesAVoidOrChangedReceipt) {
     window->status_loop_run();
     fixture::write_file(eighth.pdf_path, stand_in_pdf(8) + " changed");
     click(window->print_button);
-    EXPECT_TRUE(line_becomes(*window, "未列印 No. 000008：its PDF " + eighth.pdf_path +
+    EXPECT_TRUE(line_becomes(*window, "Not printed No. 000008: its PDF " + eighth.pdf_path +
                                           " has changed since it was issued (its SHA-256 is not the one in the register)"))
         << line_tip(*window);
     EXPECT_TRUE(server.jobs("office").empty());

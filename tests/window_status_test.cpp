@@ -104,6 +104,7 @@ TEST_F(Status_Loop, DatePickedInTheCalendarReachesTheRequest) {
     window->status_loop_run();
     EXPECT_EQ(window->PP.parameters["日"], other_day);
 
+    type_rows(*window, {{"茶", "1", "20"}});
     click(window->set_button.button("輸出單據"));
     const auto request = queues["get_receipt"].get();
     EXPECT_EQ(request["年"], today.year);
@@ -134,6 +135,7 @@ TEST_F(Status_Loop, WithoutAPickTheReceiptDateIsToday) {
     EXPECT_EQ(window->date_label->text().toStdString(), request_rules::roc_date_text(today.year, today.month, today.day));
 
     opened_long_ago();
+    type_rows(*window, {{"茶", "1", "20"}});
     click(window->set_button.button("輸出單據"));
     const auto request = queues["get_receipt"].get();
     EXPECT_EQ(request["年"], today.year);

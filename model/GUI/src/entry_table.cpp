@@ -11,6 +11,7 @@
 #include <widget_kit/text_variable.hpp>
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace receipt_window {
 
@@ -88,15 +89,46 @@ void Entry_Table::update() {
     }
 }
 
-void Entry_Table::mark_unreadable(const std::vector<Unreadable_Cell>& cells) {
-    const std::pair<int, const char*> columns[] = {{1, "商品數量"}, {2, "商品單價"}};
-    for (const auto& [column, display_name] : columns) {
-        const auto& column_cells = entry.at(name_to_random_string.at(display_name));
+namespace {
+
+constexpr const char* kEditable[] = {"商品名稱", "商品數量", "商品單價"};
+
+}  // namespace
+
+void Entry_Table::mark_cells(const std::vector<Unreadable_Cell>& cells) {
+    for (int column = 0; column < 3; ++column) {
+        const auto& column_cells = entry.at(name_to_random_string.at(kEditable[column]));
         for (std::size_t row = 0; row < column_cells.size(); ++row) {
             const bool at_fault = std::find(cells.begin(), cells.end(), Unreadable_Cell{row, column}) != cells.end();
             if (QLineEdit* cell = column_cells[row].entry) Widget_Kit::mark_entry(cell, at_fault);
         }
     }
+}
+
+QLineEdit* Entry_Table::cell(std::size_t row, int column) const {
+    QLineEdit* found = entry.at(name_to_random_string.at(kEditable[column])).at(row).entry;
+    if (found == nullptr) throw std::out_of_range("the table's cell is gone");
+    return found;
+}
+
+QLineEdit* Entry_Table::below(const QLineEdit* from) const {
+    for (int column = 0; column < 3; ++column) {
+        const auto& column_cells = entry.at(name_to_random_string.at(kEditable[column]));
+        for (std::size_t row = 0; row < column_cells.size(); ++row) {
+            if (column_cells[row].entry != from) continue;
+            if (row + 1 < column_cells.size()) return column_cells[row + 1].entry;
+            return column + 1 < 3 ? cell(0, column + 1) : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<QLineEdit*> Entry_Table::cells_in_tab_order() const {
+    std::vector<QLineEdit*> cells;
+    const std::size_t rows = entry.at(name_to_random_string.at(kEditable[0])).size();
+    for (std::size_t row = 0; row < rows; ++row)
+        for (int column = 0; column < 3; ++column) cells.push_back(cell(row, column));
+    return cells;
 }
 
 }  // namespace receipt_window

@@ -4,6 +4,8 @@
 
 #include <widget_kit/entry_table.hpp>
 
+#include <QLineEdit>
+
 #include <vector>
 
 namespace receipt_window {
@@ -23,10 +25,19 @@ public:
     // std::out_of_range when the table has no "商品數量" or "商品單價" column.
     void update();
 
-    // Marks the quantity and unit-price cells in `cells` as at fault and clears the
-    // mark of every other. Throws std::out_of_range when the table has no "商品數量"
-    // or "商品單價" column.
-    void mark_unreadable(const std::vector<Unreadable_Cell>& cells);
+    // Marks the name, quantity and unit-price cells in `cells` as at fault and clears
+    // the mark of every other. Throws std::out_of_range when the table has no
+    // "商品名稱", "商品數量" or "商品單價" column.
+    void mark_cells(const std::vector<Unreadable_Cell>& cells);
+
+    // The editable cell of `row` (from 0) in `column` (0 the name, 1 the quantity, 2 the
+    // unit price). Throws std::out_of_range when there is none.
+    QLineEdit* cell(std::size_t row, int column) const;
+    // Where Enter in `cell` leads, as in a spreadsheet: the cell below; from the last row
+    // the top of the next column; nullptr from the last cell or a widget not in the table.
+    QLineEdit* below(const QLineEdit* cell) const;
+    // The editable cells, row by row, each row left to right: the order Tab takes.
+    std::vector<QLineEdit*> cells_in_tab_order() const;
 
     // How far down its cell an amount is centred on a screen `screen_width` pixels
     // wide: 18 pixels on one 2560 wide, in proportion on others.

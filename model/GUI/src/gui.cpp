@@ -1,5 +1,7 @@
 #include "gui.hpp"
 
+#include "qt_language.hpp"
+
 #include <QApplication>
 #include <QEventLoop>
 
@@ -17,6 +19,7 @@ void run_gui(Queue_All_variable& queues, Event_All_variable& events, Window_Setu
             static char name[] = "tarnwickery-receipt";
             static char* argv[] = {name, nullptr};
             application = std::make_unique<QApplication>(argc, argv);
+            load_qt_translation(*application);
         }
         {
             Receipt_Window window(queues, events, std::move(setup));

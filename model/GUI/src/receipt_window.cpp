@@ -1,13 +1,18 @@
 #include "receipt_window.hpp"
 
 #include "print_dialog.hpp"
+#include "question_dialog.hpp"
 #include "receipt_rows.hpp"
+#include "seal_check.hpp"
 #include "send_refusal.hpp"
+#include "tax_number_field.hpp"
 
+#include <i18n/tr.hpp>
 #include <platform/desktop.hpp>
 #include <platform/root_folder.hpp>
 #include <receipt_channels/request_rules.hpp>
 #include <receipt_channels/worker_entry.hpp>
+#include <receipt_register/receipt_files.hpp>
 #include <widget_kit/error.hpp>
 #include <widget_kit/geometry.hpp>
 #include <widget_kit/handlers.hpp>
@@ -18,6 +23,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPushButton>
+#include <QShortcut>
 #include <QUrl>
 
 #include <algorithm>
@@ -30,10 +36,12 @@ namespace {
 constexpr const char* kFont = "Microsoft JhengHei";
 constexpr const char* kOutputButton = "輸出單據";
 constexpr const char* kPrintButton = "列印";
-constexpr const char* kStillWriting = "收據輸出中，請等輸出完成再列印";
+constexpr const char* kStillWriting = i18n::msgid("The receipt is still being written; print once it is done");
 constexpr const char* kProductPageHost = "www.tarnwickery.com.tw";
 constexpr const char* kProductPagePath = "/免用統一發票收據軟體";
 constexpr int kStatusPeriod = 500;
+constexpr const char* kExemptionSeal = "免用統一發票章";
+constexpr const char* kOwnerSeal = "負責人章";
 
 // Where Windows fonts are missing, their free stand-ins take their place.
 void use_fallback_fonts() {
@@ -63,10 +71,12 @@ QPushButton* picture_button(QWidget* parent, const QPixmap& pixmap, int width) {
 }  // namespace
 
 Desktop system_desktop() {
-    return {platform::show_folder, platform::open_web_page, platform::open_file, choose_printer_in_dialog};
+    return {platform::show_folder, platform::open_web_page, platform::open_file, choose_printer_in_dialog, ask_in_dialog};
 }
 
 std::string Receipt_Window::output_folder() { return platform::root_folder() + "免用統一發票收據/"; }
+
+std::string Receipt_Window::seal_folder() { return output_folder() + "印章/"; }
 
 std::string Receipt_Window::product_page(bool secure) {
     QUrl url;
@@ -77,7 +87,7 @@ std::string Receipt_Window::product_page(bool secure) {
 }
 
 Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& events_, Window_Setup setup_)
-    : queues(queues_), events(events_), setup(std::move(setup_)) {
+    : queues(queues_), events(events_), setup(std::move(setup_)), settings(setup.settings_file) {
     Widget_Kit::set_appearance_mode("dark");
     Widget_Kit::set_default_color_theme("blue");
     use_fallback_fonts();
@@ -149,8 +159,15 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
 
     set_button.add_button(BB, {.button_name = kOutputButton, .text = kOutputButton, .size = {25, 25},
                                .button_event = [this] { button_event_001(); }, .width = 140,
-                               .padx = 50, .pady = {2, 18}, .sticky = ""});
-    status_line = new Status_Line(BB, [this](const std::string& file) { setup.desktop.open_file(file); });
+                               .padx = 50, .pady = {0, 44}, .sticky = ""});
+    status_line = new Status_Line(BB, [this](const std::string& file) {
+        try {
+            setup.desktop.open_file(file);
+        } catch (const std::exception& error) {
+            status_line->add_problem(i18n::tr("cannot open {1}: {2}", {file, error.what()}));
+        }
+    });
+    // Three rows under the button, which sits high in its panel to make room for them.
     Widget_Kit::grid(status_line, {.row = 0, .column = 0, .pady = {0, 2}, .sticky = "s"});
     set_button.add_button(FF, {.image_path = picture("資料夾.png"), .size = {25, 25},
                                .button_event = [this] { button_event_003(); }, .fg_color = "transparent",
@@ -164,7 +181,6 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
     print_button = set_button.add_button(FF, {.button_name = kPrintButton, .image_path = picture("列印001.png"),
                                               .size = {25, 25}, .button_event = [this] { button_event_006(); },
                                               .fg_color = "transparent", .row = 0, .column = 1, .padx = {228, 5}});
-    print_button->setToolTip(kPrintButton);
     print_button->setEnabled(false);
 
     switch_var_001 = new Widget_Kit::Text_Variable("on", app.get());
@@ -192,6 +208,13 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
                                                     .bg_color = "#2b2b2b"});
     Widget_Kit::grid(checkbox_2, {.row = 0, .column = 0, .padx = {550, 5}, .pady = {30, 0}});
 
+    make_tax_number_field(set_table->entry("統一編號"));
+    for (QLineEdit* field : form_fields())
+        QObject::connect(field, &QLineEdit::textChanged, field,
+                         [this, field] { Widget_Kit::call_handler([&] { field_changed(field); }); });
+    set_up_keyboard();
+    apply_settings();
+
     aa = try_except.try_except_log("aa", [this] { status_loop_run(); });
     Widget_Kit::after(app.get(), kStatusPeriod, aa);
 }
@@ -207,17 +230,128 @@ void Receipt_Window::build_title_area() {
     Widget_Kit::grid(title, {.row = 0, .column = 2, .sticky = "nsew"});
 }
 
+std::vector<QLineEdit*> Receipt_Window::form_fields() const {
+    std::vector<QLineEdit*> fields{set_table->entry("買受人"), set_table->entry("統一編號")};
+    for (QLineEdit* cell : entry_table->cells_in_tab_order()) fields.push_back(cell);
+    return fields;
+}
+
+void Receipt_Window::set_up_keyboard() {
+    QPushButton* output = set_button.button(kOutputButton);
+    const std::vector<QPushButton*> icons = top_bar_icons();
+    std::vector<QWidget*> path;
+    for (QLineEdit* field : form_fields()) path.push_back(field);
+    // The switches and icons left to right, as they show: 列印 before 日期; the web page,
+    // the calendar, the folder, then printing.
+    for (QWidget* control : std::initializer_list<QWidget*>{checkbox_1, checkbox_2, switch_2, switch_1, output, icons.at(2),
+                                                           icons.at(1), icons.at(0), icons.at(3)})
+        path.push_back(control);
+    for (std::size_t i = 1; i < path.size(); ++i) QWidget::setTabOrder(path[i - 1], path[i]);
+    set_table->entry("買受人")->setFocus();
+
+    const auto press = [this] { Widget_Kit::call_handler([this] { button_event_001(); }); };
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QObject::connect(new QShortcut(QKeySequence(key), output, nullptr, nullptr, Qt::WidgetShortcut),
+                         &QShortcut::activated, output, [output] { output->click(); });
+        QObject::connect(new QShortcut(QKeySequence(Qt::CTRL | key), app.get()), &QShortcut::activated, app.get(), press);
+    }
+    QObject::connect(new QShortcut(QKeySequence::Print, app.get()), &QShortcut::activated, print_button,
+                     [this] { print_button->click(); });
+    for (QLineEdit* cell : entry_table->cells_in_tab_order())
+        QObject::connect(cell, &QLineEdit::returnPressed, cell, [this, cell, output] {
+            QWidget* next = entry_table->below(cell);
+            (next != nullptr ? next : output)->setFocus(Qt::TabFocusReason);
+        });
+
+    output->setToolTip(QString::fromStdString(i18n::tr("Issue the receipt (Enter here, Ctrl+Enter anywhere)")));
+    const char* icon_tips[] = {i18n::msgid("Open the folder of the receipts"), i18n::msgid("Choose the receipt date"),
+                               i18n::msgid("Open the program's web page"),
+                               i18n::msgid("Print the last receipt again (Ctrl+P)")};
+    for (std::size_t i = 0; i < icons.size(); ++i) icons[i]->setToolTip(QString::fromStdString(i18n::tr(icon_tips[i])));
+    switch_1->setToolTip(QString::fromStdString(i18n::tr("Print the date on the receipt")));
+    switch_2->setToolTip(QString::fromStdString(i18n::tr("Print each receipt as soon as it is written")));
+}
+
+std::vector<QPushButton*> Receipt_Window::top_bar_icons() const {
+    std::vector<QPushButton*> icons;
+    for (auto* button : FF->findChildren<QPushButton*>(QString(), Qt::FindDirectChildrenOnly)) icons.push_back(button);
+    return icons;
+}
+
+void Receipt_Window::apply_settings() {
+    const Remembered_Choices& choices = settings.choices();
+    if (!settings.warning().empty()) {
+        std::cerr << settings.warning() << std::endl;
+        status_line->show_warning(settings.warning(), {});
+    }
+    print_choice.printer = choices.printer;
+    // The boxes' variables keep their first value while their choice is off.
+    if (choices.exemption_seal) check_var_1->set("on");
+    if (choices.owner_seal) check_var_2->set("on");
+    if (choices.print_each) switch_var_002->set("on");
+    PP.parameters["顯示免用統一發票章"] = choices.exemption_seal;
+    PP.parameters["顯示負責人章"] = choices.owner_seal;
+    print_each = choices.print_each;
+    show_seal_pictures();
+}
+
+void Receipt_Window::remember_choices() {
+    try {
+        settings.save({.exemption_seal = PP.parameters.at("顯示免用統一發票章").get<bool>(),
+                       .owner_seal = PP.parameters.at("顯示負責人章").get<bool>(),
+                       .print_each = print_each,
+                       .printer = print_choice.printer});
+    } catch (const std::exception& error) {
+        status_line->add_problem(error.what());
+    }
+}
+
+void Receipt_Window::show_seal_pictures() {
+    const std::string folder = seal_folder();
+    const std::pair<Widget_Kit::Check_Box*, const char*> boxes[] = {{checkbox_1, kExemptionSeal}, {checkbox_2, kOwnerSeal}};
+    for (const auto& [box, stem] : boxes) {
+        const bool missing = box->isChecked() && !seal_picture_present(folder, stem);
+        box->set_mark(missing ? Widget_Kit::Mark::warning : Widget_Kit::Mark::none);
+        box->setToolTip(QString::fromStdString(
+            missing ? i18n::tr("{1} has no picture in {2}: put {1}.png there, or the receipt goes without it",
+                               {stem, folder})
+                    : i18n::tr("Print the seal {1} on the receipt", {stem})));
+    }
+}
+
+void Receipt_Window::field_changed(QLineEdit* field) {
+    status_line->field_changed(field);
+    std::erase_if(refused_cells,
+                  [&](const Unreadable_Cell& refused) { return entry_table->cell(refused.row, refused.column) == field; });
+    if (field != set_table->entry("統一編號")) return;
+    const Tax_Number_Check check = check_tax_number(field->text().toStdString());
+    // A number that fails only its check digit is said at once; one still being typed
+    // shows by its red border alone.
+    if (check.mark == Widget_Kit::Mark::warning) status_line->show_warning(check.reason, {field});
+}
+
 void Receipt_Window::button_event_001() {
     PP.follow_today();
-    const Receipt_Rows rows = read_rows(entry_table->get());
+    const auto table = entry_table->get();
+    const Receipt_Rows rows = read_rows(table);
     const std::string tax_number = set_table->get("統一編號");
     // A typed row left out would make a receipt that differs from the screen.
-    entry_table->mark_unreadable(rows.unreadable);
     if (!rows.unreadable.empty()) mylabel_time_text->set("金額輸入錯誤");
-    if (const auto refusal = send_refusal(rows, tax_number, PP.parameters)) {
-        status_line->show_refusal(*refusal);
+    if (const auto refusal = send_refusal(table, rows, tax_number, PP.parameters)) {
+        refused_cells = refusal->cells;
+        entry_table->mark_cells(refused_cells);
+        std::vector<const QWidget*> about;
+        for (const Unreadable_Cell& cell : refusal->cells) about.push_back(entry_table->cell(cell.row, cell.column));
+        if (refusal->about_tax_number) about.push_back(set_table->entry("統一編號"));
+        if (refusal->about_total) {
+            const auto cells = entry_table->cells_in_tab_order();
+            about.insert(about.end(), cells.begin(), cells.end());
+        }
+        status_line->show_refusal(refusal->reason, std::move(about));
         return;
     }
+    refused_cells.clear();
+    entry_table->mark_cells({});
     nlohmann::json request = nlohmann::json::object();
     request["買受人"] = set_table->get("買受人");
     request["買受人統一編號"] = tax_number;
@@ -228,6 +362,11 @@ void Receipt_Window::button_event_001() {
     for (const char* key : {"顯示免用統一發票章", "顯示負責人章", "顯示日期", "年", "月", "日"})
         request[key] = PP.parameters.at(key);
     if (events.at("get_receipt").is_set()) return;
+    if (last_written.written && request == last_written_request &&
+        !setup.desktop.confirm(app.get(), i18n::tr("The same as the last receipt, No. {1}. Issue it all the same?",
+                                                   {receipt_register::number_text(last_written.number)})))
+        return;
+    requests_awaited.push_back(request);
     queues.at("get_receipt").put(std::move(request));
     ++outcomes_awaited;
     status_line->clear_outcome();
@@ -236,7 +375,11 @@ void Receipt_Window::button_event_001() {
 void Receipt_Window::button_event_003() {
     std::string folder = output_folder();
     folder.pop_back();
-    setup.desktop.show_folder(folder);
+    try {
+        setup.desktop.show_folder(folder);
+    } catch (const std::exception& error) {
+        status_line->add_problem(i18n::tr("cannot open {1}: {2}", {folder, error.what()}));
+    }
 }
 
 void Receipt_Window::button_event_006() {
@@ -244,7 +387,7 @@ void Receipt_Window::button_event_006() {
     // The receipt being made would be written while the dialog is open, and its number
     // could go unseen; the sale's receipt might then be made twice.
     if (outcomes_awaited > 0) {
-        status_line->show_refusal(kStillWriting);
+        status_line->show_refusal(i18n::tr(kStillWriting));
         return;
     }
     // The receipt shown when the button was pressed: another may be written while the
@@ -254,6 +397,7 @@ void Receipt_Window::button_event_006() {
     const auto chosen = setup.desktop.choose_printer(app.get(), print_choice);
     if (!chosen) return;
     print_choice = *chosen;
+    remember_choices();
     const int copies = print_choice.copies;
     // An outcome that came while the dialog was open keeps its line.
     status_line->start_reprint(receipt, copies, outcomes_taken != taken_before);
@@ -265,11 +409,17 @@ void Receipt_Window::button_event_006() {
 }
 
 void Receipt_Window::take_outcome(const ReceiptOutcome& outcome) {
+    nlohmann::json request;
+    if (!requests_awaited.empty()) {
+        request = std::move(requests_awaited.front());
+        requests_awaited.pop_front();
+    }
     if (!outcome.written) {
         status_line->show_outcome(outcome);
         return;
     }
     last_written = outcome;
+    last_written_request = std::move(request);
     print_button->setEnabled(true);
     if (!print_each) {
         status_line->show_outcome(outcome);
@@ -311,7 +461,13 @@ void Receipt_Window::open_product_page() {
     try {
         setup.desktop.open_web_page(product_page(true));
     } catch (...) {
-        setup.desktop.open_web_page(product_page(false));
+        const std::string page = product_page(false);
+        try {
+            setup.desktop.open_web_page(page);
+        } catch (const std::exception& error) {
+            status_line->add_problem(i18n::tr("cannot open {1}: {2}", {page, error.what()}));
+            throw;  // and into the fault log, as every handler's failure goes
+        }
     }
 }
 
@@ -324,22 +480,29 @@ void Receipt_Window::switch_event_001() {
 void Receipt_Window::switch_event_002() {
     if (switch_var_002->get() == "on") print_each = true;
     else if (switch_var_002->get() == "off") print_each = false;
+    remember_choices();
 }
 
 void Receipt_Window::checkbox_event_1() {
     if (check_var_1->get() == "on") PP.parameters["顯示免用統一發票章"] = true;
     else if (check_var_1->get() == "off") PP.parameters["顯示免用統一發票章"] = false;
+    remember_choices();
+    show_seal_pictures();
 }
 
 void Receipt_Window::checkbox_event_2() {
     if (check_var_2->get() == "on") PP.parameters["顯示負責人章"] = true;
     else if (check_var_2->get() == "off") PP.parameters["顯示負責人章"] = false;
+    remember_choices();
+    show_seal_pictures();
 }
 
 void Receipt_Window::status_loop_run() {
     try {
         const Receipt_Rows rows = read_rows(entry_table->get());
-        entry_table->mark_unreadable(rows.unreadable);
+        std::vector<Unreadable_Cell> marked = rows.unreadable;
+        marked.insert(marked.end(), refused_cells.begin(), refused_cells.end());
+        entry_table->mark_cells(marked);
         if (!rows.unreadable.empty()) mylabel_time_text->set("金額輸入錯誤");
         else if (rows.overflow || rows.total > request_rules::kLargestTotal) mylabel_time_text->set("金額超過上限");
         else mylabel_time_text->set("總額" + decimal_text(rows.total) + "元");
@@ -366,7 +529,13 @@ void Receipt_Window::status_loop_run() {
             take_outcome(outcome->get<ReceiptOutcome>());
         }
     } catch (const std::exception& error) {
-        status_line->show_refusal(std::string("the worker's report cannot be read: ") + error.what());
+        status_line->show_refusal(i18n::tr("the worker's report cannot be read: {1}", {error.what()}));
+    }
+
+    try {
+        show_seal_pictures();
+    } catch (...) {
+        // The boxes' marks are advice; the next run looks again.
     }
 
     PP.follow_today();

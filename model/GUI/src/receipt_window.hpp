@@ -6,6 +6,7 @@
 #include "parameters.hpp"
 #include "receipt_printing.hpp"
 #include "status_line.hpp"
+#include "window_settings.hpp"
 
 #include <fault_log/fault_log.hpp>
 #include <platform/printing.hpp>
@@ -20,8 +21,10 @@
 #include <widget_kit/window.hpp>
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -41,6 +44,8 @@ struct Desktop {
     // the user cancels.
     std::function<std::optional<platform::PrintRequest>(QWidget* parent, const platform::PrintRequest& current)>
         choose_printer;
+    // Asks a yes-or-no question; true for yes.
+    std::function<bool(QWidget* parent, const std::string& question)> confirm;
 };
 
 // The system's file browser, web browser, PDF viewer and print dialog.
@@ -50,6 +55,8 @@ struct Window_Setup {
     // The folder with the window's pictures (格式範本), ending in "/".
     std::string resource_folder;
     Desktop desktop = system_desktop();
+    // Where the choices kept between runs are read and written.
+    std::string settings_file = Window_Settings::default_file();
 };
 
 // The receipt window and the handlers that share its state. Everything runs on the
@@ -64,7 +71,9 @@ public:
     Receipt_Window& operator=(const Receipt_Window&) = delete;
 
     // The output button: sends the receipt request when the worker is idle and the
-    // window finds nothing wrong with it; otherwise the status line says why not.
+    // window finds nothing wrong with it; otherwise the status line says why not, and
+    // the cells at fault are marked. A form the same as the last receipt written is sent
+    // only when the owner says so.
     void button_event_001();
     // The output-folder button.
     void button_event_003();
@@ -86,6 +95,11 @@ public:
     void status_loop_run();
     // The web-page button, unguarded: the secure address, else the plain one.
     void open_product_page();
+    // The seal boxes: a box checked whose picture is not in the seals folder says so.
+    void show_seal_pictures();
+
+    // The folder the seal pictures are looked for in, as the worker does.
+    static std::string seal_folder();
 
     // The folder the receipts are written to, as the request names it.
     static std::string output_folder();
@@ -138,12 +152,34 @@ public:
     int outcomes_awaited = 0;
     // Outcomes taken from the worker since the window opened.
     long long outcomes_taken = 0;
+    // The requests sent whose outcome has not come back, oldest first.
+    std::deque<nlohmann::json> requests_awaited;
+    // The request the last receipt written was made from.
+    nlohmann::json last_written_request;
+    // The choices remembered between runs.
+    Window_Settings settings;
+    // Cells a refused press marked; each keeps its mark until it is changed.
+    std::vector<Unreadable_Cell> refused_cells;
+
     // Last, so that it goes first: jobs still running finish while the widgets exist.
     std::unique_ptr<Receipt_Printing> printing = std::make_unique<Receipt_Printing>();
 
 private:
     std::string picture(const std::string& file) const { return setup.resource_folder + file; }
     void build_title_area();
+    // The keyboard's path through the window, its keys, and what each control tells
+    // when pointed at.
+    void set_up_keyboard();
+    // Takes the remembered choices and says when they could not be read.
+    void apply_settings();
+    // Writes the choices as they stand now.
+    void remember_choices();
+    // A field of the form changed: what the line and the marks said about it is over.
+    void field_changed(QLineEdit* field);
+    // Every field of the form: the buyer, the tax number, the table's cells.
+    std::vector<QLineEdit*> form_fields() const;
+    // The buttons of the top bar: output folder, calendar, web page, print.
+    std::vector<QPushButton*> top_bar_icons() const;
     // Shows one of the worker's outcomes and, with the 列印 switch on, prints what it wrote.
     void take_outcome(const ReceiptOutcome& outcome);
 };

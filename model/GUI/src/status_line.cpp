@@ -1,5 +1,6 @@
 #include "status_line.hpp"
 
+#include <i18n/tr.hpp>
 #include <receipt_register/receipt_files.hpp>
 #include <widget_kit/handlers.hpp>
 #include <widget_kit/label.hpp>
@@ -14,13 +15,15 @@ namespace receipt_window {
 
 namespace {
 
-constexpr int kWidth = 280;
-constexpr int kRows = 2;
+constexpr int kWidth = 296;
+constexpr int kRows = 3;
+// A zero-width space: a place to break a line that shows nothing.
+constexpr QChar kBreak(0x200B);
 
 std::string outcome_key(const ReceiptOutcome& receipt) { return "outcome " + receipt.pdf_path; }
 std::string print_key(const ReceiptOutcome& receipt) { return "print " + receipt.pdf_path; }
 std::string reprint_key(const ReceiptOutcome& receipt) { return "reprint " + receipt.pdf_path; }
-std::string number_of(const ReceiptOutcome& receipt) { return "No. " + receipt_register::number_text(receipt.number); }
+std::string number_of(const ReceiptOutcome& receipt) { return receipt_register::number_text(receipt.number); }
 
 }  // namespace
 
@@ -30,15 +33,15 @@ Status_Line::Status_Line(QWidget* parent, std::function<void(const std::string&)
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignCenter);
     setWordWrap(true);
-    setFont(Widget_Kit::pixel_font("Microsoft JhengHei", 13, true));
-    setFixedSize(kWidth, kRows * fontMetrics().lineSpacing());
+    setFont(Widget_Kit::pixel_font("Microsoft JhengHei", 12, true));
+    const QString rows = QString("1\n").repeated(kRows - 1) + "1";
+    setFixedSize(kWidth, fontMetrics().boundingRect(QRect(0, 0, kWidth, 1 << 20), Qt::TextWordWrap, rows).height());
 }
 
 QString Status_Line::fitted(const QString& text) const {
     const QFontMetrics metrics(font());
     const auto fits = [&](const QString& shown) {
-        return metrics.boundingRect(QRect(0, 0, kWidth, 1 << 20), Qt::TextWordWrap, shown).height() <=
-               kRows * metrics.lineSpacing();
+        return metrics.boundingRect(QRect(0, 0, kWidth, 1 << 20), Qt::TextWordWrap, shown).height() <= height();
     };
     if (fits(text)) return text;
     qsizetype kept = 0, too_many = text.size();
@@ -49,19 +52,22 @@ QString Status_Line::fitted(const QString& text) const {
     return text.left(kept) + "…";
 }
 
-std::string Status_Line::written_text(long long number) { return "已輸出 No. " + receipt_register::number_text(number); }
+std::string Status_Line::written_text(long long number) {
+    return i18n::tr("Written No. {1}", {receipt_register::number_text(number)});
+}
 
 void Status_Line::show_outcome(const ReceiptOutcome& outcome, Paper paper, const std::string& print_failure) {
     if (!outcome.written) {
         show_main({"", outcome.error, Tone::error}, "");
+        about_form_ = true;
         return;
     }
     const std::string number = receipt_register::number_text(outcome.number);
-    std::string text = paper == Paper::printed ? "已輸出並列印 No. " + number : written_text(outcome.number);
-    if (paper == Paper::printing) text += "，列印中…";
+    std::string text = paper == Paper::printed ? i18n::tr("Written and printed No. {1}", {number}) : written_text(outcome.number);
+    if (paper == Paper::printing) text = i18n::tr("{1}, printing…", {text});
     std::vector<std::string> notes = outcome.warnings;
-    if (paper == Paper::failed) notes.insert(notes.begin(), "未列印，" + print_failure);
-    for (std::size_t i = 0; i < notes.size(); ++i) text += (i == 0 ? "：" : "；") + notes[i];
+    if (paper == Paper::failed) notes.insert(notes.begin(), i18n::tr("not printed, {1}", {print_failure}));
+    for (std::size_t i = 0; i < notes.size(); ++i) text = i == 0 ? i18n::tr("{1}: {2}", {text, notes[i]}) : i18n::tr("{1}; {2}", {text, notes[i]});
     show_main({outcome_key(outcome), text, notes.empty() ? Tone::plain : Tone::warning}, outcome.pdf_path);
 }
 
@@ -71,7 +77,7 @@ void Status_Line::end_print(const ReceiptOutcome& receipt, const std::string& pr
         return;
     }
     if (!print_failure.empty())
-        add({print_key(receipt), "未列印 " + number_of(receipt) + "：" + print_failure, Tone::warning});
+        add({print_key(receipt), i18n::tr("Not printed No. {1}: {2}", {number_of(receipt), print_failure}), Tone::warning});
 }
 
 void Status_Line::start_reprint(const ReceiptOutcome& receipt, int copies, bool beside) {
@@ -88,7 +94,22 @@ void Status_Line::end_reprint(const ReceiptOutcome& receipt, int copies, const s
     if (!update(part) && !print_failure.empty()) add(std::move(part));
 }
 
-void Status_Line::show_refusal(const std::string& reason) { show_main({"", reason, Tone::error}, ""); }
+void Status_Line::show_refusal(const std::string& reason, std::vector<const QWidget*> about) {
+    show_main({"", reason, Tone::error}, "");
+    about_ = std::move(about);
+}
+
+void Status_Line::show_warning(const std::string& text, std::vector<const QWidget*> about) {
+    show_main({"", text, Tone::warning}, "");
+    about_ = std::move(about);
+}
+
+void Status_Line::add_problem(const std::string& text) { add({"desktop " + text, text, Tone::error}); }
+
+void Status_Line::field_changed(const QWidget* field) {
+    if (!about_form_ && std::find(about_.begin(), about_.end(), field) == about_.end()) return;
+    show_main({}, "");
+}
 
 void Status_Line::clear_outcome() {
     added_.clear();
@@ -98,11 +119,14 @@ void Status_Line::clear_outcome() {
 Status_Line::Part Status_Line::reprint_part(const ReceiptOutcome& receipt, Paper paper, int copies,
                                             const std::string& print_failure) {
     const std::string key = reprint_key(receipt);
-    if (paper == Paper::failed) return {key, "未列印 " + number_of(receipt) + "：" + print_failure, Tone::error};
-    std::string text = (paper == Paper::printed ? "已列印 " : "列印中 ") + number_of(receipt);
-    if (copies > 1) text += "（" + std::to_string(copies) + " 份）";
-    if (paper != Paper::printed) text += "…";
-    return {key, text, Tone::plain};
+    if (paper == Paper::failed)
+        return {key, i18n::tr("Not printed No. {1}: {2}", {number_of(receipt), print_failure}), Tone::error};
+    const std::string number = number_of(receipt), count = std::to_string(copies);
+    if (paper == Paper::printed)
+        return {key, copies > 1 ? i18n::tr("Printed No. {1} ({2} copies)", {number, count}) : i18n::tr("Printed No. {1}", {number}),
+                Tone::plain};
+    return {key, copies > 1 ? i18n::tr("Printing No. {1} ({2} copies)…", {number, count}) : i18n::tr("Printing No. {1}…", {number}),
+            Tone::plain};
 }
 
 void Status_Line::show_main(Part part, const std::string& receipt) {
@@ -112,6 +136,8 @@ void Status_Line::show_main(Part part, const std::string& receipt) {
         std::erase_if(added_, [](const Part& added) { return added.tone == Tone::plain; });
     main_ = std::move(part);
     receipt_ = receipt;
+    about_.clear();
+    about_form_ = false;
     show();
 }
 
@@ -136,7 +162,7 @@ void Status_Line::show() {
     std::string text = main_.text;
     Tone tone = main_.tone;
     for (const Part& part : added_) {
-        text += (text.empty() ? "" : "；") + part.text;
+        text = text.empty() ? part.text : i18n::tr("{1}; {2}", {text, part.text});
         tone = std::max(tone, part.tone);
     }
     const Widget_Kit::Theme& theme = Widget_Kit::theme();
@@ -150,7 +176,10 @@ void Status_Line::show() {
     // A long reason is cut to the line's rows; its tip holds it whole. A tip is read as
     // markup whenever it looks like some, and typed text may.
     const QString whole = QString::fromStdString(text);
-    setText(fitted(whole));
+    // A path may break after any "/", as a long one must to wrap at all.
+    QString breakable = whole;
+    breakable.replace('/', QString("/") + kBreak);
+    setText(fitted(breakable));
     setToolTip(whole.isEmpty() ? QString() : Qt::convertFromPlainText(whole, Qt::WhiteSpaceNormal));
     setCursor(receipt_.empty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
 }

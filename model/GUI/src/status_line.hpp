@@ -14,7 +14,9 @@ namespace receipt_window {
 // the next one: the receipt written, with its number, which a click opens; the same
 // in amber with what the owner should look at; or, in red, why nothing was written.
 // It also tells how printing a receipt went. What concerns an older receipt is added
-// after the newest one's report, never put in its place.
+// after the newest one's report, never put in its place. It wraps to three rows; only
+// a longer text is cut, and its tip holds it whole. Paths may break after any "/",
+// where the line's text holds a zero-width space.
 class Status_Line : public QLabel {
 public:
     // How far printing a written receipt has come.
@@ -37,15 +39,23 @@ public:
     // How that print ended, `print_failure` in red: said where the line shows the print;
     // once the line has moved on, a failure is added to it and a success goes unsaid.
     void end_reprint(const ReceiptOutcome& receipt, int copies, const std::string& print_failure);
-    // Why the window itself kept a press from sending.
-    void show_refusal(const std::string& reason);
+    // Why the window itself kept a press from sending, in red, or what it wants looked
+    // at before one, in amber; said until one of the fields in `about` changes.
+    void show_refusal(const std::string& reason, std::vector<const QWidget*> about = {});
+    void show_warning(const std::string& text, std::vector<const QWidget*> about);
+    // Adds, in red, what went wrong with something the owner asked of the desktop, beside
+    // what the line shows.
+    void add_problem(const std::string& text);
+    // A field of the form changed: a refusal or warning about it is over, and so is a
+    // failure the worker reported for the form as it was.
+    void field_changed(const QWidget* field);
     // Empties the line, for a press that was sent.
     void clear_outcome();
 
     // The receipt a click opens; empty while the line shows none.
     const std::string& receipt() const { return receipt_; }
 
-    // "已輸出 No. 000123" for receipt number 123.
+    // "Written No. 000123" for receipt number 123, in the language in use.
     static std::string written_text(long long number);
 
 protected:
@@ -76,6 +86,10 @@ private:
     std::string receipt_;
     Part main_;
     std::vector<Part> added_;
+    // The fields whose change ends what the line's first part says; with `about_form_`,
+    // any field does.
+    std::vector<const QWidget*> about_;
+    bool about_form_ = false;
 };
 
 }  // namespace receipt_window

@@ -12,7 +12,8 @@ namespace Widget_Kit {
 
 namespace {
 
-// The button's colours live in a style sheet of its own, rebuilt when they change.
+// The button's colours live in a style sheet of its own, rebuilt when they change; a
+// ring in the focus colour shows it has the keyboard.
 void paint(QPushButton* button) {
     const Theme& colours = theme();
     const std::string fg = button->property("fg_color").toString().toStdString();
@@ -22,9 +23,10 @@ void paint(QPushButton* button) {
                                   " padding: 0px 6px; }"
                                   " QPushButton:hover { background-color: %3; }"
                                   " QPushButton:pressed { background-color: %3; }"
+                                  " QPushButton:focus { border: 2px solid %5; }"
                                   " QPushButton:disabled { background-color: %1; color: %4; }")
                               .arg(background, colours.text.name(), colours.accent_hover.name(),
-                                   colours.disabled_text.name()));
+                                   colours.disabled_text.name(), colours.focus.name()));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ Toggle::Toggle(QWidget* parent, const Toggle_Options& options, QSize indicator)
     setText(QString::fromStdString(options.text));
     setFont(options.font);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
     if (options_.variable != nullptr) {
         connect(options_.variable, &Text_Variable::changed, this, &Toggle::follow_variable);
         follow_variable();
@@ -22,6 +23,12 @@ Toggle::Toggle(QWidget* parent, const Toggle_Options& options, QSize indicator)
         if (options_.variable != nullptr) options_.variable->set(on ? options_.onvalue : options_.offvalue);
         call_handler(options_.command);
     });
+}
+
+void Toggle::set_mark(Mark mark) {
+    if (mark == mark_) return;
+    mark_ = mark;
+    update();
 }
 
 void Toggle::follow_variable() {
@@ -41,8 +48,17 @@ void Toggle::paintEvent(QPaintEvent*) {
     if (!options_.bg_color.empty()) painter.fillRect(rect(), color_of(options_.bg_color));
     const QRect indicator(0, (height() - indicator_.height()) / 2, indicator_.width(), indicator_.height());
     paint_indicator(painter, indicator);
+    const Theme& colours = theme();
+    if (hasFocus()) {
+        painter.setPen(QPen(colours.focus, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 4, 4);
+    }
     if (text().isEmpty()) return;
-    painter.setPen(isEnabled() ? theme().text : theme().disabled_text);
+    const QColor text_colour = mark_ == Mark::error     ? colours.error
+                               : mark_ == Mark::warning ? colours.warning
+                                                        : colours.text;
+    painter.setPen(isEnabled() ? text_colour : colours.disabled_text);
     painter.setFont(font());
     painter.drawText(QRect(indicator.right() + 1 + kSpacing, 0, width() - indicator.width() - kSpacing, height()),
                      Qt::AlignLeft | Qt::AlignVCenter, text());

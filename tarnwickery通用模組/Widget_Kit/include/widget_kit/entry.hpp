@@ -1,5 +1,7 @@
 #pragma once
 
+#include <widget_kit/mark.hpp>
+
 #include <QLineEdit>
 
 #include <string>
@@ -13,14 +15,18 @@ struct Entry_Options {
     int corner_radius = 6;
 };
 
-// A single-line text field drawn in the theme's colours.
+// A single-line text field drawn in the theme's colours; its border takes the focus
+// colour while it has the keyboard.
 QLineEdit* make_entry(QWidget* parent, const Entry_Options& options = {});
 
-// Draws the border of `entry`, made by make_entry, in the theme's error colour while
-// `marked`, in its usual colour otherwise.
+// Draws the border of `entry`, made by make_entry, in the colour of `mark`.
+void mark_entry(QLineEdit* entry, Mark mark);
+// The same with Mark::error while `marked`, Mark::none otherwise.
 void mark_entry(QLineEdit* entry, bool marked);
 
-// Whether `entry` is marked.
+// How `entry` is marked.
+Mark mark_of(const QLineEdit* entry);
+// Whether `entry` is marked as an error.
 bool is_marked(const QLineEdit* entry);
 
 }  // namespace Widget_Kit

@@ -22,6 +22,7 @@ struct Theme {
     QColor box_border{"#949a9f"};
     QColor error{"#ff6b6b"};         // what went wrong, and the fields at fault
     QColor warning{"#f5b041"};       // what went through but wants a look
+    QColor focus{"#5fb4ff"};         // the ring around the control that has the keyboard
 };
 
 // The theme in force.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <widget_kit/mark.hpp>
+
 #include <QAbstractButton>
 #include <QFont>
 #include <QPointer>
@@ -26,10 +28,15 @@ struct Toggle_Options {
 };
 
 // A two-state widget with a text beside its indicator; Switch and Check_Box draw the
-// indicator.
+// indicator. A ring in the focus colour goes round it while it has the keyboard, and
+// Space flips it.
 class Toggle : public QAbstractButton {
 public:
     Toggle(QWidget* parent, const Toggle_Options& options, QSize indicator);
+
+    // Draws the text in the colour of `mark`, for a choice that cannot be honoured as it stands.
+    void set_mark(Mark mark);
+    Mark mark() const { return mark_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -43,6 +50,7 @@ private:
 
     Toggle_Options options_;
     QSize indicator_;
+    Mark mark_ = Mark::none;
     static constexpr int kSpacing = 8;
 };
 

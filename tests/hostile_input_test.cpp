@@ -74,6 +74,37 @@ TEST(HostileInput, PlansNestedDeepAreBadArguments) {
     }
 }
 
+TEST(HostileInput, PlansThatArePipesOrDevicesAreRefusedAtOnce) {
+    Workspace w;
+    const std::string fifo = w.folder + "plan.json";
+    ASSERT_EQ(tools::run("mkfifo " + tools::quote(fifo)).status, 0);
+    for (const std::string& plan : {fifo, std::string("/dev/zero")}) {
+        for (const std::string command : {"check", "fill"}) {
+            // Short: a read that waits on the FIFO or never ends is the fault.
+            const auto result = tools::run("timeout 20 " + tools::quote(tools::program_dir() + "/docx-loom") + " " +
+                                           command + " " + tools::quote(w.template_path) + " " + tools::quote(plan) +
+                                           (command == "fill" ? " " + tools::quote(w.folder + "out") : ""));
+            EXPECT_EQ(result.status, 2) << command << " " << plan << ": " << result.output;
+            EXPECT_TRUE(contains(result.output, "cannot read plan '" + plan + "': it is not a regular file"))
+                << result.output;
+        }
+    }
+}
+
+TEST(HostileInput, BatchFilesThatAreDevicesOrPipesAreRefused) {
+    Workspace w;
+    const std::string fifo = w.folder + "requests.jsonl";
+    ASSERT_EQ(tools::run("mkfifo " + tools::quote(fifo)).status, 0);
+    for (const std::string& batch : {std::string("/dev/zero"), std::string("/dev/urandom"), fifo}) {
+        const auto result = tools::run("timeout 20 " + tools::quote(tools::program_dir() + "/tarnwickery-receipt") +
+                                       " --batch " + tools::quote(batch));
+        EXPECT_EQ(result.status, 2) << batch << ": " << result.output.substr(0, 2000);
+        EXPECT_TRUE(contains(result.output, "cannot read " + batch + ": it is a device or a pipe, not a file"))
+            << result.output.substr(0, 2000);
+        EXPECT_FALSE(contains(result.output, "written")) << "no batch was run";
+    }
+}
+
 TEST(HostileInput, DevicesAndPipesAsPicturesArePictureErrorsAndTheFillGoesOn) {
     Workspace w;
     const std::string fifo = w.folder + "seal.png";

@@ -252,3 +252,19 @@ TEST_F(SealCache, ReceiptsHoldLargeSealsAt300Dpi) {
     ASSERT_TRUE(record);
     EXPECT_TRUE(record->exemption_seal_printed && record->owner_seal_printed);
 }
+
+TEST_F(SealCache, ASealThatIsAFifoOrAFolderIsReportedAsWhatItIs) {
+    const std::string stem = "負責人章";
+    ASSERT_EQ(tools::run("mkfifo " + tools::quote(folder + stem + ".png")).status, 0);
+    fs::create_directory(platform::to_path(folder + stem + ".jpg"));
+    const Seal none = find_seal(folder, stem);
+    EXPECT_EQ(none.picture, std::nullopt);
+    ASSERT_TRUE(none.warning);
+    for (const std::string said : {stem + ".png is a FIFO (named pipe), not a picture file",
+                                   stem + ".jpg is a folder, not a picture file", std::string("put the seal's picture, named")})
+        EXPECT_NE(none.warning->find(said), std::string::npos) << said << " in " << *none.warning;
+
+    // A picture beside them is used, and nothing waits on the FIFO.
+    fixture::write_file(folder + stem + ".jpeg", fixture::seal_jpeg(40, 40));
+    EXPECT_EQ(find_seal(folder, stem).picture, folder + stem + ".jpeg");
+}

@@ -2,6 +2,7 @@
 
 #include <docx_loom/console.hpp>
 #include <docx_loom/docx_loom.hpp>
+#include <platform/regular_file.hpp>
 #include <platform/root_folder.hpp>
 
 #include <bounded_input/cut.hpp>
@@ -10,7 +11,6 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <fstream>
 #include <iostream>
 #include <optional>
 
@@ -31,19 +31,15 @@ struct FillArguments {
 // Far more than any plan needs; a parsed value takes several times its text's size.
 constexpr std::size_t kMaxPlanBytes = std::size_t{16} << 20;
 
-// Any readable file, a pipe included, up to kMaxPlanBytes.
+// A regular file of at most kMaxPlanBytes: a FIFO or a device is refused at once
+// rather than waited on or read for ever.
 nlohmann::json load_json(const std::string& path) {
-    std::ifstream in(platform::to_path(path), std::ios::binary);
-    if (!in) throw docx_loom::cli::PlanError("cannot read plan '" + path + "'");
     std::string text;
-    char chunk[64 * 1024];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        text.append(chunk, static_cast<std::size_t>(in.gcount()));
-        if (text.size() > kMaxPlanBytes)
-            throw docx_loom::cli::PlanError("plan '" + path + "' is larger than " +
-                                            std::to_string(kMaxPlanBytes >> 20) + " MiB");
+    try {
+        text = platform::read_regular_file(platform::to_path(path), kMaxPlanBytes);
+    } catch (const platform::FileReadError& error) {
+        throw docx_loom::cli::PlanError("cannot read plan '" + path + "': " + error.reason());
     }
-    if (in.bad()) throw docx_loom::cli::PlanError("cannot read plan '" + path + "'");
     try {
         return bounded_input::parse_json(text);
     } catch (const bounded_input::JsonError& error) {

@@ -42,6 +42,24 @@ TEST(BoundedJson, ParserMessagesStayShort) {
     EXPECT_EQ(error_of(std::string("{}\0{\"junk", 8)), "the text holds a NUL byte") << "not read as {}";
 }
 
+TEST(BoundedJson, AKeyNamedTwiceInOneObjectIsRefusedWithItsPlace) {
+    // The parser kept the last of the two, silently.
+    const std::string request = R"({"買受人": "甲", "數量": [1], "買受人": "乙"})";
+    try {
+        bounded_input::parse_json(request);
+        ADD_FAILURE() << "accepted";
+    } catch (const bounded_input::DuplicateKeyError& error) {
+        EXPECT_EQ(error.key(), "買受人");
+        EXPECT_EQ(error.pointer(), "");
+        EXPECT_STREQ(error.what(), "the key \"買受人\" appears twice in one object");
+    }
+    EXPECT_EQ(error_of(R"([{"a": 1}, {"b": {"c/~": [{}, {"d": 1, "d": 2}]}}])"),
+              R"(the key "d" appears twice in one object (at /1/b/c~1~0/1))");
+    // The same key in different objects, or at different depths, is no fault.
+    EXPECT_EQ(bounded_input::parse_json(R"([{"a": {"a": 1}}, {"a": [{"a": 2}]}])").dump(),
+              R"([{"a":{"a":1}},{"a":[{"a":2}]}])");
+}
+
 TEST(BoundedText, CutsOnCharacterBoundariesWithEllipsis) {
     EXPECT_EQ(bounded_input::cut("short", 10), "short");
     EXPECT_EQ(bounded_input::cut("abcdef", 3), "abc…");

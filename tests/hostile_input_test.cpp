@@ -91,6 +91,28 @@ TEST(HostileInput, PlansThatArePipesOrDevicesAreRefusedAtOnce) {
     }
 }
 
+TEST(HostileInput, DuplicateKeysInPlansAndRequestsAreRefused) {
+    Workspace w;
+    const auto plan = w.file("twice.json", R"([{"old_text": "{NAME}", "new_text": "A"},
+        {"old_text": "{SEAL}", "new_text": "B", "old_text": "{NAME}"}])");
+    for (const std::string command : {"check", "fill"}) {
+        const auto result = run_docx_loom(command + " " + tools::quote(w.template_path) + " " + plan +
+                                          (command == "fill" ? " " + tools::quote(w.folder + "out") : ""));
+        EXPECT_EQ(result.status, 2) << command << ": " << result.output;
+        EXPECT_TRUE(contains(result.output, "plan entry 2 has the key \"old_text\" twice")) << result.output;
+    }
+    const auto empty = w.file("empty.json", R"([{"old_text": "", "new_text": "B"}])");
+    const auto refused = run_docx_loom("check " + tools::quote(w.template_path) + " " + empty);
+    EXPECT_EQ(refused.status, 2) << refused.output;
+    EXPECT_TRUE(contains(refused.output, "plan entry 1, key \"old_text\", must not be empty")) << refused.output;
+
+    fixture::write_file(w.folder + "requests.jsonl", R"({"買受人": "甲", "品名": [], "買受人": "乙"})" "\n");
+    const auto batch = tools::run("timeout 60 " + tools::quote(tools::program_dir() + "/tarnwickery-receipt") +
+                                  " --batch " + tools::quote(w.folder + "requests.jsonl"));
+    EXPECT_EQ(batch.status, 1) << batch.output;
+    EXPECT_TRUE(contains(batch.output, "line 1: the key \"買受人\" is given twice; give each key once")) << batch.output;
+}
+
 TEST(HostileInput, BatchFilesThatAreDevicesOrPipesAreRefused) {
     Workspace w;
     const std::string fifo = w.folder + "requests.jsonl";

@@ -11,6 +11,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <iostream>
 #include <optional>
 
@@ -42,6 +43,18 @@ nlohmann::json load_json(const std::string& path) {
     }
     try {
         return bounded_input::parse_json(text);
+    } catch (const bounded_input::DuplicateKeyError& error) {
+        // In a plan's array, "/2" is the object of entry 3 or what it holds.
+        const std::string& at = error.pointer();
+        std::size_t index = 0;
+        const char* const end = at.data() + at.size();
+        const auto [stop, failed] = std::from_chars(at.data() + std::min<std::size_t>(1, at.size()), end, index);
+        const bool in_array = text.find_first_not_of(" \t\r\n") == text.find('[');
+        if (in_array && at.starts_with('/') && failed == std::errc() && (stop == end || *stop == '/'))
+            throw docx_loom::cli::PlanError("plan '" + path + "': plan entry " + std::to_string(index + 1) +
+                                            " has the key \"" + bounded_input::cut(error.key(), 100) +
+                                            "\" twice; give each key once");
+        throw docx_loom::cli::PlanError("plan '" + path + "': " + error.what());
     } catch (const bounded_input::JsonError& error) {
         throw docx_loom::cli::PlanError("plan '" + path + "' is not JSON: " + error.what());
     }

@@ -214,7 +214,7 @@ void Receipt_Window::button_event_001() {
     // A typed row left out would make a receipt that differs from the screen.
     entry_table->mark_unreadable(rows.unreadable);
     if (!rows.unreadable.empty()) mylabel_time_text->set("金額輸入錯誤");
-    if (const auto refusal = send_refusal(rows, tax_number, PP.parameters)) {
+    if (const auto refusal = send_refusal(rows, set_table->get("買受人"), tax_number, PP.parameters)) {
         status_line->show_refusal(*refusal);
         return;
     }

@@ -4,7 +4,7 @@
 
 namespace receipt_window {
 
-std::optional<std::string> send_refusal(const Receipt_Rows& rows, const std::string& tax_number,
+std::optional<std::string> send_refusal(const Receipt_Rows& rows, const std::string& buyer, const std::string& tax_number,
                                         const nlohmann::ordered_json& parameters) {
     if (!rows.unreadable.empty()) {
         const Unreadable_Cell& first = rows.unreadable.front();
@@ -15,6 +15,7 @@ std::optional<std::string> send_refusal(const Receipt_Rows& rows, const std::str
         return "the total is far above " + std::to_string(request_rules::kLargestTotal) +
                ", the most the receipt's six cells can show";
     if (auto refusal = request_rules::total_refusal(decimal_text(rows.total))) return refusal;
+    if (auto refusal = request_rules::buyer_refusal(buyer)) return refusal;
     if (!request_rules::printed_tax_number(tax_number)) return request_rules::tax_number_refusal(tax_number);
     return request_rules::date_refusal(parameters.at("年").get<long long>(), parameters.at("月").get<long long>(),
                                        parameters.at("日").get<long long>());

@@ -1,5 +1,7 @@
 #include "seals.hpp"
 
+#include "downscaled_png.hpp"
+
 #include <docx_loom/errors.hpp>
 #include <docx_loom/word_document.hpp>
 #include <i18n/tr.hpp>
@@ -69,7 +71,15 @@ Seal find_seal(const std::string& folder, const std::string& stem) {
     std::string tried;
     for (const std::string& name : candidates) {
         try {
-            docx_loom::picture_pixel_size(folder + name);
+            const docx_loom::PixelSize size = docx_loom::picture_pixel_size(folder + name);
+            // Neither scaled nor placed whole: either would cost a receipt seconds and a
+            // gigabyte or more.
+            if (static_cast<long long>(size.width) * size.height > kMaxDecodedPixels) {
+                tried += (tried.empty() ? "" : "; ") +
+                         i18n::tr("{1} has {2} x {3} pixels, more than the {4} a seal may have; save it smaller",
+                                  {name, std::to_string(size.width), std::to_string(size.height), "40,000,000"});
+                continue;
+            }
             return {folder + name, std::nullopt};
         } catch (const docx_loom::PictureError& error) {
             tried += (tried.empty() ? "" : "; ") + name + " cannot be used (" + error.what() + ")";

@@ -1,6 +1,5 @@
 #include <bounded_input/json.hpp>
 
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -9,42 +8,83 @@ namespace {
 
 using Json = nlohmann::json;
 
-// Thrown from the parser's callback, which sees each container's depth as it opens.
+// Thrown when a container opens deeper than kMaxJsonDepth.
 struct TooDeep {};
 
-// The containers open while parsing, outermost first, with what the parser's callback
-// needs to refuse a key named twice and to say where.
-class OpenContainers {
+// Builds the value from the parser's events, as the library's own builder does, and
+// refuses a key named twice and nesting past kMaxJsonDepth as they come. The library's
+// builder with a callback would do these too, but it searches the whole enclosing
+// array at the end of each object: an array of many objects took quadratic time.
+class Builder : public nlohmann::json_sax<Json> {
 public:
-    void open(bool object) {
-        count_element();
-        frames_.push_back({object, 0, {}, {}});
-    }
-    void close() { frames_.pop_back(); }
-    void value() { count_element(); }
+    Json result;
+
+    bool null() override { return add(nullptr); }
+    bool boolean(bool value) override { return add(value); }
+    bool number_integer(number_integer_t value) override { return add(value); }
+    bool number_unsigned(number_unsigned_t value) override { return add(value); }
+    bool number_float(number_float_t value, const string_t&) override { return add(value); }
+    bool string(string_t& value) override { return add(std::move(value)); }
+    bool binary(binary_t& value) override { return add(Json::binary(std::move(value))); }
+
+    bool start_object(std::size_t) override { return open(Json::object()); }
+    bool start_array(std::size_t) override { return open(Json::array()); }
+    bool end_object() override { return close(); }
+    bool end_array() override { return close(); }
+
     // Throws DuplicateKeyError when the innermost object has the key already.
-    void key(const std::string& key) {
-        Frame& object = frames_.back();
-        if (!object.keys.insert(key).second) throw DuplicateKeyError(key, pointer());
-        object.key = key;
+    bool key(string_t& key) override {
+        Open& object = open_.back();
+        if (object.value->contains(key)) throw DuplicateKeyError(key, pointer());
+        object.key = std::move(key);
+        return true;
+    }
+
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
+        throw error;
     }
 
 private:
-    struct Frame {
-        bool object;
-        std::size_t elements;  // in an array, how many have begun
-        std::string key;       // in an object, the key being read
-        std::unordered_set<std::string> keys;
+    struct Open {
+        Json* value;
+        std::string key;  // in an object, the key whose value comes next
     };
 
-    void count_element() {
-        if (!frames_.empty() && !frames_.back().object) ++frames_.back().elements;
+    // Where `value` goes: the result, the open array's end, or the open object's key.
+    Json* place(Json&& value) {
+        if (open_.empty()) {
+            result = std::move(value);
+            return &result;
+        }
+        Open& into = open_.back();
+        if (into.value->is_array()) {
+            into.value->push_back(std::move(value));
+            return &into.value->back();
+        }
+        Json& slot = (*into.value)[into.key];
+        slot = std::move(value);
+        return &slot;
     }
+    bool add(Json&& value) {
+        place(std::move(value));
+        return true;
+    }
+    bool open(Json&& container) {
+        if (open_.size() >= static_cast<std::size_t>(kMaxJsonDepth)) throw TooDeep{};
+        open_.push_back({place(std::move(container)), {}});
+        return true;
+    }
+    bool close() {
+        open_.pop_back();
+        return true;
+    }
+
     // The innermost object's place, as a JSON Pointer.
     std::string pointer() const {
         std::string path;
-        for (std::size_t i = 0; i + 1 < frames_.size(); ++i) {
-            std::string token = frames_[i].object ? frames_[i].key : std::to_string(frames_[i].elements - 1);
+        for (std::size_t i = 0; i + 1 < open_.size(); ++i) {
+            const Open& outer = open_[i];
+            std::string token = outer.value->is_array() ? std::to_string(outer.value->size() - 1) : outer.key;
             for (std::size_t at = 0; (at = token.find_first_of("~/", at)) != std::string::npos; at += 2)
                 token.replace(at, 1, token[at] == '~' ? "~0" : "~1");
             path += "/" + token;
@@ -52,7 +92,7 @@ private:
         return path;
     }
 
-    std::vector<Frame> frames_;
+    std::vector<Open> open_;  // the containers being filled, outermost first
 };
 
 // What the parser says, without its "[json.exception.parse_error.101] " tag; the
@@ -75,24 +115,12 @@ DuplicateKeyError::DuplicateKeyError(std::string key, std::string pointer)
       pointer_(std::move(pointer)) {}
 
 Json parse_json(std::string_view text) {
-    OpenContainers open;
-    const auto check = [&open](int depth, Json::parse_event_t event, Json& parsed) {
-        using Event = Json::parse_event_t;
-        if ((event == Event::object_start || event == Event::array_start) && depth >= kMaxJsonDepth) throw TooDeep{};
-        switch (event) {
-            case Event::object_start: open.open(true); break;
-            case Event::array_start: open.open(false); break;
-            case Event::object_end:
-            case Event::array_end: open.close(); break;
-            case Event::key: open.key(parsed.get_ref<const std::string&>()); break;
-            case Event::value: open.value(); break;
-        }
-        return true;
-    };
     // The parser takes a NUL for the end of the text and would ignore what follows.
     if (text.find('\0') != std::string_view::npos) throw JsonError("the text holds a NUL byte");
     try {
-        return Json::parse(text.begin(), text.end(), check);
+        Builder builder;
+        Json::sax_parse(text.begin(), text.end(), &builder);
+        return std::move(builder.result);
     } catch (const TooDeep&) {
         throw JsonError("JSON nested more than " + std::to_string(kMaxJsonDepth) + " levels deep");
     } catch (const Json::exception& error) {

@@ -29,3 +29,19 @@ TEST(FullDisk, AReceiptThatCannotBeWrittenForWantOfSpaceSaysTheDiskIsFull) {
     EXPECT_NE(result.output.find("line 1: " + full), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("0 written, 1 failed"), std::string::npos) << result.output;
 }
+
+TEST(FullDisk, AFillThatCannotBeSavedForWantOfSpaceSaysTheDiskIsFull) {
+    if (!tools::require("unshare", "util-linux")) return;
+    const std::string folder = tools::fresh_folder("full-disk-fill"), disk = folder + "disk/";
+    fixture::write_file(folder + "template.docx", fixture::docx_bytes("<w:p><w:r><w:t>{A}</w:t></w:r></w:p>"));
+    fixture::write_file(folder + "plan.json", R"([{"old_text": "{A}", "new_text": "B"}])");
+    const std::string script = "mkdir -p " + tools::quote(disk) + " && mount -t tmpfs -o size=1m tmpfs " +
+                               tools::quote(disk) + " && (dd if=/dev/zero of=" + tools::quote(disk + "filler") +
+                               " bs=64k 2>/dev/null; true) && timeout 60 " +
+                               tools::quote(tools::program_dir() + "/docx-loom") + " fill " +
+                               tools::quote(folder + "template.docx") + " " + tools::quote(folder + "plan.json") + " " +
+                               tools::quote(disk + "out");
+    const auto result = tools::run("unshare -rm sh -c " + tools::quote(script));
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_EQ(result.output, "docx-loom: the disk holding " + disk + " is full; free some space on it, then fill again\n");
+}

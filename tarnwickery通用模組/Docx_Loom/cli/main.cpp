@@ -11,6 +11,8 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <charconv>
 #include <iostream>
 #include <optional>
@@ -183,6 +185,20 @@ int table(const TableArguments& args) {
     });
 }
 
+// Less room than this, and a filled document cannot be saved and converted.
+constexpr std::uintmax_t kFullDiskBytes = std::uintmax_t{16} << 20;
+
+// Called while a failed save or conversion is being handled: on a disk with no room
+// left, says so instead of what the save or the office said; else rethrows it.
+[[noreturn]] void rethrow_naming_a_full_disk(const std::string& folder) {
+    std::error_code ec;
+    const auto space = std::filesystem::space(platform::to_path(folder.empty() ? "." : folder), ec);
+    if (!ec && space.available < kFullDiskBytes)
+        throw std::runtime_error("the disk holding " + (folder.empty() ? std::string("the current folder") : folder) +
+                                 " is full; free some space on it, then fill again");
+    throw;
+}
+
 int fill(const FillArguments& args) {
     auto plan = read_plan_file(args.plan_path);
     if (!plan) return kBadArguments;
@@ -208,7 +224,11 @@ int fill(const FillArguments& args) {
             return;
         }
         document.execute_set();
-        document.output(name, args.pdf, !args.no_docx);
+        try {
+            document.output(name, args.pdf, !args.no_docx);
+        } catch (const std::exception&) {
+            rethrow_naming_a_full_disk(folder);
+        }
     });
     return failed ? failed : status;
 }

@@ -3,6 +3,7 @@
 #include <bounded_input/cut.hpp>
 #include <bounded_input/json.hpp>
 #include <bounded_input/line.hpp>
+#include <i18n/tr.hpp>
 #include <receipt_channels/utf8.hpp>
 
 #include <cstddef>
@@ -22,6 +23,8 @@ std::optional<std::string> unreadable_line(const std::string& line, nlohmann::js
     if (!is_valid_utf8(line)) return "the line is not valid UTF-8 text";
     try {
         request = bounded_input::parse_json(line);
+    } catch (const bounded_input::DuplicateKeyError& error) {
+        return i18n::tr("the key \"{1}\" is given twice; give each key once", {bounded_input::cut(error.key(), 100)});
     } catch (const bounded_input::JsonError& error) {
         return std::string("not a JSON object: ") + error.what();
     }

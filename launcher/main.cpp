@@ -9,6 +9,7 @@
 #include <platform/module_folder.hpp>
 #include <platform/plugin.hpp>
 #include <platform/printing.hpp>
+#include <platform/regular_file_stream.hpp>
 #include <platform/root_folder.hpp>
 #include <receipt_channels/channels.hpp>
 #include <receipt_channels/worker_entry.hpp>
@@ -21,7 +22,6 @@
 #include <cctype>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -41,25 +41,31 @@ platform::Plugin load_module(const std::string& name) { return platform::Plugin(
 
 // `print_on`: print each receipt on this printer ("" for the default) as it is written.
 int batch(const platform::Plugin& worker, const std::string& source, const std::optional<std::string>& print_on) {
-    std::ifstream file;
+    std::optional<platform::RegularFileStream> file;
     if (source != "-") {
         const auto path = platform::to_path(source);
-        std::error_code ec;
-        if (std::filesystem::is_directory(path, ec)) {
-            std::cerr << "tarnwickery-receipt: "
-                      << i18n::tr("{1} is a folder; --batch reads a file with one JSON request a line", {source}) << '\n';
-            return kBadArguments;
-        }
-        file.open(path, std::ios::binary);
-        if (!file) {
-            std::cerr << "tarnwickery-receipt: "
-                      << (std::filesystem::exists(path, ec) ? i18n::tr("cannot read {1}: this user may not read it", {source})
-                                                            : i18n::tr("cannot read {1}: there is no such file", {source}))
-                      << '\n';
+        try {
+            file.emplace(path);
+        } catch (const platform::FileReadError&) {
+            std::error_code ec;
+            const auto status = std::filesystem::status(path, ec);
+            std::cerr << "tarnwickery-receipt: ";
+            if (std::filesystem::is_directory(status))
+                std::cerr << i18n::tr("{1} is a folder; --batch reads a file with one JSON request a line", {source}) << '\n';
+            else if (!std::filesystem::exists(status))
+                std::cerr << i18n::tr("cannot read {1}: there is no such file", {source}) << '\n';
+            else if (!std::filesystem::is_regular_file(status))
+                // A device or a FIFO never ends, or reads as anything at all.
+                std::cerr << i18n::tr("cannot read {1}: it is a device or a pipe, not a file; --batch reads a file "
+                                      "with one JSON request a line, or - for standard input",
+                                      {source})
+                          << '\n';
+            else
+                std::cerr << i18n::tr("cannot read {1}: this user may not read it", {source}) << '\n';
             return kBadArguments;
         }
     }
-    std::istream& requests = source == "-" ? std::cin : file;
+    std::istream& requests = source == "-" ? std::cin : *file;
     std::unique_ptr<Receipt_Maker> maker(worker.function<NewReceiptMakerFunction>(kNewReceiptMakerEntry)());
     std::optional<Printing_Maker> printing;
     if (print_on) printing.emplace(*maker, *print_on);

@@ -74,6 +74,54 @@ TEST(HostileInput, PlansNestedDeepAreBadArguments) {
     }
 }
 
+TEST(HostileInput, PlansThatArePipesOrDevicesAreRefusedAtOnce) {
+    Workspace w;
+    const std::string fifo = w.folder + "plan.json";
+    ASSERT_EQ(tools::run("mkfifo " + tools::quote(fifo)).status, 0);
+    for (const std::string& plan : {fifo, std::string("/dev/zero")}) {
+        for (const std::string command : {"check", "fill"}) {
+            // Short: a read that waits on the FIFO or never ends is the fault.
+            const auto result = tools::run("timeout 20 " + tools::quote(tools::program_dir() + "/docx-loom") + " " +
+                                           command + " " + tools::quote(w.template_path) + " " + tools::quote(plan) +
+                                           (command == "fill" ? " " + tools::quote(w.folder + "out") : ""));
+            EXPECT_EQ(result.status, 2) << command << " " << plan << ": " << result.output;
+            EXPECT_TRUE(contains(result.output, "cannot read plan '" + plan + "': it is not a regular file"))
+                << result.output;
+        }
+    }
+}
+
+TEST(HostileInput, DuplicateKeysInPlansAndRequestsAreRefused) {
+    Workspace w;
+    const auto plan = w.file("twice.json", R"([{"old_text": "{NAME}", "new_text": "A"},
+        {"old_text": "{SEAL}", "new_text": "B", "old_text": "{NAME}"}])");
+    for (const std::string command : {"check", "fill"}) {
+        const auto result = run_docx_loom(command + " " + tools::quote(w.template_path) + " " + plan +
+                                          (command == "fill" ? " " + tools::quote(w.folder + "out") : ""));
+        EXPECT_EQ(result.status, 2) << command << ": " << result.output;
+        EXPECT_TRUE(contains(result.output, "plan entry 2 has the key \"old_text\" twice")) << result.output;
+    }
+    fixture::write_file(w.folder + "requests.jsonl", R"({"買受人": "甲", "品名": [], "買受人": "乙"})" "\n");
+    const auto batch = tools::run("timeout 60 " + tools::quote(tools::program_dir() + "/tarnwickery-receipt") +
+                                  " --batch " + tools::quote(w.folder + "requests.jsonl"));
+    EXPECT_EQ(batch.status, 1) << batch.output;
+    EXPECT_TRUE(contains(batch.output, "line 1: the key \"買受人\" is given twice; give each key once")) << batch.output;
+}
+
+TEST(HostileInput, BatchFilesThatAreDevicesOrPipesAreRefused) {
+    Workspace w;
+    const std::string fifo = w.folder + "requests.jsonl";
+    ASSERT_EQ(tools::run("mkfifo " + tools::quote(fifo)).status, 0);
+    for (const std::string& batch : {std::string("/dev/zero"), std::string("/dev/urandom"), fifo}) {
+        const auto result = tools::run("timeout 20 " + tools::quote(tools::program_dir() + "/tarnwickery-receipt") +
+                                       " --batch " + tools::quote(batch));
+        EXPECT_EQ(result.status, 2) << batch << ": " << result.output.substr(0, 2000);
+        EXPECT_TRUE(contains(result.output, "cannot read " + batch + ": it is a device or a pipe, not a file"))
+            << result.output.substr(0, 2000);
+        EXPECT_FALSE(contains(result.output, "written")) << "no batch was run";
+    }
+}
+
 TEST(HostileInput, DevicesAndPipesAsPicturesArePictureErrorsAndTheFillGoesOn) {
     Workspace w;
     const std::string fifo = w.folder + "seal.png";

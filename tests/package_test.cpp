@@ -171,6 +171,34 @@ TEST(Package, TheWholePackageHasALimitCountedWhileInflating) {
     EXPECT_EQ(Package::from_bytes(bytes, "fits.docx", {.part = 4000, .total = 20000}).part("word/c.xml"), part);
 }
 
+// Four parts of 245 MiB of text (980 MiB, 1 MB on disk) took text and fill past 4 GiB.
+TEST(Package, XmlPartsHaveALimitInBytesAndTagsCountedWhileInflating) {
+    const std::string part(3000, 'x');
+    const auto bytes = fixture::docx_bytes(kBody, {{"word/a.xml", part}, {"word/b.xml", part}, {"word/c.xml", part}});
+    const Package::Limits limits{.xml = 8000};
+    expect_error<PackageError>([&] { Package::from_bytes(bytes, "honest.docx", limits); },
+                               {"the XML parts of 'honest.docx' inflate to more than", "in all"});
+    expect_error<PackageError>([&] { Package::from_bytes(with_stated_sizes(bytes, 10), "lying.docx", limits); },
+                               {"the XML parts of 'lying.docx' inflate to more than"});
+    EXPECT_NO_THROW(Package::from_bytes(bytes, "fits.docx", {.xml = 20000}));
+
+    // What begins like XML counts whatever its name; a picture does not.
+    const std::string markup = "\xEF\xBB\xBF<w:p/>" + std::string(8000, ' ');
+    expect_error<PackageError>(
+        [&] { Package::from_bytes(fixture::docx_bytes(kBody, {{"word/story.bin", markup}}), "named.docx", limits); },
+        {"the XML parts of 'named.docx'"});
+    EXPECT_NO_THROW(Package::from_bytes(fixture::docx_bytes(kBody, {{"word/media/seal.png", "\x89PNG" + part + part + part}}),
+                                        "picture.docx", limits));
+
+    // A part of empty paragraphs costs a few hundred bytes a tag once parsed.
+    std::string paragraphs;
+    for (int i = 0; i < 1000; ++i) paragraphs += "<w:p/>";
+    expect_error<PackageError>(
+        [&] { Package::from_bytes(fixture::docx_bytes(paragraphs), "dense.docx", {.xml_tags = 900}); },
+        {"the XML parts of 'dense.docx' hold more than 900 tags in all"});
+    EXPECT_NO_THROW(Package::from_bytes(fixture::docx_bytes(paragraphs), "dense.docx", {.xml_tags = 2000}));
+}
+
 // The temporary name was the final name with 16 bytes more, so a name that fitted
 // failed with "cannot create a file in its folder".
 TEST(Package, TemporaryNamesNeverMakeANameThatFitsFail) {

@@ -73,3 +73,8 @@ TEST(PlanReader, TheLimitsThemselvesAreAccepted) {
     EXPECT_DOUBLE_EQ(*items[0].options.left_indent, -1584);
     EXPECT_FALSE(items[1].options.left_indent);
 }
+
+TEST(PlanReader, AnEmptyOldTextIsRefused) {
+    EXPECT_EQ(error_of(R"({"old_text": "", "new_text": "y"})"), R"(plan entry 2, key "old_text", must not be empty)");
+    EXPECT_EQ(error_of(R"({"old_text": 0, "new_text": ""})"), "") << "the number 0 is the text \"0\"";
+}

@@ -195,6 +195,7 @@ TEST_F(ReceiptJob, RefusedRequestsSayWhyAndWriteNothing) {
         {{{"月", 2}, {"日", 30}}, failed, "is not a real day"},
         {{{"數量", json::parse("[18446744073709551615, 1, 1]")}}, unreadable, "too large"},
         {{{"單件價格", {-300, 1, 1}}}, failed, "below zero"},
+        {{{"買受人", std::string(1 << 20, 'x')}}, failed, "longer than 200 characters"},
     };
     for (const auto& [changes, line, reason] : cases) {
         json sent = request();

@@ -49,6 +49,19 @@ TEST(ReceiptDate, RealDaysFrom1912On) {
     }
 }
 
+// A 1 MiB buyer failed only when the converter's 120 s limit ran out.
+TEST(Buyer, ANameLongerThanTheReceiptPrintsIsRefused) {
+    std::string name;
+    for (std::size_t i = 0; i < request_rules::kLongestBuyer; ++i) name += "王";
+    EXPECT_EQ(request_rules::buyer_refusal(name), std::nullopt) << "200 characters, 600 bytes, fit";
+    EXPECT_EQ(request_rules::buyer_refusal(""), std::nullopt);
+    for (const std::string& longer : {name + "a", std::string(1 << 20, 'x')}) {
+        const auto refusal = request_rules::buyer_refusal(longer);
+        ASSERT_TRUE(refusal.has_value()) << longer.size();
+        EXPECT_EQ(*refusal, "the buyer's name is longer than 200 characters, more than a receipt can print; shorten it");
+    }
+}
+
 TEST(ReceiptDate, RepublicOfChinaForm) {
     EXPECT_EQ(request_rules::roc_date_text(2026, 12, 7), "115/12/07");
     EXPECT_EQ(request_rules::roc_date_text(1912, 1, 1), "1/01/01");

@@ -252,3 +252,40 @@ TEST_F(SealCache, ReceiptsHoldLargeSealsAt300Dpi) {
     ASSERT_TRUE(record);
     EXPECT_TRUE(record->exemption_seal_printed && record->owner_seal_printed);
 }
+
+TEST_F(SealCache, ASealThatIsAFifoOrAFolderIsReportedAsWhatItIs) {
+    const std::string stem = "負責人章";
+    ASSERT_EQ(tools::run("mkfifo " + tools::quote(folder + stem + ".png")).status, 0);
+    fs::create_directory(platform::to_path(folder + stem + ".jpg"));
+    const Seal none = find_seal(folder, stem);
+    EXPECT_EQ(none.picture, std::nullopt);
+    ASSERT_TRUE(none.warning);
+    for (const std::string said : {stem + ".png is a FIFO (named pipe), not a picture file",
+                                   stem + ".jpg is a folder, not a picture file", std::string("put the seal's picture, named")})
+        EXPECT_NE(none.warning->find(said), std::string::npos) << said << " in " << *none.warning;
+
+    // A picture beside them is used, and nothing waits on the FIFO.
+    fixture::write_file(folder + stem + ".jpeg", fixture::seal_jpeg(40, 40));
+    EXPECT_EQ(find_seal(folder, stem).picture, folder + stem + ".jpeg");
+}
+
+// 16000 x 16000 went to the office whole: 13 s and 1.4 GiB for every receipt, no word said.
+TEST_F(SealCache, ASealOverFortyMillionPixelsIsRefusedWithTheLimit) {
+    const auto big_endian = [](std::uint32_t v) {
+        return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    };
+    // Only the header: the size is all that is read before the seal is refused.
+    const std::string huge = std::string("\x89PNG\r\n\x1a\n") + big_endian(13) + "IHDR" + big_endian(16000) +
+                             big_endian(16000) + std::string("\x08\x02\x00\x00\x00", 5) + big_endian(0) + big_endian(0) +
+                             "IEND" + big_endian(0);
+    const std::string stem = "免用統一發票章";
+    fixture::write_file(source, huge);
+    const Seal refused = find_seal(folder, stem);
+    EXPECT_EQ(refused.picture, std::nullopt) << "the receipt goes out without it";
+    ASSERT_TRUE(refused.warning);
+    EXPECT_EQ(*refused.warning, "the seal " + stem + " was not printed: " + stem +
+                                    ".png has 16000 x 16000 pixels, more than the 40,000,000 a seal may have; save it smaller");
+
+    fixture::write_file(folder + stem + ".jpg", fixture::seal_jpeg(40, 40));
+    EXPECT_EQ(find_seal(folder, stem).picture, folder + stem + ".jpg") << "a usable one beside it is printed";
+}

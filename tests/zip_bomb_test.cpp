@@ -71,6 +71,29 @@ std::string zip_of_zeros(int parts, std::uint32_t size) {
 
 }  // namespace
 
+// Four parts of 245 MiB (980 MiB, inside the package limits) took text and fill past
+// 4 GiB; one of 200 MiB took fill to 1.6 GiB. The XML a document may hold is bounded.
+TEST(ZipBomb, PartsInsideThePackageLimitsAreRefusedBeyondTheXmlBound) {
+    const std::string folder = tools::fresh_folder("xml-bound");
+    std::ofstream(folder + "four.docx", std::ios::binary) << zip_of_zeros(4, 245u << 20);
+    std::ofstream(folder + "one.docx", std::ios::binary) << zip_of_zeros(1, 200u << 20);
+    std::ofstream(folder + "plan.json") << R"([{"old_text": "a", "new_text": "b"}])";
+
+    const std::string loom = tools::quote(tools::program_dir() + "/docx-loom") + " ";
+    for (const std::string name : {"four.docx", "one.docx"}) {
+        const std::string docx = tools::quote(folder + name);
+        for (const std::string& arguments :
+             {"text " + docx, "fill " + docx + " " + tools::quote(folder + "plan.json") + " " + tools::quote(folder + "out")}) {
+            const auto result = tools::run(loom + arguments);
+            EXPECT_EQ(result.status, 1) << arguments << ": " << result.output;
+            EXPECT_NE(result.output.find("the XML parts of '" + folder + name + "' inflate to more than 64 MiB in all"),
+                      std::string::npos)
+                << result.output;
+        }
+    }
+    EXPECT_LT(platform::peak_resident_bytes_of_children(), std::uint64_t{256} << 20);
+}
+
 // Eight parts of 255 MiB in a 2 MB file: text peaked at 2 GiB and fill at 4 GiB.
 TEST(ZipBomb, EightPartsJustUnderThePartLimitAreRefusedWithoutSpendingMemory) {
     const std::string folder = tools::fresh_folder("bomb");

@@ -337,11 +337,12 @@ void Receipt_Window::button_event_001() {
     const std::string tax_number = set_table->get("統一編號");
     // A typed row left out would make a receipt that differs from the screen.
     if (!rows.unreadable.empty()) mylabel_time_text->set("金額輸入錯誤");
-    if (const auto refusal = send_refusal(table, rows, tax_number, PP.parameters)) {
+    if (const auto refusal = send_refusal(table, rows, set_table->get("買受人"), tax_number, PP.parameters)) {
         refused_cells = refusal->cells;
         entry_table->mark_cells(refused_cells);
         std::vector<const QWidget*> about;
         for (const Unreadable_Cell& cell : refusal->cells) about.push_back(entry_table->cell(cell.row, cell.column));
+        if (refusal->about_buyer) about.push_back(set_table->entry("買受人"));
         if (refusal->about_tax_number) about.push_back(set_table->entry("統一編號"));
         if (refusal->about_total) {
             const auto cells = entry_table->cells_in_tab_order();

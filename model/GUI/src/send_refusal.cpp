@@ -29,7 +29,8 @@ std::optional<Refusal> missing_number(const std::vector<std::vector<std::string>
 }  // namespace
 
 std::optional<Refusal> send_refusal(const std::vector<std::vector<std::string>>& table, const Receipt_Rows& rows,
-                                    const std::string& tax_number, const nlohmann::ordered_json& parameters) {
+                                    const std::string& buyer, const std::string& tax_number,
+                                    const nlohmann::ordered_json& parameters) {
     if (!rows.unreadable.empty()) {
         const Unreadable_Cell& first = rows.unreadable.front();
         return Refusal{i18n::tr("{1} in row {2} is not a whole number",
@@ -45,6 +46,7 @@ std::optional<Refusal> send_refusal(const std::vector<std::vector<std::string>>&
                        .about_total = true};
     if (auto refusal = request_rules::total_refusal(decimal_text(rows.total)))
         return Refusal{.reason = *refusal, .about_total = true};
+    if (auto refusal = request_rules::buyer_refusal(buyer)) return Refusal{.reason = *refusal, .about_buyer = true};
     if (!request_rules::printed_tax_number(tax_number))
         return Refusal{.reason = request_rules::tax_number_refusal(tax_number), .about_tax_number = true};
     if (auto refusal = request_rules::date_refusal(parameters.at("年").get<long long>(),

@@ -54,6 +54,16 @@ std::string check_digit_warning(std::string_view digits) {
     return i18n::tr("統一編號 {1} fails the check-digit rule; please check it", {digits});
 }
 
+std::optional<std::string> buyer_refusal(std::string_view buyer) {
+    // Counting stops past the limit: a name of a megabyte is refused as quickly.
+    std::size_t characters = 0;
+    for (const char byte : buyer)
+        if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80 && ++characters > kLongestBuyer)
+            return i18n::tr("the buyer's name is longer than {1} characters, more than a receipt can print; shorten it",
+                            {std::to_string(kLongestBuyer)});
+    return std::nullopt;
+}
+
 std::optional<std::string> row_lists_refusal(std::size_t names, std::size_t quantities, std::size_t unit_prices) {
     if (names == quantities && names == unit_prices) return std::nullopt;
     return i18n::tr("品名, 數量 and 單件價格 must be equally long, one entry per product row; they have {1}, {2} and {3} entries",

@@ -13,10 +13,6 @@
 namespace receipt_worker {
 namespace {
 
-// Past this a decoded picture would take more memory than a seal deserves (160 MB as
-// RGBA); such a file goes to the office as it is.
-constexpr long long kMaxDecodedPixels = 40'000'000;
-
 struct Free_Pixels {
     void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
 };

@@ -12,6 +12,10 @@ struct Pixel_Limit {
     int height;
 };
 
+// Past this a decoded picture would take more memory than a seal deserves (160 MB as
+// RGBA), and the office would take seconds to place it on every receipt.
+inline constexpr long long kMaxDecodedPixels = 40'000'000;
+
 // A picture that should have been scaled and could not be: not a decodable PNG, too
 // large to decode here, or one the scaler or the PNG writer refused.
 class Downscale_Error : public std::runtime_error {

@@ -1,6 +1,7 @@
 #include "receipt_job.hpp"
 
 #include "amounts.hpp"
+#include "full_disk.hpp"
 #include "log_lines.hpp"
 #include "numbering.hpp"
 #include "receipt_file_name.hpp"
@@ -226,8 +227,9 @@ ReceiptOutcome Receipt_Job::make(const nlohmann::json& taken) {
         log::next_request();
         return {true, pdf, "", issued.record.number, queued.warnings};
     } catch (const std::exception& error) {
-        log::pass_failed(error.what());
-        return {false, "", error.what()};
+        const std::string reason = full_disk_reason({folders_.output, folders_.working}).value_or(error.what());
+        log::pass_failed(reason);
+        return {false, "", reason};
     }
 }
 

@@ -88,6 +88,7 @@ ReceiptRequest read_request(const Json& request, Date today) {
     read.show_date = flag(request, "顯示日期");
     read.date = receipt_date(request, today);
 
+    if (const auto refusal = request_rules::buyer_refusal(read.buyer)) throw RefusedRequest(*refusal);
     const auto printed = request_rules::printed_tax_number(tax_number);
     if (!printed) throw RefusedRequest(request_rules::tax_number_refusal(tax_number));
     read.tax_number = *printed;

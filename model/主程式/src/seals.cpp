@@ -1,7 +1,10 @@
 #include "seals.hpp"
 
+#include "downscaled_png.hpp"
+
 #include <docx_loom/errors.hpp>
 #include <docx_loom/word_document.hpp>
+#include <i18n/tr.hpp>
 #include <platform/root_folder.hpp>
 
 #include <algorithm>
@@ -24,19 +27,42 @@ int extension_rank(const std::string& name) {
     return 3;
 }
 
+// What a file that carries a seal's name is, when it is not a regular file.
+std::string kind_of(std::filesystem::file_type type) {
+    switch (type) {
+        case std::filesystem::file_type::directory: return i18n::tr("a folder");
+        case std::filesystem::file_type::fifo: return i18n::tr("a FIFO (named pipe)");
+        case std::filesystem::file_type::block:
+        case std::filesystem::file_type::character: return i18n::tr("a device");
+        case std::filesystem::file_type::not_found: return i18n::tr("a link to nothing");
+        default: return i18n::tr("a special file");
+    }
+}
+
 }  // namespace
 
 Seal find_seal(const std::string& folder, const std::string& stem) {
     const std::string not_printed = "the seal " + stem + " was not printed: ";
     std::vector<std::string> candidates;  // the files' names
+    std::string strangers;                // what carries the name but is no file to read
     try {
         for (const auto& entry : std::filesystem::directory_iterator(platform::to_path(folder))) {
             const std::string name = platform::from_path(entry.path().filename());
-            if (name.substr(0, name.find('.')) == stem && entry.is_regular_file()) candidates.push_back(name);
+            if (name.substr(0, name.find('.')) != stem) continue;
+            // Never opened: a FIFO would wait for a writer, a device never ends.
+            const auto type = entry.status().type();
+            if (type == std::filesystem::file_type::regular)
+                candidates.push_back(name);
+            else
+                strangers += (strangers.empty() ? "" : "; ") +
+                             i18n::tr("{1} is {2}, not a picture file", {name, kind_of(type)});
         }
     } catch (const std::filesystem::filesystem_error& error) {
         return {std::nullopt, not_printed + "its folder " + folder + " cannot be read (" + error.code().message() + ")"};
     }
+    if (candidates.empty() && !strangers.empty())
+        return {std::nullopt, not_printed + strangers + "; " +
+                                  i18n::tr("put the seal's picture, named {1}.png or {1}.jpg, into {2}", {stem, folder})};
     if (candidates.empty())
         return {std::nullopt, not_printed + "put its picture, named " + stem + ".png or " + stem + ".jpg, into " + folder};
     std::sort(candidates.begin(), candidates.end(), [](const std::string& a, const std::string& b) {
@@ -45,7 +71,15 @@ Seal find_seal(const std::string& folder, const std::string& stem) {
     std::string tried;
     for (const std::string& name : candidates) {
         try {
-            docx_loom::picture_pixel_size(folder + name);
+            const docx_loom::PixelSize size = docx_loom::picture_pixel_size(folder + name);
+            // Neither scaled nor placed whole: either would cost a receipt seconds and a
+            // gigabyte or more.
+            if (static_cast<long long>(size.width) * size.height > kMaxDecodedPixels) {
+                tried += (tried.empty() ? "" : "; ") +
+                         i18n::tr("{1} has {2} x {3} pixels, more than the {4} a seal may have; save it smaller",
+                                  {name, std::to_string(size.width), std::to_string(size.height), "40,000,000"});
+                continue;
+            }
             return {folder + name, std::nullopt};
         } catch (const docx_loom::PictureError& error) {
             tried += (tried.empty() ? "" : "; ") + name + " cannot be used (" + error.what() + ")";

@@ -1,12 +1,99 @@
 #include <bounded_input/json.hpp>
 
+#include <utility>
+#include <vector>
+
 namespace bounded_input {
 namespace {
 
 using Json = nlohmann::json;
 
-// Thrown from the parser's callback, which sees each container's depth as it opens.
+// Thrown when a container opens deeper than kMaxJsonDepth.
 struct TooDeep {};
+
+// Builds the value from the parser's events, as the library's own builder does, and
+// refuses a key named twice and nesting past kMaxJsonDepth as they come. The library's
+// builder with a callback would do these too, but it searches the whole enclosing
+// array at the end of each object: an array of many objects took quadratic time.
+class Builder : public nlohmann::json_sax<Json> {
+public:
+    Json result;
+
+    bool null() override { return add(nullptr); }
+    bool boolean(bool value) override { return add(value); }
+    bool number_integer(number_integer_t value) override { return add(value); }
+    bool number_unsigned(number_unsigned_t value) override { return add(value); }
+    bool number_float(number_float_t value, const string_t&) override { return add(value); }
+    bool string(string_t& value) override { return add(std::move(value)); }
+    bool binary(binary_t& value) override { return add(Json::binary(std::move(value))); }
+
+    bool start_object(std::size_t) override { return open(Json::object()); }
+    bool start_array(std::size_t) override { return open(Json::array()); }
+    bool end_object() override { return close(); }
+    bool end_array() override { return close(); }
+
+    // Throws DuplicateKeyError when the innermost object has the key already.
+    bool key(string_t& key) override {
+        Open& object = open_.back();
+        if (object.value->contains(key)) throw DuplicateKeyError(key, pointer());
+        object.key = std::move(key);
+        return true;
+    }
+
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
+        throw error;
+    }
+
+private:
+    struct Open {
+        Json* value;
+        std::string key;  // in an object, the key whose value comes next
+    };
+
+    // Where `value` goes: the result, the open array's end, or the open object's key.
+    Json* place(Json&& value) {
+        if (open_.empty()) {
+            result = std::move(value);
+            return &result;
+        }
+        Open& into = open_.back();
+        if (into.value->is_array()) {
+            into.value->push_back(std::move(value));
+            return &into.value->back();
+        }
+        Json& slot = (*into.value)[into.key];
+        slot = std::move(value);
+        return &slot;
+    }
+    bool add(Json&& value) {
+        place(std::move(value));
+        return true;
+    }
+    bool open(Json&& container) {
+        if (open_.size() >= static_cast<std::size_t>(kMaxJsonDepth)) throw TooDeep{};
+        open_.push_back({place(std::move(container)), {}});
+        return true;
+    }
+    bool close() {
+        open_.pop_back();
+        return true;
+    }
+
+    // The innermost object's place, as a JSON Pointer.
+    std::string pointer() const {
+        std::string path;
+        for (std::size_t i = 0; i + 1 < open_.size(); ++i) {
+            const Open& outer = open_[i];
+            std::string token = outer.value->is_array() ? std::to_string(outer.value->size() - 1) : outer.key;
+            for (std::size_t at = 0; (at = token.find_first_of("~/", at)) != std::string::npos; at += 2)
+                token.replace(at, 1, token[at] == '~' ? "~0" : "~1");
+            path += "/" + token;
+        }
+        return path;
+    }
+
+    std::vector<Open> open_;  // the containers being filled, outermost first
+};
 
 // What the parser says, without its "[json.exception.parse_error.101] " tag; the
 // last token it read can be the whole rest of the input.
@@ -21,17 +108,19 @@ std::string parser_message(const Json::exception& error) {
 
 }  // namespace
 
+DuplicateKeyError::DuplicateKeyError(std::string key, std::string pointer)
+    : JsonError("the key \"" + cut(key, 100) + "\" appears twice in one object" +
+                (pointer.empty() ? "" : " (at " + cut(pointer, 100) + ")")),
+      key_(std::move(key)),
+      pointer_(std::move(pointer)) {}
+
 Json parse_json(std::string_view text) {
-    const auto limit_depth = [](int depth, Json::parse_event_t event, Json&) {
-        if ((event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start) &&
-            depth >= kMaxJsonDepth)
-            throw TooDeep{};
-        return true;
-    };
     // The parser takes a NUL for the end of the text and would ignore what follows.
     if (text.find('\0') != std::string_view::npos) throw JsonError("the text holds a NUL byte");
     try {
-        return Json::parse(text.begin(), text.end(), limit_depth);
+        Builder builder;
+        Json::sax_parse(text.begin(), text.end(), &builder);
+        return std::move(builder.result);
     } catch (const TooDeep&) {
         throw JsonError("JSON nested more than " + std::to_string(kMaxJsonDepth) + " levels deep");
     } catch (const Json::exception& error) {

@@ -2,6 +2,7 @@
 
 #include <docx_loom/console.hpp>
 #include <docx_loom/docx_loom.hpp>
+#include <platform/regular_file.hpp>
 #include <platform/root_folder.hpp>
 
 #include <bounded_input/cut.hpp>
@@ -13,7 +14,9 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <fstream>
+#include <cstdint>
+#include <filesystem>
+#include <charconv>
 #include <iostream>
 #include <optional>
 
@@ -34,21 +37,29 @@ struct FillArguments {
 // Far more than any plan needs; a parsed value takes several times its text's size.
 constexpr std::size_t kMaxPlanBytes = std::size_t{16} << 20;
 
-// Any readable file, a pipe included, up to kMaxPlanBytes.
+// A regular file of at most kMaxPlanBytes: a FIFO or a device is refused at once
+// rather than waited on or read for ever.
 nlohmann::json load_json(const std::string& path) {
-    std::ifstream in(platform::to_path(path), std::ios::binary);
-    if (!in) throw docx_loom::cli::PlanError("cannot read plan '" + path + "'");
     std::string text;
-    char chunk[64 * 1024];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        text.append(chunk, static_cast<std::size_t>(in.gcount()));
-        if (text.size() > kMaxPlanBytes)
-            throw docx_loom::cli::PlanError("plan '" + path + "' is larger than " +
-                                            std::to_string(kMaxPlanBytes >> 20) + " MiB");
+    try {
+        text = platform::read_regular_file(platform::to_path(path), kMaxPlanBytes);
+    } catch (const platform::FileReadError& error) {
+        throw docx_loom::cli::PlanError("cannot read plan '" + path + "': " + error.reason());
     }
-    if (in.bad()) throw docx_loom::cli::PlanError("cannot read plan '" + path + "'");
     try {
         return bounded_input::parse_json(text);
+    } catch (const bounded_input::DuplicateKeyError& error) {
+        // In a plan's array, "/2" is the object of entry 3 or what it holds.
+        const std::string& at = error.pointer();
+        std::size_t index = 0;
+        const char* const end = at.data() + at.size();
+        const auto [stop, failed] = std::from_chars(at.data() + std::min<std::size_t>(1, at.size()), end, index);
+        const bool in_array = text.find_first_not_of(" \t\r\n") == text.find('[');
+        if (in_array && at.starts_with('/') && failed == std::errc() && (stop == end || *stop == '/'))
+            throw docx_loom::cli::PlanError("plan '" + path + "': plan entry " + std::to_string(index + 1) +
+                                            " has the key \"" + bounded_input::cut(error.key(), 100) +
+                                            "\" twice; give each key once");
+        throw docx_loom::cli::PlanError("plan '" + path + "': " + error.what());
     } catch (const bounded_input::JsonError& error) {
         throw docx_loom::cli::PlanError("plan '" + path + "' is not JSON: " + error.what());
     }
@@ -178,6 +189,20 @@ int table(const TableArguments& args) {
     });
 }
 
+// Less room than this, and a filled document cannot be saved and converted.
+constexpr std::uintmax_t kFullDiskBytes = std::uintmax_t{16} << 20;
+
+// Called while a failed save or conversion is being handled: on a disk with no room
+// left, says so instead of what the save or the office said; else rethrows it.
+[[noreturn]] void rethrow_naming_a_full_disk(const std::string& folder) {
+    std::error_code ec;
+    const auto space = std::filesystem::space(platform::to_path(folder.empty() ? "." : folder), ec);
+    if (!ec && space.available < kFullDiskBytes)
+        throw std::runtime_error("the disk holding " + (folder.empty() ? std::string("the current folder") : folder) +
+                                 " is full; free some space on it, then fill again");
+    throw;
+}
+
 int fill(const FillArguments& args) {
     auto plan = read_plan_file(args.plan_path);
     if (!plan) return kBadArguments;
@@ -203,7 +228,11 @@ int fill(const FillArguments& args) {
             return;
         }
         document.execute_set();
-        document.output(name, args.pdf, !args.no_docx);
+        try {
+            document.output(name, args.pdf, !args.no_docx);
+        } catch (const std::exception&) {
+            rethrow_naming_a_full_disk(folder);
+        }
     });
     return failed ? failed : status;
 }

@@ -122,6 +122,8 @@ std::vector<PlanItem> read_plan(const Json& plan) {
                 throw PlanError(entry + " has an unknown key \"" + bounded_input::cut(key, kShown) + "\"");
             setter->second(item, Field{value, entry + ", key \"" + key + "\","});
         }
+        // An empty placeholder is found everywhere and nowhere.
+        if (item.old_text.empty()) throw PlanError(entry + ", key \"old_text\", must not be empty");
         items.push_back(std::move(item));
     }
     return items;

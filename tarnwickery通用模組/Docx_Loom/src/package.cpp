@@ -9,10 +9,12 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <fstream>
 #include <memory>
 #include <random>
+#include <string_view>
 #include <system_error>
 
 namespace docx_loom {
@@ -70,6 +72,39 @@ std::string package_too_large(const std::string& source, const Package::Limits& 
            " in all; refusing it as a possible zip bomb";
 }
 
+std::string xml_too_large(const std::string& source, const Package::Limits& limits) {
+    return "the XML parts of '" + source + "' inflate to more than " + mib(limits.xml) +
+           " in all, more text than a document may hold in memory";
+}
+
+std::string too_many_tags(const std::string& source, const Package::Limits& limits) {
+    return "the XML parts of '" + source + "' hold more than " + std::to_string(limits.xml_tags) +
+           " tags in all, more than a document may hold in memory";
+}
+
+bool has_xml_name(std::string_view name) {
+    const auto ends_with = [&](std::string_view suffix) {
+        return name.size() >= suffix.size() &&
+               std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<std::ptrdiff_t>(suffix.size()),
+                          [](char a, char b) { return std::tolower(static_cast<unsigned char>(b)) == a; });
+    };
+    return ends_with(".xml") || ends_with(".rels");
+}
+
+// XML begins with "<", after a byte-order mark if it has one; no picture format does.
+bool begins_like_xml(std::string_view bytes) {
+    for (std::string_view mark : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"})
+        if (bytes.starts_with(mark)) return true;
+    return bytes.starts_with('<');
+}
+
+// What read_part has inflated so far: bytes in all, and bytes and tags of XML parts.
+struct Inflated {
+    std::size_t all = 0;
+    std::size_t xml = 0;
+    std::size_t xml_tags = 0;
+};
+
 zip_stat_t stat_of(zip_t* archive, zip_uint64_t index, const std::string& source) {
     zip_stat_t stat;
     zip_stat_init(&stat);
@@ -79,13 +114,14 @@ zip_stat_t stat_of(zip_t* archive, zip_uint64_t index, const std::string& source
 
 // `inflated` counts the bytes of every part read so far.
 std::string read_part(zip_t* archive, zip_uint64_t index, const std::string& name, const std::string& source,
-                      const Package::Limits& limits, std::size_t& inflated) {
+                      const Package::Limits& limits, Inflated& inflated) {
     const zip_stat_t stat = stat_of(archive, index, source);
     ZipFile file(zip_fopen_index(archive, index, 0));
     if (!file) fail_archive("cannot read part '" + name + "' of", source, archive);
 
     std::string bytes;
     if (stat.valid & ZIP_STAT_SIZE) bytes.reserve(stat.size);
+    bool xml = has_xml_name(name);
     char buffer[64 * 1024];
     for (;;) {
         const zip_int64_t n = zip_fread(file.get(), buffer, sizeof buffer);
@@ -93,10 +129,17 @@ std::string read_part(zip_t* archive, zip_uint64_t index, const std::string& nam
         if (n == 0) break;
         // The stated size may lie; the inflated size is what counts.
         const auto size = static_cast<std::size_t>(n);
+        if (bytes.empty()) xml = xml || begins_like_xml(std::string_view(buffer, size));
         if (bytes.size() + size > limits.part) throw PackageError(part_too_large(name, source, limits));
-        if (inflated + size > limits.total) throw PackageError(package_too_large(source, limits));
+        if (inflated.all + size > limits.total) throw PackageError(package_too_large(source, limits));
+        if (xml && inflated.xml + size > limits.xml) throw PackageError(xml_too_large(source, limits));
+        if (xml) {
+            inflated.xml_tags += static_cast<std::size_t>(std::count(buffer, buffer + size, '<'));
+            if (inflated.xml_tags > limits.xml_tags) throw PackageError(too_many_tags(source, limits));
+        }
         bytes.append(buffer, size);
-        inflated += size;
+        inflated.all += size;
+        if (xml) inflated.xml += size;
     }
     return bytes;
 }
@@ -247,7 +290,7 @@ void Package::save(const std::filesystem::path& path) const {
 void Package::read_parts(zip_t* archive, const Limits& limits) {
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     // Stated sizes first, so that a bomb that states its size costs nothing to refuse.
-    std::uint64_t stated = 0;
+    std::uint64_t stated = 0, stated_xml = 0;
     for (zip_int64_t i = 0; i < count; ++i) {
         const zip_stat_t stat = stat_of(archive, static_cast<zip_uint64_t>(i), source_);
         if (!(stat.valid & ZIP_STAT_SIZE)) continue;
@@ -255,9 +298,11 @@ void Package::read_parts(zip_t* archive, const Limits& limits) {
             throw PackageError(part_too_large(stat.valid & ZIP_STAT_NAME ? stat.name : "?", source_, limits));
         stated += stat.size;
         if (stated > limits.total) throw PackageError(package_too_large(source_, limits));
+        if (stat.valid & ZIP_STAT_NAME && has_xml_name(stat.name)) stated_xml += stat.size;
     }
+    if (stated_xml > limits.xml) throw PackageError(xml_too_large(source_, limits));
 
-    std::size_t inflated = 0;
+    Inflated inflated;
     for (zip_int64_t i = 0; i < count; ++i) {
         const auto index = static_cast<zip_uint64_t>(i);
         const char* name = zip_get_name(archive, index, ZIP_FL_ENC_GUESS);

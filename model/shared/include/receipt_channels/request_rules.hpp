@@ -32,6 +32,14 @@ std::string check_digit_warning(std::string_view digits);
 // in one list only would be printed but neither multiplied nor recorded.
 std::optional<std::string> row_lists_refusal(std::size_t names, std::size_t quantities, std::size_t unit_prices);
 
+// The most characters of a buyer's name a receipt prints: its line holds no more, and a
+// longer name would fail only in the converter, after its time limit.
+inline constexpr std::size_t kLongestBuyer = 200;
+
+// Why `buyer` is refused: it has more than kLongestBuyer characters. nullopt when it
+// fits.
+std::optional<std::string> buyer_refusal(std::string_view buyer);
+
 // The most a receipt's six numeral cells can show.
 inline constexpr long long kLargestTotal = 999'999;
 

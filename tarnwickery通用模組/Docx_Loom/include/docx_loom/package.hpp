@@ -11,9 +11,15 @@ namespace docx_loom {
 
 // The largest uncompressed size one part may have, and all parts together; more is
 // refused as a probable zip bomb. No real .docx comes near either.
+// `xml` and `xml_tags` bound the XML parts together (a name ending in .xml or .rels, or
+// bytes that begin like XML), in bytes and in tags ("<"): the engine holds each part as
+// text, as a parsed tree and as the texts of its paragraphs, several times its size and
+// a few hundred bytes a paragraph, so these keep a document's memory below 1 GiB.
 struct PackageLimits {
     std::size_t part = std::size_t{256} << 20;
     std::size_t total = std::size_t{1} << 30;
+    std::size_t xml = std::size_t{64} << 20;
+    std::size_t xml_tags = 1'500'000;
 };
 
 // An OPC package as a list of parts (name and uncompressed bytes), in the order the
@@ -23,6 +29,8 @@ public:
     using Limits = PackageLimits;
     static constexpr std::size_t kMaxPartSize = Limits{}.part;
     static constexpr std::size_t kMaxPackageSize = Limits{}.total;
+    static constexpr std::size_t kMaxXmlSize = Limits{}.xml;
+    static constexpr std::size_t kMaxXmlTags = Limits{}.xml_tags;
 
     // Throws PackageError if the file is missing, unreadable, not a zip, or holds a
     // part or parts whose stated or inflated sizes exceed the limits. Sizes are counted

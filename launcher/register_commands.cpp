@@ -36,11 +36,10 @@ std::string product_names(const Receipt_Record& record) {
 
 // Issued and void receipts; and a pending one whose PDF stands, as issued: it was
 // written, only marking it failed, and the next start marks it so.
-std::vector<Receipt_Record> registered(const std::optional<std::string>& from = std::nullopt,
-                                       const std::optional<std::string>& to = std::nullopt) {
+std::vector<Receipt_Record> registered(const receipt_register::Receipt_Filter& filter) {
     auto book = Receipt_Register::open_read_only(receipt_register::receipt_folder());
     std::vector<Receipt_Record> records;
-    for (auto& record : book ? book->receipts(from, to, true) : std::vector<Receipt_Record>{}) {
+    for (auto& record : book ? book->receipts(filter, true) : std::vector<Receipt_Record>{}) {
         if (record.status == Receipt_Status::pending) {
             std::error_code ec;
             if (!receipt_register::is_plain_file_name(record.file_name) ||
@@ -131,7 +130,7 @@ void write_table(std::ostream& out, const std::vector<Receipt_Record>& records) 
 }  // namespace
 
 int list_receipts(const List_Options& options, std::ostream& out, std::ostream& notes, std::ostream& errors) {
-    const auto records = registered(options.from, options.to);
+    const auto records = registered({options.from, options.to, options.by_record_date, options.buyer});
     std::size_t voided = 0;
     for (const auto& record : records) voided += record.status == Receipt_Status::voided;
     // With CSV on standard output, the counts go to `notes` so that the CSV stays clean.

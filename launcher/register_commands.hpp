@@ -9,7 +9,9 @@
 // of the register itself are thrown as receipt_register::Register_Error.
 
 struct List_Options {
-    std::optional<std::string> from, to;  // record dates, YYYY-MM-DD, both ends included
+    std::optional<std::string> from, to;  // YYYY-MM-DD, both ends included
+    bool by_record_date = false;          // from and to compare the day recorded, not the date printed
+    std::string buyer;                    // a part of the buyer's name; empty for all
     std::optional<std::string> csv;       // a file to write CSV to, or "-" for `out`
     bool force = false;                   // the CSV file may replace an existing file
 };

@@ -151,11 +151,49 @@ TEST_F(Commands, ListShowsATableOrCsvAndCountsPdfsTheRegisterDoesNotKnow) {
     EXPECT_NE(to_stdout.err.find("2 receipts"), std::string::npos) << "the counts go to standard error";
 
     for (const char* bad : {"list --from 2025-02-30", "list --to 20250301", "list --from +202-03-01", "list --to '2025- 3-01'",
+                            "list --from 115/02/30", "list --from 0/12/31", "list --to 2025/04-01", "list --from 114/4/1/2",
                             "list --bogus", "--batch x list"}) {
         const Result refused = launcher(bad);
         EXPECT_EQ(refused.status, 2) << bad;
         EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << bad << ": " << refused.err;
     }
+}
+
+// Receipt 4 was recorded in May for a sale dated in April.
+TEST_F(Commands, ListSelectsByTheReceiptDateInEitherCalendarOrByTheDayRecordedAndByBuyer) {
+    make_receipts();
+    {
+        Receipt_Register book = Receipt_Register::open(folder);
+        Receipt_Record r;
+        r.number = 4;
+        r.record_date = "2025-05-02";
+        r.receipt_date = "2025-04-28";
+        r.buyer = "大同五金";
+        r.file_name = "免用統一發票收據000004 - 測試.pdf";
+        fixture::write_file(folder + r.file_name, "%PDF-1.7 receipt 4");
+        r.sha256 = sha256_of("%PDF-1.7 receipt 4");
+        book.add_pending(r);
+        book.mark_issued(4);
+    }
+    const auto numbers = [&](const std::string& arguments) {
+        const Result listed = launcher("list --csv - " + arguments);
+        EXPECT_EQ(listed.status, 0) << arguments << ": " << listed.err;
+        std::string found;
+        const auto records = read_csv(listed.out.substr(std::min<std::size_t>(3, listed.out.size())));
+        for (std::size_t i = 1; i < records.size(); ++i) found += (found.empty() ? "" : " ") + records[i][0];
+        return found;
+    };
+    // Receipt 2 has no printed date and counts on the day it was made.
+    EXPECT_EQ(numbers("--from 114/04/01 --to 2025/04/30"), "000002 000003 000004");
+    EXPECT_EQ(numbers("--from 2025-04-01 --to 114/4/30 --recorded"), "000002 000003");
+    EXPECT_EQ(numbers("--from 2025/5/1"), "");
+    EXPECT_EQ(numbers("--from 114/05/01 --recorded"), "000004");
+    EXPECT_EQ(numbers("--to 114/03/09"), "000001");
+    EXPECT_EQ(numbers("--buyer 大同"), "000003 000004");
+    EXPECT_EQ(numbers("--buyer 'he SAID \"'"), "000002") << "Latin letters in any case";
+    EXPECT_EQ(numbers("--buyer 大同 --from 2025-04-29 --to 2025-04-29"), "000003");
+    EXPECT_EQ(numbers("--buyer '%'"), "") << "a wildcard of SQL is matched as itself";
+    EXPECT_EQ(numbers("--buyer _"), "");
 }
 
 TEST_F(Commands, AWrittenReceiptStillPendingIsKnownAndPrintable) {

@@ -13,11 +13,9 @@ namespace receipt_register {
 
 namespace {
 
-// The date a receipt counts on: the one printed on it, else the day it was made.
-constexpr const char* kCountedReceipts = R"sql(
-SELECT CASE WHEN receipt_date != '' THEN receipt_date ELSE record_date END AS day, buyer, tax_number, status, total
-  FROM receipts
- WHERE status != 'pending')sql";
+// Each receipt with the date it counts on.
+const std::string kCountedReceipts =
+    std::string("SELECT ") + schema::kReceiptDay + " AS day, buyer, tax_number, status, total FROM receipts WHERE status != 'pending'";
 
 std::string day_text(int year, int month, int day) {
     char text[16];
@@ -33,7 +31,7 @@ std::vector<Month_Total> monthly_totals(const std::string& folder, const Totals_
     if (!std::filesystem::exists(platform::to_path(path), ec)) return {};
     sqlite::Connection book(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
     book.check(sqlite3_busy_timeout(book.get(), 30'000), "set its busy time-out");
-    schema::refuse_foreign_or_newer(book);
+    schema::refuse_unreadable(book);
 
     const std::string buyer_columns = filter.by_buyer ? "buyer, tax_number" : "'', ''";
     const std::string query_text =

@@ -138,9 +138,13 @@ int main(int argc, char** argv) {
     list->add_flag("--recorded", list_options.by_record_date,
                    i18n::tr("--from and --to compare the day each receipt was recorded, not the date printed on it"));
     list->add_option("--buyer", list_options.buyer, i18n::tr("only receipts whose buyer's name contains TEXT"))->type_name("TEXT");
-    list->add_option("--csv", list_options.csv, i18n::tr("write CSV for a spreadsheet to FILE (- for standard output)"))
-        ->type_name("FILE|-");
-    list->add_flag("--force", list_options.force, i18n::tr("with --csv: replace FILE when it exists"));
+    CLI::Option* csv_option =
+        list->add_option("--csv", list_options.csv, i18n::tr("write CSV for a spreadsheet to FILE (- for standard output)"))
+            ->type_name("FILE|-");
+    list->add_option("--xlsx", list_options.xlsx, i18n::tr("write an .xlsx workbook for the bookkeeper to FILE"))
+        ->type_name("FILE")
+        ->excludes(csv_option);
+    list->add_flag("--force", list_options.force, i18n::tr("with --csv or --xlsx: replace FILE when it exists"));
 
     std::string void_number, void_reason;
     CLI::App* void_command =

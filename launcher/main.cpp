@@ -181,6 +181,8 @@ int main(int argc, char** argv) {
         if (!day) return bad_arguments(i18n::tr("'{1}' is not a date of the form YYYY-MM-DD", {**date}));
         *date = day;
     }
+    if (list_options.xlsx && *list_options.xlsx == "-")
+        return bad_arguments(i18n::tr("--xlsx writes a workbook to a file, not to standard output; give a file name"));
     if ((void_command->parsed() || print->parsed()) && !number)
         return bad_arguments(i18n::tr("'{1}' is not a receipt number", {number_argument}));
     if (void_command->parsed() && void_reason.find_first_not_of(" \t\r\n") == std::string::npos)

@@ -1,14 +1,21 @@
 #include "xlsx_workbook.hpp"
 
 #include <i18n/tr.hpp>
+#include <platform/root_folder.hpp>
 
 #include <xlsxwriter.h>
 
+#include <fstream>
 #include <stdexcept>
 
 void Xlsx_Workbook::Free::operator()(lxw_workbook* workbook) const { lxw_workbook_free(workbook); }
 
-Xlsx_Workbook::Xlsx_Workbook(const std::string& file) : file_(file), workbook_(workbook_new(file.c_str())) {
+Xlsx_Workbook::Xlsx_Workbook(const std::string& file) : file_(file) {
+    // libxlsxwriter opens the file only at the end and then prints its own lines on standard
+    // error; a file that cannot be written is found here, before any work, in one sentence.
+    if (!std::ofstream(platform::to_path(file), std::ios::binary | std::ios::app))
+        throw std::runtime_error(i18n::tr("cannot write {1}", {file}));
+    workbook_.reset(workbook_new(file.c_str()));
     if (!workbook_) throw std::runtime_error(i18n::tr("cannot write {1}", {file}));
     heading_ = workbook_add_format(workbook_.get());
     amount_ = workbook_add_format(workbook_.get());

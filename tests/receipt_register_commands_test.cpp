@@ -334,6 +334,9 @@ TEST_F(Commands, CsvOrXlsxNeverLandsOnTheRegisterOrAReceiptOrAnExistingFile) {
     EXPECT_EQ(launcher("list --xlsx " + tools::quote(existing) + " --force").status, 0);
     EXPECT_TRUE(fixture::read_file(existing).starts_with("PK")) << "the CSV was replaced by a workbook";
     EXPECT_EQ(launcher("list --csv - --xlsx " + tools::quote(existing) + " --force").status, 2) << "one output at a time";
+    EXPECT_EQ(launcher("list --xlsx -").status, 2) << "a workbook is not written to standard output";
+    const std::string nowhere = platform::root_folder() + "no folder/x.xlsx";
+    EXPECT_EQ(launcher("list --xlsx " + tools::quote(nowhere)).err, "tarnwickery-receipt: cannot write " + nowhere + "\n");
 }
 
 // The workbook read back as a spreadsheet program reads it, through openpyxl.

@@ -64,11 +64,9 @@ struct Folder_Survey {
 
 Folder_Survey survey_folder() {
     std::set<std::string> known;
-    if (auto book = Receipt_Register::open_read_only(receipt_register::receipt_folder())) {
-        // Pending rows count too: their receipts were written and await being marked.
-        for (const auto& record : book->receipts()) known.insert(record.file_name);
-        for (const auto& record : book->pending()) known.insert(record.file_name);
-    }
+    // Pending rows count too: their receipts were written and await being marked.
+    if (auto book = Receipt_Register::open_read_only(receipt_register::receipt_folder()))
+        for (auto& name : book->file_names()) known.insert(std::move(name));
     Folder_Survey survey;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(platform::to_path(receipt_register::receipt_folder()), ec), end; !ec && it != end;

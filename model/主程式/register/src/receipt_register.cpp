@@ -240,6 +240,13 @@ std::vector<Receipt_Record> Receipt_Register::receipts(const Receipt_Filter& fil
     return records;
 }
 
+std::vector<std::string> Receipt_Register::file_names() {
+    sqlite::Statement query(*connection_, "SELECT file_name FROM receipts");
+    std::vector<std::string> names;
+    while (query.step()) names.push_back(query.text(0));
+    return names;
+}
+
 std::optional<Receipt_Record> Receipt_Register::receipt(long long number) {
     sqlite::Statement query(*connection_,
                             std::string("SELECT ") + kColumns + " FROM receipts WHERE number = ?1 AND status != 'pending'");

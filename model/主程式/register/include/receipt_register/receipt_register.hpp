@@ -65,6 +65,10 @@ public:
     // ones too when `with_pending`.
     std::vector<Receipt_Record> receipts(const Receipt_Filter& filter = {}, bool with_pending = false);
 
+    // The PDF file names of every row, pending ones too: what the receipt folder's files
+    // are told apart by, read without the rest of each receipt.
+    std::vector<std::string> file_names();
+
     // Issued or void receipt `number`, without its product rows; nullopt when the
     // register has no such receipt (a pending row counts as none).
     std::optional<Receipt_Record> receipt(long long number);

@@ -15,7 +15,11 @@ Xlsx_Workbook::Xlsx_Workbook(const std::string& file) : file_(file) {
     // error; a file that cannot be written is found here, before any work, in one sentence.
     if (!std::ofstream(platform::to_path(file), std::ios::binary | std::ios::app))
         throw std::runtime_error(i18n::tr("cannot write {1}", {file}));
-    workbook_.reset(workbook_new(file.c_str()));
+    // Rows go to a scratch file as they are written, so that a register of years does not
+    // stand in memory twice; rows are written in order, which is all this asks.
+    lxw_workbook_options options = {};
+    options.constant_memory = LXW_TRUE;
+    workbook_.reset(workbook_new_opt(file.c_str(), &options));
     if (!workbook_) throw std::runtime_error(i18n::tr("cannot write {1}", {file}));
     heading_ = workbook_add_format(workbook_.get());
     amount_ = workbook_add_format(workbook_.get());

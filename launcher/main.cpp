@@ -1,5 +1,6 @@
 #include "backup_commands.hpp"
 #include "batch.hpp"
+#include "day_argument.hpp"
 #include "print_command.hpp"
 #include "printers_command.hpp"
 #include "printing_maker.hpp"
@@ -19,7 +20,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cctype>
 #include <charconv>
 #include <filesystem>
 #include <iostream>
@@ -103,17 +103,6 @@ int interactive(const platform::Plugin& worker) {
     return 0;
 }
 
-// YYYY-MM-DD naming a real day: digits and dashes only, so that the register's text
-// comparison of dates holds.
-bool is_date(const std::string& text) {
-    if (text.size() != 10) return false;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (i == 4 || i == 7 ? text[i] != '-' : !std::isdigit(static_cast<unsigned char>(text[i]))) return false;
-    const int year = std::stoi(text.substr(0, 4)), month = std::stoi(text.substr(5, 2)), day = std::stoi(text.substr(8, 2));
-    const int days[] = {31, (year % 4 == 0 && year % 100 != 0) || year % 400 == 0 ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month >= 1 && month <= 12 && day >= 1 && day <= days[month - 1];
-}
-
 // A receipt number as printed, "000123", or plainly, "123".
 std::optional<long long> receipt_number(const std::string& text) {
     long long number = 0;
@@ -149,11 +138,19 @@ int main(int argc, char** argv) {
 
     List_Options list_options;
     CLI::App* list = app.add_subcommand("list", i18n::tr("show the receipts in the register"))->excludes(batch_option);
-    list->add_option("--from", list_options.from, i18n::tr("only receipts recorded on or after this day"))->type_name("YYYY-MM-DD");
-    list->add_option("--to", list_options.to, i18n::tr("only receipts recorded on or before this day"))->type_name("YYYY-MM-DD");
-    list->add_option("--csv", list_options.csv, i18n::tr("write CSV for a spreadsheet to FILE (- for standard output)"))
-        ->type_name("FILE|-");
-    list->add_flag("--force", list_options.force, i18n::tr("with --csv: replace FILE when it exists"));
+    list->add_option("--from", list_options.from, i18n::tr("only receipts dated on or after this day: 2026-11-01, 2026/11/01 or 115/11/01"))
+        ->type_name("DATE");
+    list->add_option("--to", list_options.to, i18n::tr("only receipts dated on or before this day"))->type_name("DATE");
+    list->add_flag("--recorded", list_options.by_record_date,
+                   i18n::tr("--from and --to compare the day each receipt was recorded, not the date printed on it"));
+    list->add_option("--buyer", list_options.buyer, i18n::tr("only receipts whose buyer's name contains TEXT"))->type_name("TEXT");
+    CLI::Option* csv_option =
+        list->add_option("--csv", list_options.csv, i18n::tr("write CSV for a spreadsheet to FILE (- for standard output)"))
+            ->type_name("FILE|-");
+    list->add_option("--xlsx", list_options.xlsx, i18n::tr("write an .xlsx workbook for the bookkeeper to FILE"))
+        ->type_name("FILE")
+        ->excludes(csv_option);
+    list->add_flag("--force", list_options.force, i18n::tr("with --csv or --xlsx: replace FILE when it exists"));
 
     std::string void_number, void_reason;
     CLI::App* void_command =
@@ -183,8 +180,15 @@ int main(int argc, char** argv) {
 
     const std::string& number_argument = print->parsed() ? print_options.number : void_number;
     const std::optional<long long> number = receipt_number(number_argument);
-    for (const auto& date : {list_options.from, list_options.to})
-        if (date && !is_date(*date)) return bad_arguments(i18n::tr("'{1}' is not a date of the form YYYY-MM-DD", {*date}));
+    for (auto* date : {&list_options.from, &list_options.to}) {
+        if (!*date) continue;
+        const auto day = day_of_argument(**date);
+        // The refusal keeps its first wording, which scripts may match; --help names every form.
+        if (!day) return bad_arguments(i18n::tr("'{1}' is not a date of the form YYYY-MM-DD", {**date}));
+        *date = day;
+    }
+    if (list_options.xlsx && *list_options.xlsx == "-")
+        return bad_arguments(i18n::tr("--xlsx writes a workbook to a file, not to standard output; give a file name"));
     if ((void_command->parsed() || print->parsed()) && !number)
         return bad_arguments(i18n::tr("'{1}' is not a receipt number", {number_argument}));
     if (void_command->parsed() && void_reason.find_first_not_of(" \t\r\n") == std::string::npos)

@@ -9,14 +9,17 @@
 // of the register itself are thrown as receipt_register::Register_Error.
 
 struct List_Options {
-    std::optional<std::string> from, to;  // record dates, YYYY-MM-DD, both ends included
+    std::optional<std::string> from, to;  // YYYY-MM-DD, both ends included
+    bool by_record_date = false;          // from and to compare the day recorded, not the date printed
+    std::string buyer;                    // a part of the buyer's name; empty for all
     std::optional<std::string> csv;       // a file to write CSV to, or "-" for `out`
-    bool force = false;                   // the CSV file may replace an existing file
+    std::optional<std::string> xlsx;      // a file to write an .xlsx workbook to
+    bool force = false;                   // the CSV or .xlsx file may replace an existing file
 };
 
-// The receipts as a table on `out`, or as CSV for a spreadsheet, and how many receipt
-// PDFs in the folder the register does not know. The CSV file is refused inside the
-// receipt folder, and when it exists unless options.force.
+// The receipts as a table on `out`, or as CSV or an .xlsx workbook for a spreadsheet,
+// and how many receipt PDFs in the folder the register does not know. The CSV or .xlsx
+// file is refused inside the receipt folder, and when it exists unless options.force.
 int list_receipts(const List_Options& options, std::ostream& out, std::ostream& notes, std::ostream& errors);
 
 // Marks receipt `number` void for `reason`; its PDF stays as it is.

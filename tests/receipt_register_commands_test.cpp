@@ -14,6 +14,8 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <map>
+#include <sstream>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -151,11 +153,49 @@ TEST_F(Commands, ListShowsATableOrCsvAndCountsPdfsTheRegisterDoesNotKnow) {
     EXPECT_NE(to_stdout.err.find("2 receipts"), std::string::npos) << "the counts go to standard error";
 
     for (const char* bad : {"list --from 2025-02-30", "list --to 20250301", "list --from +202-03-01", "list --to '2025- 3-01'",
+                            "list --from 115/02/30", "list --from 0/12/31", "list --to 2025/04-01", "list --from 114/4/1/2",
                             "list --bogus", "--batch x list"}) {
         const Result refused = launcher(bad);
         EXPECT_EQ(refused.status, 2) << bad;
         EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << bad << ": " << refused.err;
     }
+}
+
+// Receipt 4 was recorded in May for a sale dated in April.
+TEST_F(Commands, ListSelectsByTheReceiptDateInEitherCalendarOrByTheDayRecordedAndByBuyer) {
+    make_receipts();
+    {
+        Receipt_Register book = Receipt_Register::open(folder);
+        Receipt_Record r;
+        r.number = 4;
+        r.record_date = "2025-05-02";
+        r.receipt_date = "2025-04-28";
+        r.buyer = "大同五金";
+        r.file_name = "免用統一發票收據000004 - 測試.pdf";
+        fixture::write_file(folder + r.file_name, "%PDF-1.7 receipt 4");
+        r.sha256 = sha256_of("%PDF-1.7 receipt 4");
+        book.add_pending(r);
+        book.mark_issued(4);
+    }
+    const auto numbers = [&](const std::string& arguments) {
+        const Result listed = launcher("list --csv - " + arguments);
+        EXPECT_EQ(listed.status, 0) << arguments << ": " << listed.err;
+        std::string found;
+        const auto records = read_csv(listed.out.substr(std::min<std::size_t>(3, listed.out.size())));
+        for (std::size_t i = 1; i < records.size(); ++i) found += (found.empty() ? "" : " ") + records[i][0];
+        return found;
+    };
+    // Receipt 2 has no printed date and counts on the day it was made.
+    EXPECT_EQ(numbers("--from 114/04/01 --to 2025/04/30"), "000002 000003 000004");
+    EXPECT_EQ(numbers("--from 2025-04-01 --to 114/4/30 --recorded"), "000002 000003");
+    EXPECT_EQ(numbers("--from 2025/5/1"), "");
+    EXPECT_EQ(numbers("--from 114/05/01 --recorded"), "000004");
+    EXPECT_EQ(numbers("--to 114/03/09"), "000001");
+    EXPECT_EQ(numbers("--buyer 大同"), "000003 000004");
+    EXPECT_EQ(numbers("--buyer 'he SAID \"'"), "000002") << "Latin letters in any case";
+    EXPECT_EQ(numbers("--buyer 大同 --from 2025-04-29 --to 2025-04-29"), "000003");
+    EXPECT_EQ(numbers("--buyer '%'"), "") << "a wildcard of SQL is matched as itself";
+    EXPECT_EQ(numbers("--buyer _"), "");
 }
 
 TEST_F(Commands, AWrittenReceiptStillPendingIsKnownAndPrintable) {
@@ -261,19 +301,20 @@ TEST_F(Commands, StrayFileNamesAreStrangersToListAndVerify) {
 }
 
 // `list --csv` onto the register's own path wrote the CSV over it, and onto a receipt
-// replaced the PDF without asking.
-TEST_F(Commands, CsvNeverLandsOnTheRegisterOrAReceiptOrAnExistingFile) {
+// replaced the PDF without asking; `list --xlsx` is held to the same.
+TEST_F(Commands, CsvOrXlsxNeverLandsOnTheRegisterOrAReceiptOrAnExistingFile) {
     make_receipts();
     const std::string register_file = folder + std::string(kRegisterFileName);
     std::filesystem::create_directory_symlink(platform::to_path(folder), platform::to_path(platform::root_folder() + "link"));
     const std::string register_bytes = fixture::read_file(register_file);
     for (const std::string& target : {register_file, register_file + "-wal", folder + std::string(kLockFileName), names[1],
                                       folder + "new.csv", platform::root_folder() + "link/new.csv"}) {
-        for (const char* force : {"", " --force"}) {
-            const Result refused = launcher("list --csv " + tools::quote(target) + force);
-            EXPECT_EQ(refused.status, 1) << target;
-            EXPECT_NE(refused.err.find("it is in the receipt folder"), std::string::npos) << refused.err;
-        }
+        for (const char* format : {"--csv ", "--xlsx "})
+            for (const char* force : {"", " --force"}) {
+                const Result refused = launcher("list " + std::string(format) + tools::quote(target) + force);
+                EXPECT_EQ(refused.status, 1) << format << target;
+                EXPECT_NE(refused.err.find("it is in the receipt folder"), std::string::npos) << refused.err;
+            }
     }
     EXPECT_EQ(fixture::read_file(register_file), register_bytes);
     EXPECT_EQ(fixture::read_file(names[1]), "%PDF-1.7 receipt 1");
@@ -286,8 +327,78 @@ TEST_F(Commands, CsvNeverLandsOnTheRegisterOrAReceiptOrAnExistingFile) {
     EXPECT_EQ(kept.status, 1);
     EXPECT_EQ(kept.err, "tarnwickery-receipt: will not replace " + existing + ", which exists; give --force to replace it\n");
     EXPECT_EQ(fixture::read_file(existing), "kept");
+    EXPECT_EQ(launcher("list --xlsx " + tools::quote(existing)).status, 1);
+    EXPECT_EQ(fixture::read_file(existing), "kept");
     EXPECT_EQ(launcher("list --csv " + tools::quote(existing) + " --force").status, 0);
     EXPECT_TRUE(fixture::read_file(existing).starts_with("\xEF\xBB\xBF"));
+    EXPECT_EQ(launcher("list --xlsx " + tools::quote(existing) + " --force").status, 0);
+    EXPECT_TRUE(fixture::read_file(existing).starts_with("PK")) << "the CSV was replaced by a workbook";
+    EXPECT_EQ(launcher("list --csv - --xlsx " + tools::quote(existing) + " --force").status, 2) << "one output at a time";
+    EXPECT_EQ(launcher("list --xlsx -").status, 2) << "a workbook is not written to standard output";
+    const std::string nowhere = platform::root_folder() + "no folder/x.xlsx";
+    EXPECT_EQ(launcher("list --xlsx " + tools::quote(nowhere)).err, "tarnwickery-receipt: cannot write " + nowhere + "\n");
+}
+
+// The workbook read back as a spreadsheet program reads it, through openpyxl.
+TEST_F(Commands, XlsxKeepsLeadingZerosNumbersAndRocDatesAndHoldsNoFormula) {
+    ASSERT_FALSE(std::string(PYTHON3_WITH_OPENPYXL).ends_with("NOTFOUND"))
+        << "no python3 on PATH imports openpyxl: install the Debian package python3-openpyxl and configure again";
+    make_receipts();
+    {
+        Receipt_Register book = Receipt_Register::open(folder);
+        Receipt_Record r;
+        r.number = 4;
+        r.record_date = "2025-05-02";
+        r.receipt_date = "2025-04-28";
+        r.buyer = "=1+1";
+        r.tax_number = "04595257";
+        r.total = 1200;
+        r.file_name = "免用統一發票收據000004 - 測試.pdf";
+        r.sha256 = sha256_of("%PDF-1.7 receipt 4");
+        book.add_pending(r);
+        book.mark_issued(4);
+    }
+    const std::string workbook = platform::root_folder() + "收據.xlsx", script = platform::root_folder() + "read.py";
+    const Result written = launcher("list --xlsx " + tools::quote(workbook));
+    ASSERT_EQ(written.status, 0) << written.err;
+    EXPECT_NE(written.out.find("wrote 4 receipts to " + workbook), std::string::npos) << written.out;
+    fixture::write_file(script, R"py(
+import datetime, sys, openpyxl
+for sheet in openpyxl.load_workbook(sys.argv[1]).worksheets:
+    for row in sheet.iter_rows():
+        for cell in row:
+            if cell.value is None:
+                continue
+            value = cell.value.date().isoformat() if isinstance(cell.value, datetime.datetime) else cell.value
+            print(f"{sheet.title}!{cell.coordinate}|{cell.data_type}|{value}|{cell.number_format}")
+)py");
+    const auto read = tools::run(tools::quote(PYTHON3_WITH_OPENPYXL) + " " + tools::quote(script) + " " + tools::quote(workbook));
+    ASSERT_EQ(read.status, 0) << read.output;
+    std::map<std::string, std::string> cells;
+    std::istringstream lines(read.output);
+    for (std::string line; std::getline(lines, line);) {
+        const auto bar = line.find('|');
+        cells[line.substr(0, bar)] = line.substr(bar + 1);
+        EXPECT_EQ(line.find("|f|"), std::string::npos) << "a formula cell: " << line;
+    }
+    const auto cell = [&](const std::string& name) { return cells.contains(name) ? cells[name] : "(empty)"; };
+    EXPECT_EQ(cell("收據!A2"), "s|000001|General");
+    EXPECT_EQ(cell("收據!E2"), "s|12345678|General");
+    EXPECT_EQ(cell("收據!E5"), "s|04595257|General");
+    EXPECT_EQ(cell("收據!D5"), "s|=1+1|General");
+    EXPECT_EQ(cell("收據!G2"), "n|735|#,##0");
+    EXPECT_EQ(cell("收據!B2"), "d|2025-03-09|[$-zh-TW]e/mm/dd");
+    EXPECT_EQ(cell("收據!C5"), "d|2025-04-28|[$-zh-TW]e/mm/dd");
+    EXPECT_EQ(cell("收據!C3"), "(empty)") << "receipt 2 has no printed date";
+    EXPECT_EQ(cell("收據!H2"), "s|已開立|General");
+    EXPECT_EQ(cell("收據!H4"), "s|作廢|General");
+    EXPECT_EQ(cell("收據!I4"), "s|金額打錯, 重開|General");
+    EXPECT_EQ(cell("收據!G6"), "n|2670|#,##0") << "735 + 735 + 1200: the void receipt 3 counts for nothing";
+    EXPECT_EQ(cell("收據!A7"), "(empty)");
+    EXPECT_EQ(cell("收據!J2"), "(empty)") << "file names are on a sheet of their own";
+    EXPECT_EQ(cell("檔案!A5"), "s|000004|General");
+    EXPECT_EQ(cell("檔案!B2"), "s|免用統一發票收據000001 - 測試.pdf|General");
+    EXPECT_EQ(cell("檔案!C2"), "s|" + sha256_of_file(platform::to_path(names[1])) + "|General");
 }
 
 // A buyer =HYPERLINK(…) opened in a spreadsheet as a live link; a buyer holding a

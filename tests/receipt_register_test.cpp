@@ -81,7 +81,7 @@ TEST_F(Register, IsCreatedOnFirstUseInWalModeWithItsSchemaVersion) {
         EXPECT_EQ(book.highest_number(), 0);
     }
     EXPECT_EQ(pragma(file, "journal_mode"), "wal");
-    EXPECT_EQ(pragma(file, "user_version"), "2");
+    EXPECT_EQ(pragma(file, "user_version"), "3");
     EXPECT_TRUE(Receipt_Register::open_existing(folder).has_value());
 }
 
@@ -130,7 +130,7 @@ TEST_F(Register, KeepsEveryFieldAndRowThroughPendingIssuedAndVoid) {
 
 TEST_F(Register, NewerForeignAndDamagedFilesAreRefusedAndLeftAsTheyAre) {
     Receipt_Register::open(folder);
-    execute(file, "PRAGMA journal_mode = DELETE; PRAGMA user_version = 3");
+    execute(file, "PRAGMA journal_mode = DELETE; PRAGMA user_version = 4");
     const std::string newer = fixture::read_file(file);
     const std::string refused = error_of([&] { Receipt_Register::open(folder); });
     EXPECT_NE(refused.find("written by a newer version"), std::string::npos) << refused;
@@ -191,7 +191,7 @@ TEST_F(Register, ASchemaOneRegisterIsUpgradedInPlaceWithItsChainStarted) {
     EXPECT_EQ(fixture::read_file(file), kept) << "reading does not upgrade";
 
     Receipt_Register book = Receipt_Register::open(folder);
-    EXPECT_EQ(pragma(file, "user_version"), "2");
+    EXPECT_EQ(pragma(file, "user_version"), "3");
     const auto upgraded = book.receipts();
     ASSERT_EQ(upgraded.size(), 3u);
     EXPECT_EQ(upgraded[1].void_reason, "統一編號寫錯");

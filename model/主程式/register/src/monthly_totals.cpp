@@ -13,11 +13,9 @@ namespace receipt_register {
 
 namespace {
 
-// The date a receipt counts on: the one printed on it, else the day it was made.
-constexpr const char* kCountedReceipts = R"sql(
-SELECT CASE WHEN receipt_date != '' THEN receipt_date ELSE record_date END AS day, buyer, tax_number, status, total
-  FROM receipts
- WHERE status != 'pending')sql";
+// Each receipt with the date it counts on.
+const std::string kCountedReceipts =
+    std::string("SELECT ") + schema::kReceiptDay + " AS day, buyer, tax_number, status, total FROM receipts WHERE status != 'pending'";
 
 std::string day_text(int year, int month, int day) {
     char text[16];

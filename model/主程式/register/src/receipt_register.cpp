@@ -200,13 +200,27 @@ void Receipt_Register::void_receipt(long long number, const std::string& reason,
     transaction.commit();
 }
 
-std::vector<Receipt_Record> Receipt_Register::receipts(const std::optional<std::string>& from,
-                                                       const std::optional<std::string>& to, bool with_pending) {
-    sqlite::Statement query(*connection_, std::string("SELECT ") + kColumns +
-                                              " FROM receipts WHERE (status != 'pending' OR ?3) AND record_date >= ?1 AND "
-                                              "record_date <= ?2 ORDER BY number");
-    // Dates are YYYY-MM-DD, so text order is date order; "~" sorts after every digit.
-    query.bind(1, from.value_or("")).bind(2, to.value_or("~")).bind(3, with_pending ? 1LL : 0LL);
+std::vector<Receipt_Record> Receipt_Register::receipts(const Receipt_Filter& filter, bool with_pending) {
+    // Only the conditions given, so that a listing of everything reads the rows in number
+    // order and sorts nothing. The receipt date is spelled as its index is built.
+    const std::string day = filter.by_record_date ? "record_date" : schema::kReceiptDay;
+    std::string where = "(status != 'pending' OR ?3)";
+    if (filter.from) where += " AND " + day + " >= ?1";
+    if (filter.to) where += " AND " + day + " <= ?2";
+    if (!filter.buyer.empty()) where += " AND buyer LIKE ?4 ESCAPE '\\'";
+    sqlite::Statement query(*connection_, std::string("SELECT ") + kColumns + " FROM receipts WHERE " + where + " ORDER BY number");
+    query.bind(3, with_pending ? 1LL : 0LL);
+    if (filter.from) query.bind(1, *filter.from);
+    if (filter.to) query.bind(2, *filter.to);
+    if (!filter.buyer.empty()) {
+        // The buyer's text is matched as it is: LIKE's own wildcards in it are escaped.
+        std::string pattern = "%";
+        for (const char c : filter.buyer) {
+            if (c == '%' || c == '_' || c == '\\') pattern += '\\';
+            pattern += c;
+        }
+        query.bind(4, pattern + "%");
+    }
     std::vector<Receipt_Record> records;
     std::map<long long, std::size_t> index;
     while (query.step()) {
@@ -224,6 +238,13 @@ std::vector<Receipt_Record> Receipt_Register::receipts(const std::optional<std::
         records[found->second].rows.push_back({rows.text(1), rows.integer(2), rows.integer(3), rows.integer(4)});
     }
     return records;
+}
+
+std::vector<std::string> Receipt_Register::file_names() {
+    sqlite::Statement query(*connection_, "SELECT file_name FROM receipts");
+    std::vector<std::string> names;
+    while (query.step()) names.push_back(query.text(0));
+    return names;
 }
 
 std::optional<Receipt_Record> Receipt_Register::receipt(long long number) {

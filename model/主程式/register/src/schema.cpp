@@ -58,6 +58,10 @@ CREATE TRIGGER chain_is_never_changed BEFORE UPDATE ON chain
 CREATE TRIGGER chain_is_never_shortened BEFORE DELETE ON chain
   BEGIN SELECT RAISE(ABORT, 'the chain of records is only ever added to'); END;
 )sql",
+    // Listings and totals select by the date a receipt counts on (kReceiptDay).
+    R"sql(
+CREATE INDEX receipts_by_receipt_day ON receipts ((CASE WHEN receipt_date != '' THEN receipt_date ELSE record_date END));
+)sql",
 };
 
 // The tables of each version: those of the one before, and the ones it adds.

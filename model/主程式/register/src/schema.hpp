@@ -6,7 +6,11 @@
 // schema version and its application_id marks it as a receipt register.
 namespace receipt_register::schema {
 
-inline constexpr int kVersion = 2;
+inline constexpr int kVersion = 3;
+
+// The date a receipt counts on: the one printed on it, else the day it was made. Queries
+// spell it exactly so, for SQLite to use the index built on it.
+inline constexpr const char* kReceiptDay = "(CASE WHEN receipt_date != '' THEN receipt_date ELSE record_date END)";
 
 // Throws Register_Error, in one sentence naming the file, unless it is new and empty or a
 // receipt register of a schema version this program reads, with its tables: a file of

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,14 @@ struct Receipt_Record {
     Receipt_Status status = Receipt_Status::pending;
     std::string void_reason;
     std::string voided_at;  // local time, "YYYY-MM-DD hh:mm:ss"
+};
+
+// Which receipts a listing holds. A receipt is dated by the date printed on it, or by
+// the day it was made when none is printed.
+struct Receipt_Filter {
+    std::optional<std::string> from, to;  // YYYY-MM-DD, both ends included, either end open when not given
+    bool by_record_date = false;          // from and to compare the day each receipt was made
+    std::string buyer;                    // a part of the buyer's name, any case of Latin letters; empty for all
 };
 
 // A buyer named on earlier receipts, with the last tax number given for them (empty

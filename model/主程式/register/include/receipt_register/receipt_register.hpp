@@ -61,11 +61,13 @@ public:
     // saying so for an unknown number, a receipt already void, or an empty reason.
     void void_receipt(long long number, const std::string& reason, const std::string& voided_at);
 
-    // Issued and void receipts with their rows, by number, whose record date lies
-    // within [from, to] (YYYY-MM-DD, either end open when not given); pending ones too
-    // when `with_pending`.
-    std::vector<Receipt_Record> receipts(const std::optional<std::string>& from = std::nullopt,
-                                         const std::optional<std::string>& to = std::nullopt, bool with_pending = false);
+    // Issued and void receipts with their rows, by number, that `filter` selects; pending
+    // ones too when `with_pending`.
+    std::vector<Receipt_Record> receipts(const Receipt_Filter& filter = {}, bool with_pending = false);
+
+    // The PDF file names of every row, pending ones too: what the receipt folder's files
+    // are told apart by, read without the rest of each receipt.
+    std::vector<std::string> file_names();
 
     // Issued or void receipt `number`, without its product rows; nullopt when the
     // register has no such receipt (a pending row counts as none).

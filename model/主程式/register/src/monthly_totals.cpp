@@ -33,7 +33,7 @@ std::vector<Month_Total> monthly_totals(const std::string& folder, const Totals_
     if (!std::filesystem::exists(platform::to_path(path), ec)) return {};
     sqlite::Connection book(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
     book.check(sqlite3_busy_timeout(book.get(), 30'000), "set its busy time-out");
-    schema::refuse_foreign_or_newer(book);
+    schema::refuse_unreadable(book);
 
     const std::string buyer_columns = filter.by_buyer ? "buyer, tax_number" : "'', ''";
     const std::string query_text =

@@ -14,7 +14,7 @@ namespace receipt_register::register_copy {
 void make(const std::string& source, const std::string& copy) {
     sqlite::Connection from(source, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
     from.check(sqlite3_busy_timeout(from.get(), 30'000), "set its busy time-out");
-    schema::refuse_foreign_or_newer(from);
+    schema::refuse_unreadable(from);
     sqlite::Connection to(copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
     struct Finish {
         void operator()(sqlite3_backup* backup) const { sqlite3_backup_finish(backup); }
@@ -34,7 +34,7 @@ std::vector<Registered_Pdf> receipts_of(const std::string& copy, const std::stri
     };
     try {
         sqlite::Connection book(copy, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
-        schema::refuse_foreign_or_newer(book);
+        schema::refuse_unreadable(book);
         sqlite::Statement check(book, "PRAGMA integrity_check");
         if (!check.step() || check.text(0) != "ok")
             throw damaged(i18n::tr("its register fails SQLite's integrity check: {1}", {check.text(0)}));

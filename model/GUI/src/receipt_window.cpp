@@ -2,8 +2,10 @@
 
 #include "print_dialog.hpp"
 #include "receipt_rows.hpp"
+#include "register_window.hpp"
 #include "send_refusal.hpp"
 
+#include <i18n/tr.hpp>
 #include <platform/desktop.hpp>
 #include <platform/root_folder.hpp>
 #include <receipt_channels/request_rules.hpp>
@@ -166,6 +168,8 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
                                               .fg_color = "transparent", .row = 0, .column = 1, .padx = {228, 5}});
     print_button->setToolTip(kPrintButton);
     print_button->setEnabled(false);
+    set_button.add_button(FF, {.text = i18n::tr("Receipt book"), .button_event = [this] { open_register_window(*this); },
+                               .width = 56, .row = 0, .column = 1, .padx = {14, 188}});
 
     switch_var_001 = new Widget_Kit::Text_Variable("on", app.get());
     switch_1 = new Widget_Kit::Switch(FF, {.text = "日期", .command = [this] { switch_event_001(); },

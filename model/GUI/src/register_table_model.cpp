@@ -8,88 +8,63 @@
 #include <QLocale>
 
 #include <algorithm>
-#include <numeric>
 
 namespace receipt_window {
 
-namespace {
-
-std::string lower_ascii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-void count(Register_Sum& sum, const receipt_register::Listed_Receipt& receipt) {
-    if (receipt.voided) {
-        ++sum.voided;
-        return;
-    }
-    ++sum.issued;
-    sum.total += receipt.total;
-}
-
-}  // namespace
-
 Register_Table_Model::Register_Table_Model(QObject* parent) : QAbstractTableModel(parent) {}
 
-void Register_Table_Model::set_receipts(std::vector<receipt_register::Listed_Receipt> receipts, const std::string& month) {
+void Register_Table_Model::load(const std::string& folder, const std::string& month) {
     beginResetModel();
-    receipts_ = std::move(receipts);
-    search_keys_.clear();
-    search_keys_.reserve(receipts_.size());
-    month_sum_ = {};
-    for (const auto& receipt : receipts_) {
-        // The separator keeps a search from matching across the number and the name.
-        search_keys_.push_back(receipt_register::number_text(receipt.number) + '\n' + lower_ascii(receipt.buyer));
-        if (receipt.day.starts_with(month)) count(month_sum_, receipt);
-    }
-    std::vector<int> all(receipts_.size());
-    std::iota(all.begin(), all.end(), 0);
-    refilter(all);
-    endResetModel();
-}
-
-void Register_Table_Model::set_filter(const Register_Filter& filter) {
-    Register_Filter wanted = filter;
-    wanted.text = lower_ascii(wanted.text);
-    if (wanted == filter_) return;
-    // Typing on narrows the rows already shown: only they can still match.
-    const bool narrower = wanted.from == filter_.from && wanted.to == filter_.to &&
-                          wanted.text.find(filter_.text) != std::string::npos;
-    filter_ = std::move(wanted);
-    beginResetModel();
-    if (narrower) {
-        refilter(std::vector<int>(shown_));
-    } else {
-        std::vector<int> all(receipts_.size());
-        std::iota(all.begin(), all.end(), 0);
-        refilter(all);
-    }
-    endResetModel();
-}
-
-void Register_Table_Model::refilter(const std::vector<int>& candidates) {
+    // Nothing is shown of a register that cannot be read, rather than what it held before.
+    listing_.reset();
     shown_.clear();
-    shown_sum_ = {};
-    for (const int i : candidates) {
-        const auto& receipt = receipts_[static_cast<std::size_t>(i)];
-        if (filter_.from && receipt.day < *filter_.from) continue;
-        if (filter_.to && receipt.day > *filter_.to) continue;
-        if (!filter_.text.empty() && search_keys_[static_cast<std::size_t>(i)].find(filter_.text) == std::string::npos)
-            continue;
-        shown_.push_back(i);
-        count(shown_sum_, receipt);
+    rows_.clear();
+    shown_sum_ = month_sum_ = {};
+    try {
+        listing_ = receipt_register::Receipt_Listing::open(folder);
+        if (listing_) {
+            month_sum_ = listing_->sum({.from = month + "-01", .to = month + "-31"});
+            select();
+        }
+    } catch (...) {
+        endResetModel();
+        throw;
     }
-    loaded_ = std::min(kPage, static_cast<int>(shown_.size()));
+    endResetModel();
+}
+
+void Register_Table_Model::set_filter(const receipt_register::Listing_Filter& filter) {
+    if (filter == filter_) return;
+    filter_ = filter;
+    if (!listing_) return;
+    beginResetModel();
+    try {
+        select();
+    } catch (...) {
+        endResetModel();
+        throw;
+    }
+    endResetModel();
+}
+
+void Register_Table_Model::select() {
+    shown_ = listing_->numbers(filter_, shown_sum_);
+    rows_.clear();
+    rows_ = next_page();
+}
+
+std::vector<receipt_register::Listed_Receipt> Register_Table_Model::next_page() {
+    const auto first = shown_.begin() + static_cast<std::ptrdiff_t>(rows_.size());
+    const auto last = first + std::min<std::ptrdiff_t>(kPage, shown_.end() - first);
+    return listing_->receipts({first, last});
 }
 
 const receipt_register::Listed_Receipt* Register_Table_Model::receipt_at(int row) const {
-    if (row < 0 || row >= loaded_) return nullptr;
-    return &receipts_[static_cast<std::size_t>(shown_[static_cast<std::size_t>(row)])];
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return nullptr;
+    return &rows_[static_cast<std::size_t>(row)];
 }
 
-int Register_Table_Model::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : loaded_; }
+int Register_Table_Model::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(rows_.size()); }
 
 int Register_Table_Model::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : column_count; }
 
@@ -124,14 +99,21 @@ QVariant Register_Table_Model::headerData(int section, Qt::Orientation orientati
 }
 
 bool Register_Table_Model::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && loaded_ < static_cast<int>(shown_.size());
+    return !parent.isValid() && rows_.size() < shown_.size();
 }
 
 void Register_Table_Model::fetchMore(const QModelIndex& parent) {
     if (!canFetchMore(parent)) return;
-    const int more = std::min(kPage, static_cast<int>(shown_.size()) - loaded_);
-    beginInsertRows({}, loaded_, loaded_ + more - 1);
-    loaded_ += more;
+    auto page = next_page();
+    // Receipts are never taken out of a register; should the file have been replaced,
+    // the rows end where it ends.
+    if (page.empty()) {
+        shown_.resize(rows_.size());
+        return;
+    }
+    const int before = static_cast<int>(rows_.size());
+    beginInsertRows({}, before, before + static_cast<int>(page.size()) - 1);
+    for (auto& receipt : page) rows_.push_back(std::move(receipt));
     endInsertRows();
 }
 

@@ -126,13 +126,13 @@ Register_Window::Register_Window(QWidget* master, Register_Window_Setup setup) :
 }
 
 void Register_Window::reload() {
-    model->set_receipts(receipt_register::listed_receipts(setup_.folder), this_month());
+    model->load(setup_.folder, this_month());
     show_sums();
 }
 
 void Register_Window::apply_filter() {
     bool readable = true;
-    Register_Filter filter{.text = search->text().trimmed().toStdString()};
+    receipt_register::Listing_Filter filter{.text = search->text().trimmed().toStdString()};
     filter.from = range_end(from, readable);
     filter.to = range_end(to, readable);
     model->set_filter(filter);
@@ -142,10 +142,10 @@ void Register_Window::apply_filter() {
 }
 
 void Register_Window::show_sums() {
-    const Register_Sum& month = model->month_sum();
+    const receipt_register::Listing_Sum& month = model->month_sum();
     month_line->setText(text_of(i18n::tr("This month: {1} receipts, total NT${2}",
                                          {std::to_string(month.issued), money(month.total)})));
-    const Register_Sum& shown = model->shown_sum();
+    const receipt_register::Listing_Sum& shown = model->shown_sum();
     shown_line->setText(text_of(i18n::tr("Shown: {1} receipts ({2} void), total NT${3}",
                                          {std::to_string(shown.issued), std::to_string(shown.voided), money(shown.total)})));
 }

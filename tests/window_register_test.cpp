@@ -2,6 +2,7 @@
 // Qt's offscreen platform: search and date range, voiding with its confirmation, and
 // printing again only what the register says was issued.
 #include "docx_fixture.hpp"
+#include "monthly_limit.hpp"
 #include "register_dates.hpp"
 #include "register_window.hpp"
 #include "test_env.hpp"
@@ -14,7 +15,9 @@
 #include <receipt_register/receipt_register.hpp>
 #include <receipt_register/sha256.hpp>
 
+#include <QCheckBox>
 #include <QTableView>
+#include <widget_kit/theme.hpp>
 
 #include <cstdio>
 #include <filesystem>
@@ -207,6 +210,44 @@ TEST_F(Window_Register, PrintingAgainRefusesAChangedPdfAndOpeningAMissingOne) {
     click(book.open_button);
     EXPECT_TRUE(opened_files.empty());
     EXPECT_EQ(message(book), "No. 000001 was not opened: its PDF " + first + " is missing");
+}
+
+// The owner's service trade halves the limit and is kept in settings.ini; void receipts
+// count for nothing.
+TEST_F(Window_Register, TheMonthlyLimitLineTurnsAmberFrom80PercentAndRedAbove) {
+    add(1, "大同商行", this_month_day(1), this_month_day(1), 79'000);
+    add(2, "大同商行", this_month_day(2), this_month_day(2), 50'000);
+    receipt_register::Receipt_Register::open(folder).void_receipt(2, "重開", "2026-01-01 10:00:00");
+    auto window = open_window();
+    Register_Window* book = &open_book(*window);
+    const auto colour = [&] { return book->limit_line->palette().color(QPalette::WindowText); };
+    const auto line = [&] { return book->limit_line->text().toStdString(); };
+    EXPECT_EQ(line(), "This month NT$79,000 of the NT$200,000 monthly limit (39 %)");
+    EXPECT_FALSE(book->service_trade->isChecked());
+
+    click(book->service_trade);
+    EXPECT_EQ(line(), "This month NT$79,000 of the NT$100,000 monthly limit (79 %)");
+    EXPECT_EQ(colour(), Widget_Kit::theme().text);
+    EXPECT_TRUE(receipt_window::read_service_trade(platform::root_folder() + "settings.ini"));
+
+    add(3, "大同商行", this_month_day(3), this_month_day(3), 1'000);
+    book->reload();
+    EXPECT_EQ(line(), "This month NT$80,000 of the NT$100,000 monthly limit (80 %)");
+    EXPECT_EQ(colour(), Widget_Kit::theme().warning);
+    add(4, "大同商行", this_month_day(4), this_month_day(4), 20'000);
+    book->reload();
+    EXPECT_EQ(colour(), Widget_Kit::theme().warning) << "the limit itself is not above it";
+    add(5, "大同商行", this_month_day(5), this_month_day(5), 1'000);
+    book->reload();
+    EXPECT_EQ(line(), "This month NT$101,000 of the NT$100,000 monthly limit (101 %)");
+    EXPECT_EQ(colour(), Widget_Kit::theme().error);
+
+    // A book opened again takes the trade from the settings file.
+    book->close();
+    ASSERT_TRUE(window_test::wait_for([&] { return !window->register_window; }));
+    book = &open_book(*window);
+    EXPECT_TRUE(book->service_trade->isChecked());
+    EXPECT_EQ(colour(), Widget_Kit::theme().error);
 }
 
 }  // namespace

@@ -168,8 +168,8 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
                                               .fg_color = "transparent", .row = 0, .column = 1, .padx = {228, 5}});
     print_button->setToolTip(kPrintButton);
     print_button->setEnabled(false);
-    set_button.add_button(FF, {.text = i18n::tr("Receipt book"), .button_event = [this] { open_register_window(*this); },
-                               .width = 56, .row = 0, .column = 1, .padx = {14, 188}});
+    set_button.add_button(FF, {.text = i18n::tr("Receipts"), .button_event = [this] { open_register_window(*this); },
+                               .width = 66, .row = 0, .column = 1, .padx = {6, 186}});
 
     switch_var_001 = new Widget_Kit::Text_Variable("on", app.get());
     switch_1 = new Widget_Kit::Switch(FF, {.text = "日期", .command = [this] { switch_event_001(); },

@@ -2,6 +2,7 @@
 
 #include "receipt_printing.hpp"
 #include "receipt_window.hpp"
+#include "monthly_limit.hpp"
 #include "register_dates.hpp"
 #include "void_dialog.hpp"
 
@@ -13,6 +14,7 @@
 #include <widget_kit/handlers.hpp>
 #include <widget_kit/theme.hpp>
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -45,6 +47,12 @@ QPushButton* action_button(QWidget* parent, const std::string& text, void (Regis
     auto* button = new QPushButton(text_of(text), parent);
     QObject::connect(button, &QPushButton::clicked, window, [window, action] { Widget_Kit::call_handler([&] { (window->*action)(); }); });
     return button;
+}
+
+void paint_text(QLabel* label, const QColor& colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
 }
 
 // A date field: empty or a real day, else marked and left out of the range.
@@ -102,6 +110,15 @@ Register_Window::Register_Window(QWidget* master, Register_Window_Setup setup) :
     shown_line = new QLabel(this);
     layout->addWidget(month_line);
     layout->addWidget(shown_line);
+    limit_line = new QLabel(this);
+    layout->addWidget(limit_line);
+    service_trade = new QCheckBox(text_of(i18n::tr("Service trade (repair, design, rental): limit NT$100,000")), this);
+    layout->addWidget(service_trade);
+    auto* guidance = new QLabel(text_of(i18n::tr("The limit line is for your own guidance; the tax office decides whether "
+                                                 "you may keep writing these receipts.")),
+                                this);
+    guidance->setWordWrap(true);
+    layout->addWidget(guidance);
 
     auto* actions = new QHBoxLayout;
     open_button = action_button(this, i18n::tr("Open PDF"), &Register_Window::open_selected, this);
@@ -122,7 +139,22 @@ Register_Window::Register_Window(QWidget* master, Register_Window_Setup setup) :
     connect(model, &QAbstractItemModel::modelReset, this, [this] { follow_selection(); });
     connect(table, &QTableView::doubleClicked, this, [this] { Widget_Kit::call_handler([this] { open_selected(); }); });
 
+    try {
+        service_trade->setChecked(read_service_trade(setup_.settings_file));
+    } catch (const std::exception& error) {
+        show_message(error.what(), true);
+    }
+    connect(service_trade, &QCheckBox::toggled, this, [this] { Widget_Kit::call_handler([this] { choose_trade(); }); });
     reload();
+}
+
+void Register_Window::choose_trade() {
+    show_sums();
+    try {
+        write_service_trade(setup_.settings_file, service_trade->isChecked());
+    } catch (const std::exception& error) {
+        show_message(error.what(), true);
+    }
 }
 
 void Register_Window::reload() {
@@ -148,12 +180,19 @@ void Register_Window::show_sums() {
     const receipt_register::Listing_Sum& shown = model->shown_sum();
     shown_line->setText(text_of(i18n::tr("Shown: {1} receipts ({2} void), total NT${3}",
                                          {std::to_string(shown.issued), std::to_string(shown.voided), money(shown.total)})));
+    const long long limit = service_trade->isChecked() ? kServiceTradeLimit : kMonthlyLimit;
+    limit_line->setText(text_of(i18n::tr("This month NT${1} of the NT${2} monthly limit ({3} %)",
+                                         {money(month.total), money(limit), std::to_string(month.total * 100 / limit)})));
+    const Widget_Kit::Theme& theme = Widget_Kit::theme();
+    switch (limit_level(month.total, limit)) {
+    case Limit_Level::clear: paint_text(limit_line, theme.text); break;
+    case Limit_Level::near: paint_text(limit_line, theme.warning); break;
+    case Limit_Level::over: paint_text(limit_line, theme.error); break;
+    }
 }
 
 void Register_Window::show_message(const std::string& text, bool failed) {
-    QPalette palette = message->palette();
-    palette.setColor(QPalette::WindowText, failed ? Widget_Kit::theme().error : Widget_Kit::theme().text);
-    message->setPalette(palette);
+    paint_text(message, failed ? Widget_Kit::theme().error : Widget_Kit::theme().text);
     message->setText(text_of(text));
 }
 
@@ -252,6 +291,7 @@ void open_register_window(Receipt_Window& window) {
                 return chosen;
             },
         .printing = window.printing.get(),
+        .settings_file = platform::root_folder() + "settings.ini",
     };
     try {
         window.register_window = new Register_Window(window.app.get(), std::move(setup));

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -28,12 +29,15 @@ struct Register_Window_Setup {
     // Asks for a printer and copies; nothing when the user cancels.
     std::function<std::optional<platform::PrintRequest>(QWidget* parent)> choose_printer;
     Receipt_Printing* printing = nullptr;
+    // Where the owner's choice of a service trade is kept.
+    std::string settings_file;
 };
 
 // The receipt book (收據簿): every receipt of the register, newest first, found by buyer
 // or number as it is typed and by a range of receipt dates; the selected one opened,
 // printed again after its PDF is checked against the register, or voided with a reason.
-// Below the table: this month's receipts and the total of those shown.
+// Below the table: this month's receipts and the total of those shown, and this month's
+// total against the monthly limit of the trade the owner chose.
 class Register_Window : public Widget_Kit::Window {
     Q_OBJECT
 public:
@@ -57,6 +61,9 @@ public:
     QPushButton* void_button = nullptr;
     QLabel* month_line = nullptr;
     QLabel* shown_line = nullptr;
+    // This month's total against the limit: amber from 80 %, red above it.
+    QLabel* limit_line = nullptr;
+    QCheckBox* service_trade = nullptr;
     // What became of the last action, or why it was refused.
     QLabel* message = nullptr;
 
@@ -66,6 +73,7 @@ private:
     void show_sums();
     void show_message(const std::string& text, bool failed);
     void follow_selection();
+    void choose_trade();
 
     Register_Window_Setup setup_;
 };

@@ -15,7 +15,10 @@
 #include <receipt_register/receipt_register.hpp>
 #include <receipt_register/sha256.hpp>
 
+#include <sqlite3.h>
+
 #include <QCheckBox>
+#include <QScrollBar>
 #include <QTableView>
 #include <widget_kit/theme.hpp>
 
@@ -248,6 +251,36 @@ TEST_F(Window_Register, TheMonthlyLimitLineTurnsAmberFrom80PercentAndRedAbove) {
     book = &open_book(*window);
     EXPECT_TRUE(book->service_trade->isChecked());
     EXPECT_EQ(colour(), Widget_Kit::theme().error);
+}
+
+// Rows reach the view a page at a time as it scrolls, while the sums cover every
+// receipt selected from the start.
+TEST_F(Window_Register, ALongRegisterIsShownAPageAtATime) {
+    add(1, "大同商行", "2025-01-01", "2025-01-01", 10);
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open((folder + std::string(receipt_register::kRegisterFileName)).c_str(), &db), SQLITE_OK);
+        const std::string insert =
+            "WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < 1234) "
+            "INSERT INTO receipts SELECT i, 'issued', '2025-02-01', '', '商行' || i, '', 10, 0, 0, 0, 0, "
+            "'免用統一發票收據' || printf('%06d', i) || '.pdf', '', '', '' FROM n";
+        EXPECT_EQ(sqlite3_exec(db, insert.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
+    auto window = open_window();
+    Register_Window& book = open_book(*window);
+    EXPECT_EQ(book.model->rowCount(), receipt_window::Register_Table_Model::kPage);
+    EXPECT_EQ(book.shown_line->text().toStdString(), "Shown: 1234 receipts (0 void), total NT$12,340");
+    ASSERT_TRUE(window_test::wait_for([&] {
+        book.table->scrollToBottom();
+        return book.model->rowCount() == 1234;
+    }));
+    EXPECT_EQ(column(book, receipt_window::Register_Table_Model::number).back(), "000001");
+    EXPECT_EQ(column(book, receipt_window::Register_Table_Model::buyer)[1], "商行1233");
+
+    window_test::type_text(book.search, "商行12");
+    EXPECT_EQ(book.model->shown_count(), 1 + 10 + 35) << "商行12, 商行120 to 129, 商行1200 to 1234";
+    EXPECT_EQ(book.model->rowCount(), 46);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The receipt book on a large register: the time to open it (read the register, index
-// the receipts, show the first page) and to filter it as a user types a buyer, a number
-// and a date range. The register is written straight into SQLite, receipts only, since
+// The receipt book on a large register: the time to open it (select the receipts in
+// SQLite, read the first page of rows, show it) and to filter it as a user types a
+// buyer, a number and a date range. The register is written straight into SQLite, receipts only, since
 // the book reads nothing else. Qt's offscreen platform stands in for the desktop.
 //
 // Usage: register_window_bench [RECEIPTS]   (100000 unless given)
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
         book.from->setText("107/01/01");
         shown_range = typed(book.to, "2018-06-30", range);
     }
-    report("open the book (read, index, show)", opening, count);
+    report("open the book (select, read a page, show)", opening, count);
     report("read the register again", reading, count);
     report("search a buyer \"商行12\"", buyer, shown_buyer);
     report("type on to \"商行123\"", narrowing, shown_narrowed);

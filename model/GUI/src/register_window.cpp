@@ -1,8 +1,8 @@
 #include "register_window.hpp"
 
+#include "monthly_limit.hpp"
 #include "receipt_printing.hpp"
 #include "receipt_window.hpp"
-#include "monthly_limit.hpp"
 #include "register_dates.hpp"
 #include "void_dialog.hpp"
 
@@ -277,7 +277,11 @@ void Register_Window::void_selected() {
 
 void open_register_window(Receipt_Window& window) {
     if (window.register_window) {
-        window.register_window->reload();
+        try {
+            window.register_window->reload();
+        } catch (const std::exception& error) {
+            window.status_line->show_refusal(error.what());
+        }
         window.register_window->bring_to_front();
         return;
     }

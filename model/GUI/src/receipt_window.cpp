@@ -3,6 +3,7 @@
 #include "print_dialog.hpp"
 #include "question_dialog.hpp"
 #include "receipt_rows.hpp"
+#include "register_window.hpp"
 #include "seal_check.hpp"
 #include "send_refusal.hpp"
 #include "tax_number_field.hpp"
@@ -182,6 +183,8 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
                                               .size = {25, 25}, .button_event = [this] { button_event_006(); },
                                               .fg_color = "transparent", .row = 0, .column = 1, .padx = {228, 5}});
     print_button->setEnabled(false);
+    set_button.add_button(FF, {.text = i18n::tr("Receipts"), .button_event = [this] { open_register_window(*this); },
+                               .width = 66, .row = 0, .column = 1, .padx = {6, 186}});
 
     switch_var_001 = new Widget_Kit::Text_Variable("on", app.get());
     switch_1 = new Widget_Kit::Switch(FF, {.text = "日期", .command = [this] { switch_event_001(); },
@@ -243,8 +246,9 @@ void Receipt_Window::set_up_keyboard() {
     for (QLineEdit* field : form_fields()) path.push_back(field);
     // The switches and icons left to right, as they show: 列印 before 日期; the web page,
     // the calendar, the folder, then printing.
+    // The receipt book's button, made after the four icons, comes last.
     for (QWidget* control : std::initializer_list<QWidget*>{checkbox_1, checkbox_2, switch_2, switch_1, output, icons.at(2),
-                                                           icons.at(1), icons.at(0), icons.at(3)})
+                                                           icons.at(1), icons.at(0), icons.at(3), icons.at(4)})
         path.push_back(control);
     for (std::size_t i = 1; i < path.size(); ++i) QWidget::setTabOrder(path[i - 1], path[i]);
     set_table->entry("買受人")->setFocus();
@@ -267,7 +271,8 @@ void Receipt_Window::set_up_keyboard() {
     const char* icon_tips[] = {i18n::msgid("Open the folder of the receipts"), i18n::msgid("Choose the receipt date"),
                                i18n::msgid("Open the program's web page"),
                                i18n::msgid("Print the last receipt again (Ctrl+P)")};
-    for (std::size_t i = 0; i < icons.size(); ++i) icons[i]->setToolTip(QString::fromStdString(i18n::tr(icon_tips[i])));
+    for (std::size_t i = 0; i < std::size(icon_tips); ++i) icons[i]->setToolTip(QString::fromStdString(i18n::tr(icon_tips[i])));
+    icons.at(4)->setToolTip(QString::fromStdString(i18n::tr("Find, open, print again or void an earlier receipt")));
     switch_1->setToolTip(QString::fromStdString(i18n::tr("Print the date on the receipt")));
     switch_2->setToolTip(QString::fromStdString(i18n::tr("Print each receipt as soon as it is written")));
 }

@@ -32,6 +32,8 @@
 
 namespace receipt_window {
 
+class Register_Window;
+
 // What the window asks of the desktop; tests put recorders in their place.
 struct Desktop {
     // Shows a folder in the file browser; throws when it cannot.
@@ -141,6 +143,8 @@ public:
     Status_Line* status_line = nullptr;
     // Left of the 列印 and 日期 switches: the receipt date that will be printed.
     Date_Label* date_label = nullptr;
+    // The receipt book opened from the top bar; empty while none is open.
+    QPointer<Register_Window> register_window;
     // Whether the 列印 switch is on.
     bool print_each = false;
     // The printer and copies last chosen in the print dialog; the default printer and one

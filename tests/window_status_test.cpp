@@ -142,3 +142,14 @@ TEST_F(Status_Loop, WithoutAPickTheReceiptDateIsToday) {
     EXPECT_EQ(request["月"], today.month);
     EXPECT_EQ(request["日"], today.day);
 }
+
+TEST_F(Status_Loop, AWorkerHeldUpIsSaidUntilItsReceiptComes) {
+    auto window = open_window();
+    const std::string waiting = "waiting for another program that is writing a receipt…";
+    queues["notice"].put(waiting);
+    window->status_loop_run();
+    EXPECT_EQ(window_test::shown_text(*window->status_line), waiting);
+    queues["outcome"].put(ReceiptOutcome{.written = true, .pdf_path = "/made/up/免用統一發票收據000004.pdf", .number = 4});
+    window->status_loop_run();
+    EXPECT_EQ(window_test::shown_text(*window->status_line).find("waiting"), std::string::npos);
+}

@@ -529,6 +529,9 @@ void Receipt_Window::status_loop_run() {
     }
 
     try {
+        // Said while the pass lasts; the pass's outcome takes its place.
+        if (const auto notices = queues.find("notice"); notices != queues.end())
+            while (const auto notice = notices->second.try_get()) status_line->show_warning(notice->get<std::string>(), {});
         while (const auto outcome = queues.at("outcome").try_get()) {
             outcomes_awaited = std::max(outcomes_awaited - 1, 0);
             ++outcomes_taken;

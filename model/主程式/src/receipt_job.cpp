@@ -163,8 +163,7 @@ Receipt_Job::Receipt_Job(const std::string& resource_folder)
         std::error_code ignored;  // an existing folder, or one we may not create, is passed over
         platform::create_private_folder(platform::to_path(*folder), ignored);
     }
-    // The batch's standard error; the window has no way yet to hear of it before the
-    // pass ends.
+    // The batch's standard error; a window hears of it on its notice queue as well.
     issuer_.patience.on_waiting = [] {
         std::cerr << i18n::tr("waiting for another program that is writing a receipt…") << std::endl;
     };
@@ -237,6 +236,12 @@ void run_receipts(Receipt_Job& job, Queue_All_variable& queues, Event_All_variab
     Queue& requests = queues.at("get_receipt");
     Event& busy = events.at("get_receipt");
     const Event& end = events.at("end");
+    if (const auto notices = queues.find("notice"); notices != queues.end())
+        job.issuer().patience.on_waiting = [&notice = notices->second] {
+            const std::string waiting = i18n::tr("waiting for another program that is writing a receipt…");
+            std::cerr << waiting << std::endl;
+            notice.put(waiting);
+        };
     for (;;) {
         // Idle only when nothing waits: a request queued during the pass keeps the window
         // from sending another.

@@ -42,7 +42,7 @@ std::string kind_of(std::filesystem::file_type type) {
 }  // namespace
 
 Seal find_seal(const std::string& folder, const std::string& stem) {
-    const std::string not_printed = "the seal " + stem + " was not printed: ";
+    const std::string not_printed = i18n::tr("the seal {1} was not printed: ", {stem});
     std::vector<std::string> candidates;  // the files' names
     std::string strangers;                // what carries the name but is no file to read
     try {
@@ -58,13 +58,13 @@ Seal find_seal(const std::string& folder, const std::string& stem) {
                              i18n::tr("{1} is {2}, not a picture file", {name, kind_of(type)});
         }
     } catch (const std::filesystem::filesystem_error& error) {
-        return {std::nullopt, not_printed + "its folder " + folder + " cannot be read (" + error.code().message() + ")"};
+        return {std::nullopt, not_printed + i18n::tr("its folder {1} cannot be read ({2})", {folder, error.code().message()})};
     }
     if (candidates.empty() && !strangers.empty())
         return {std::nullopt, not_printed + strangers + "; " +
                                   i18n::tr("put the seal's picture, named {1}.png or {1}.jpg, into {2}", {stem, folder})};
     if (candidates.empty())
-        return {std::nullopt, not_printed + "put its picture, named " + stem + ".png or " + stem + ".jpg, into " + folder};
+        return {std::nullopt, not_printed + i18n::tr("put its picture, named {1}.png or {1}.jpg, into {2}", {stem, folder})};
     std::sort(candidates.begin(), candidates.end(), [](const std::string& a, const std::string& b) {
         return std::tuple(extension_rank(a), a) < std::tuple(extension_rank(b), b);
     });
@@ -82,7 +82,7 @@ Seal find_seal(const std::string& folder, const std::string& stem) {
             }
             return {folder + name, std::nullopt};
         } catch (const docx_loom::PictureError& error) {
-            tried += (tried.empty() ? "" : "; ") + name + " cannot be used (" + error.what() + ")";
+            tried += (tried.empty() ? "" : "; ") + i18n::tr("{1} cannot be used ({2})", {name, error.what()});
         }
     }
     return {std::nullopt, not_printed + tried};

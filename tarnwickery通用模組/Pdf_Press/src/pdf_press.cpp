@@ -4,6 +4,7 @@
 #include "common.hpp"
 #include "warm_converter.hpp"
 
+#include "i18n/tr.hpp"
 #include "platform/error.hpp"
 #include "platform/root_folder.hpp"
 
@@ -98,7 +99,7 @@ std::optional<int> Pdf_Press::replacement_converter_id() const {
 }
 
 void Pdf_Press::convert(const std::string& input_docx, const std::string& output_pdf, bool keep_active) {
-    const std::string failure = "cannot convert " + input_docx + " to PDF: ";
+    const std::string failure = i18n::tr("cannot convert {1} to PDF: ", {input_docx});
     fs::path input = platform::to_path(input_docx);
     fs::path output = platform::to_path(output_pdf);
     std::error_code ec;

@@ -81,7 +81,8 @@ private:
 };
 
 // Both registries hold the entries "get_receipt" and "end", and the queue registry
-// also "outcome", on which the worker reports each pass to the window; all are
+// also "outcome", on which the worker reports each pass to the window, and "notice", on
+// which it says what holds a pass up while the pass lasts (a text); all are
 // created before either side starts, and the maps are not changed afterwards, so
 // looking entries up needs no lock.
 using Queue_All_variable = std::map<std::string, Queue>;
@@ -92,6 +93,7 @@ inline Queue_All_variable make_queue_registry() {
     queues["get_receipt"];
     queues["end"];
     queues["outcome"];
+    queues["notice"];
     return queues;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 namespace {
@@ -60,4 +61,33 @@ TEST(CommandLineLanguage, HelpFollowsTheLocale) {
     const auto subcommand = in("zh_TW", "tarnwickery-receipt", "void --help");
     EXPECT_NE(subcommand.output.find("把一張收據作廢；它的 PDF 保持原樣"), std::string::npos) << subcommand.output;
     EXPECT_NE(subcommand.output.find("作廢的原因"), std::string::npos) << subcommand.output;
+}
+
+// The engine's refusals reach the command line in the user's language, the reason the
+// engine composes from its parts included; the English is what callers match on.
+TEST(CommandLineLanguage, EngineRefusalsInBothLanguages) {
+    const std::string folder = tools::fresh_folder("engine-language");
+    const std::string not_docx = folder + "notes.docx", plan = folder + "plan.json";
+    std::ofstream(not_docx) << "only text, not a zip file\n";
+    std::ofstream(plan) << R"([{"old_text": "{name}", "new_text": "x", "new_font_size": "big"}])";
+    struct EngineRefusal {
+        std::string arguments, english, chinese;
+        int status;
+    };
+    const EngineRefusal refusals[] = {
+        {"text " + tools::quote(not_docx), "cannot open '" + not_docx + "': not a .docx package (not a valid zip file)",
+         "無法開啟「" + not_docx + "」：不是 .docx 檔（不是有效的 zip 壓縮檔）", 1},
+        {"fill " + tools::quote(not_docx) + " " + tools::quote(plan) + " " + tools::quote(folder + "out"),
+         "plan entry 1, key \"new_font_size\", must be a number, not \"big\"",
+         "替換表第 1 筆的 \"new_font_size\" 須為數字，不能是 \"big\"", 2},
+    };
+    for (const auto& refusal : refusals) {
+        SCOPED_TRACE(refusal.arguments);
+        const auto english = in("en", "docx-loom", refusal.arguments);
+        EXPECT_EQ(english.status, refusal.status);
+        EXPECT_EQ(english.output, "docx-loom: " + refusal.english + "\n");
+        const auto chinese = in("zh_TW", "docx-loom", refusal.arguments);
+        EXPECT_EQ(chinese.status, refusal.status);
+        EXPECT_EQ(chinese.output, "docx-loom: " + refusal.chinese + "\n");
+    }
 }

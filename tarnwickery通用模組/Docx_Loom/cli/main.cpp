@@ -44,7 +44,7 @@ nlohmann::json load_json(const std::string& path) {
     try {
         text = platform::read_regular_file(platform::to_path(path), kMaxPlanBytes);
     } catch (const platform::FileReadError& error) {
-        throw docx_loom::cli::PlanError("cannot read plan '" + path + "': " + error.reason());
+        throw docx_loom::cli::PlanError(i18n::tr("cannot read plan '{1}': {2}", {path, error.reason()}));
     }
     try {
         return bounded_input::parse_json(text);
@@ -56,12 +56,11 @@ nlohmann::json load_json(const std::string& path) {
         const auto [stop, failed] = std::from_chars(at.data() + std::min<std::size_t>(1, at.size()), end, index);
         const bool in_array = text.find_first_not_of(" \t\r\n") == text.find('[');
         if (in_array && at.starts_with('/') && failed == std::errc() && (stop == end || *stop == '/'))
-            throw docx_loom::cli::PlanError("plan '" + path + "': plan entry " + std::to_string(index + 1) +
-                                            " has the key \"" + bounded_input::cut(error.key(), 100) +
-                                            "\" twice; give each key once");
-        throw docx_loom::cli::PlanError("plan '" + path + "': " + error.what());
+            throw docx_loom::cli::PlanError(i18n::tr("plan '{1}': plan entry {2} has the key \"{3}\" twice; give each key once",
+                                                     {path, std::to_string(index + 1), bounded_input::cut(error.key(), 100)}));
+        throw docx_loom::cli::PlanError(i18n::tr("plan '{1}': {2}", {path, error.what()}));
     } catch (const bounded_input::JsonError& error) {
-        throw docx_loom::cli::PlanError("plan '" + path + "' is not JSON: " + error.what());
+        throw docx_loom::cli::PlanError(i18n::tr("plan '{1}' is not JSON: {2}", {path, error.what()}));
     }
 }
 
@@ -198,8 +197,8 @@ constexpr std::uintmax_t kFullDiskBytes = std::uintmax_t{16} << 20;
     std::error_code ec;
     const auto space = std::filesystem::space(platform::to_path(folder.empty() ? "." : folder), ec);
     if (!ec && space.available < kFullDiskBytes)
-        throw std::runtime_error("the disk holding " + (folder.empty() ? std::string("the current folder") : folder) +
-                                 " is full; free some space on it, then fill again");
+        throw std::runtime_error(i18n::tr("the disk holding {1} is full; free some space on it, then fill again",
+                                          {folder.empty() ? i18n::tr("the current folder") : folder}));
     throw;
 }
 

@@ -4,6 +4,7 @@
 #include "detail/xml_text.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <i18n/tr.hpp>
 
 #include <array>
 #include <cstdint>
@@ -43,7 +44,7 @@ void place_picture(Table& table, const std::string& path, Fit fit) {
         target_cell.set_text("");
         Paragraph paragraph = target_cell.paragraphs().at(0);
         Run run = paragraph.add_run();
-        if (fit == Fit::none) throw PictureError("picture '" + path + "' was not measured");
+        if (fit == Fit::none) throw PictureError(i18n::tr("picture '{1}' was not measured", {path}));
         if (fit == Fit::width)
             run.add_picture(path, Cm(kBoxWidthCm), std::nullopt);
         else
@@ -59,9 +60,9 @@ void place_picture(Table& table, const std::string& path, Fit fit) {
 void Document::_add_table(const TextForm& abstract, const TextForm& PAPN, const TextForm& title, int rows, int cols,
                           std::optional<std::string> image_path) {
     WordDocument& document = loaded_doc();
-    detail::require_xml_text(abstract.str(), "the abstract", true);
-    detail::require_xml_text(PAPN.str(), "the patent number", true);
-    detail::require_xml_text(title.str(), "the title", true);
+    detail::require_xml_text(abstract.str(), i18n::tr("the abstract"), true);
+    detail::require_xml_text(PAPN.str(), i18n::tr("the patent number"), true);
+    detail::require_xml_text(title.str(), i18n::tr("the title"), true);
     Table table = document.add_table(rows, cols);
     try {
         table.set_style("Table Grid");

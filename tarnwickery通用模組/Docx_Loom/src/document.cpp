@@ -5,6 +5,7 @@
 #include "detail/xml_depth.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <i18n/tr.hpp>
 #include <platform/root_folder.hpp>
 #include <platform/temp_folder.hpp>
 
@@ -48,14 +49,13 @@ std::string Document::ttff(std::string_view xml) const {
     pugi::xml_document fragment;
     const auto result = fragment.load_buffer(xml.data(), xml.size(), pugi::parse_default | pugi::parse_ws_pcdata);
     if (!result)
-        throw XmlError(std::string("paragraph XML is not well-formed: ") + result.description() + " at byte " +
-                       std::to_string(result.offset));
-    detail::check_depth(fragment, "paragraph XML");
+        throw XmlError(i18n::tr("paragraph XML is not well-formed: {1} at byte {2}",
+                                {result.description(), std::to_string(result.offset)}));
+    detail::check_depth(fragment, i18n::tr("paragraph XML"));
     const auto root = fragment.document_element();
     const auto prefix = detail::prefix_of(root.name());
     if (detail::namespace_uri(root, prefix) != detail::kWordMl)
-        throw XmlError("paragraph XML does not bind its prefix '" + std::string(prefix) +
-                       "' to the WordprocessingML namespace");
+        throw XmlError(i18n::tr("paragraph XML does not bind its prefix '{1}' to the WordprocessingML namespace", {prefix}));
 
     detail::WordNames names;
     names.bind(root);

@@ -4,6 +4,7 @@
 #include "detail/plan_check.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <i18n/tr.hpp>
 
 #include <exception>
 #include <string>
@@ -179,8 +180,8 @@ void insert_picture(const PlanEntry& entry, NewRun&& new_run) {
         std::optional<Length> width, height;
         if (entry.image_fixed_ratio) {
             if (!entry.image_width || !entry.image_height)
-                throw PictureError("picture '" + *entry.image_path +
-                                   "' needs both image_width and image_height to be fitted");
+                throw PictureError(i18n::tr("picture '{1}' needs both image_width and image_height to be fitted",
+                                            {*entry.image_path}));
             const Size size = fit_into_box({double(pixels.width), double(pixels.height)},
                                            {*entry.image_width, *entry.image_height});
             width = Inches(size.width), height = Inches(size.height);

@@ -1,6 +1,8 @@
 #include "detail/namespaces.hpp"
 #include "detail/xml_text.hpp"
 
+#include <i18n/tr.hpp>
+
 #include <algorithm>
 #include <cstring>
 
@@ -132,7 +134,7 @@ pugi::xml_node WordNames::ensure_child(pugi::xml_node node, std::string_view loc
 
 void WordNames::set_attribute(pugi::xml_node node, std::string_view local,
                               std::string_view value) const {
-    require_xml_text(value, "the value of attribute " + q(local));
+    require_xml_text(value, i18n::tr("the value of attribute {1}", {q(local)}));
     auto attr = attribute(node, local);
     if (!attr) attr = node.append_attribute(q(local).c_str());
     attr.set_value(std::string(value).c_str());

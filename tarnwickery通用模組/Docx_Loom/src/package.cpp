@@ -4,6 +4,7 @@
 #include "detail/zip_names.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <i18n/tr.hpp>
 #include <platform/root_folder.hpp>
 
 #include <zip.h>
@@ -41,17 +42,16 @@ using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
 using ZipFile = std::unique_ptr<zip_file_t, FileCloser>;
 using Source = std::unique_ptr<zip_source_t, SourceFreer>;
 
-// Every libzip failure becomes a PackageError through here.
-[[noreturn]] void fail(const std::string& what, const std::string& source, zip_error_t* error) {
-    std::string reason = error ? zip_error_strerror(error) : "unknown error";
+// Every libzip failure becomes a PackageError through here; `what` names the step and
+// the file, in the user's language.
+[[noreturn]] void fail(const std::string& what, zip_error_t* error) {
+    std::string reason = error ? zip_error_strerror(error) : i18n::tr("unknown error");
     if (error && (zip_error_code_zip(error) == ZIP_ER_NOZIP || zip_error_code_zip(error) == ZIP_ER_INCONS))
-        reason = "not a .docx package (not a valid zip file)";
-    throw PackageError(what + " '" + source + "': " + reason);
+        reason = i18n::tr("not a .docx package (not a valid zip file)");
+    throw PackageError(i18n::tr("{1}: {2}", {what, reason}));
 }
 
-[[noreturn]] void fail_archive(const std::string& what, const std::string& source, zip_t* archive) {
-    fail(what, source, zip_get_error(archive));
-}
+[[noreturn]] void fail_archive(const std::string& what, zip_t* archive) { fail(what, zip_get_error(archive)); }
 
 // Pictures in these formats are compressed already: deflating them again costs as much
 // as deflating all the XML and saves a few per cent, and every reader inflates it again.
@@ -63,23 +63,23 @@ bool is_compressed_picture(const std::string& bytes) {
 std::string mib(std::size_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
 
 std::string part_too_large(const std::string& part, const std::string& source, const Package::Limits& limits) {
-    return "part '" + part + "' of '" + source + "' inflates to more than " + mib(limits.part) +
-           "; refusing it as a possible zip bomb";
+    return i18n::tr("part '{1}' of '{2}' inflates to more than {3}; refusing it as a possible zip bomb",
+                    {part, source, mib(limits.part)});
 }
 
 std::string package_too_large(const std::string& source, const Package::Limits& limits) {
-    return "the parts of '" + source + "' inflate to more than " + mib(limits.total) +
-           " in all; refusing it as a possible zip bomb";
+    return i18n::tr("the parts of '{1}' inflate to more than {2} in all; refusing it as a possible zip bomb",
+                    {source, mib(limits.total)});
 }
 
 std::string xml_too_large(const std::string& source, const Package::Limits& limits) {
-    return "the XML parts of '" + source + "' inflate to more than " + mib(limits.xml) +
-           " in all, more text than a document may hold in memory";
+    return i18n::tr("the XML parts of '{1}' inflate to more than {2} in all, more text than a document may hold in memory",
+                    {source, mib(limits.xml)});
 }
 
 std::string too_many_tags(const std::string& source, const Package::Limits& limits) {
-    return "the XML parts of '" + source + "' hold more than " + std::to_string(limits.xml_tags) +
-           " tags in all, more than a document may hold in memory";
+    return i18n::tr("the XML parts of '{1}' hold more than {2} tags in all, more than a document may hold in memory",
+                    {source, std::to_string(limits.xml_tags)});
 }
 
 bool has_xml_name(std::string_view name) {
@@ -108,7 +108,7 @@ struct Inflated {
 zip_stat_t stat_of(zip_t* archive, zip_uint64_t index, const std::string& source) {
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat_index(archive, index, 0, &stat) != 0) fail_archive("cannot read", source, archive);
+    if (zip_stat_index(archive, index, 0, &stat) != 0) fail_archive(i18n::tr("cannot read '{1}'", {source}), archive);
     return stat;
 }
 
@@ -117,7 +117,7 @@ std::string read_part(zip_t* archive, zip_uint64_t index, const std::string& nam
                       const Package::Limits& limits, Inflated& inflated) {
     const zip_stat_t stat = stat_of(archive, index, source);
     ZipFile file(zip_fopen_index(archive, index, 0));
-    if (!file) fail_archive("cannot read part '" + name + "' of", source, archive);
+    if (!file) fail_archive(i18n::tr("cannot read part '{1}' of '{2}'", {name, source}), archive);
 
     std::string bytes;
     if (stat.valid & ZIP_STAT_SIZE) bytes.reserve(stat.size);
@@ -125,7 +125,7 @@ std::string read_part(zip_t* archive, zip_uint64_t index, const std::string& nam
     char buffer[64 * 1024];
     for (;;) {
         const zip_int64_t n = zip_fread(file.get(), buffer, sizeof buffer);
-        if (n < 0) fail("cannot inflate part '" + name + "' of", source, zip_file_get_error(file.get()));
+        if (n < 0) fail(i18n::tr("cannot inflate part '{1}' of '{2}'", {name, source}), zip_file_get_error(file.get()));
         if (n == 0) break;
         // The stated size may lie; the inflated size is what counts.
         const auto size = static_cast<std::size_t>(n);
@@ -160,8 +160,9 @@ Package Package::open(const std::filesystem::path& path, const Limits& limits) {
     const std::string source = platform::from_path(path);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
-        throw PackageError("cannot open '" + source + "': " +
-                           (std::filesystem::exists(path, ec) ? "it is not a file (a folder or a device)" : "no such file"));
+        throw PackageError(std::filesystem::exists(path, ec)
+                               ? i18n::tr("cannot open '{1}': it is not a file (a folder or a device)", {source})
+                               : i18n::tr("cannot open '{1}': no such file", {source}));
 
     int code = 0;
     // No ZIP_CHECKCONS: it refuses valid packages written with data descriptors;
@@ -171,7 +172,7 @@ Package Package::open(const std::filesystem::path& path, const Limits& limits) {
         zip_error_t error;
         zip_error_init_with_code(&error, code);
         try {
-            fail("cannot open", source, &error);
+            fail(i18n::tr("cannot open '{1}'", {source}), &error);
         } catch (...) {
             zip_error_fini(&error);
             throw;
@@ -180,7 +181,9 @@ Package Package::open(const std::filesystem::path& path, const Limits& limits) {
 
     std::ifstream file(path, std::ios::binary);
     const auto size = std::filesystem::file_size(path, ec);
-    if (!file || ec) throw PackageError("cannot open '" + source + "': " + (ec ? ec.message() : "cannot read it"));
+    if (!file || ec)
+        throw PackageError(ec ? i18n::tr("{1}: {2}", {i18n::tr("cannot open '{1}'", {source}), ec.message()})
+                              : i18n::tr("cannot open '{1}': cannot read it", {source}));
     detail::check_entry_names(
         [&](std::uint64_t offset, std::size_t count) {
             std::string bytes(count, '\0');
@@ -201,9 +204,9 @@ Package Package::open(const std::filesystem::path& path, const Limits& limits) {
 Package Package::from_bytes(const std::string& zip_bytes, const std::string& label, const Limits& limits) {
     ErrorFinisher error;
     Source source(zip_source_buffer_create(zip_bytes.data(), zip_bytes.size(), 0, &error.error));
-    if (!source) fail("cannot read", label, &error.error);
+    if (!source) fail(i18n::tr("cannot read '{1}'", {label}), &error.error);
     Archive archive(zip_open_from_source(source.get(), ZIP_RDONLY, &error.error));
-    if (!archive) fail("cannot open", label, &error.error);
+    if (!archive) fail(i18n::tr("cannot open '{1}'", {label}), &error.error);
     source.release();  // the archive owns it now
     detail::check_entry_names(
         [&](std::uint64_t offset, std::size_t count) { return zip_bytes.substr(static_cast<std::size_t>(offset), count); },
@@ -218,38 +221,38 @@ Package Package::from_bytes(const std::string& zip_bytes, const std::string& lab
 std::string Package::save_to_bytes() const {
     ErrorFinisher error;
     Source buffer(zip_source_buffer_create(nullptr, 0, 0, &error.error));
-    if (!buffer) fail("cannot build zip for", source_, &error.error);
+    if (!buffer) fail(i18n::tr("cannot build zip for '{1}'", {source_}), &error.error);
     // The archive frees its source on close; keep ours to read the result back.
     zip_source_keep(buffer.get());
     Archive archive(zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &error.error));
     if (!archive) {
         zip_source_free(buffer.get());
-        fail("cannot build zip for", source_, &error.error);
+        fail(i18n::tr("cannot build zip for '{1}'", {source_}), &error.error);
     }
 
     for (const Part& part : parts_) {
         zip_source_t* data = zip_source_buffer(archive.get(), part.bytes.data(), part.bytes.size(), 0);
-        if (!data) fail_archive("cannot add part '" + part.name + "' for", source_, archive.get());
+        if (!data) fail_archive(i18n::tr("cannot add part '{1}' for '{2}'", {part.name, source_}), archive.get());
         const zip_int64_t index = zip_file_add(archive.get(), part.name.c_str(), data, ZIP_FL_ENC_UTF_8);
         if (index < 0) {
             zip_source_free(data);
-            fail_archive("cannot add part '" + part.name + "' for", source_, archive.get());
+            fail_archive(i18n::tr("cannot add part '{1}' for '{2}'", {part.name, source_}), archive.get());
         }
         if (is_compressed_picture(part.bytes) &&
             zip_set_file_compression(archive.get(), static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0) != 0)
-            fail_archive("cannot store part '" + part.name + "' for", source_, archive.get());
+            fail_archive(i18n::tr("cannot store part '{1}' for '{2}'", {part.name, source_}), archive.get());
     }
-    if (zip_close(archive.get()) != 0) fail_archive("cannot write zip for", source_, archive.get());
+    if (zip_close(archive.get()) != 0) fail_archive(i18n::tr("cannot write zip for '{1}'", {source_}), archive.get());
     archive.release();  // closed
 
-    if (zip_source_open(buffer.get()) != 0) fail("cannot read zip for", source_, zip_source_error(buffer.get()));
+    if (zip_source_open(buffer.get()) != 0) fail(i18n::tr("cannot read zip for '{1}'", {source_}), zip_source_error(buffer.get()));
     std::string bytes;
     char chunk[64 * 1024];
     for (;;) {
         const zip_int64_t n = zip_source_read(buffer.get(), chunk, sizeof chunk);
         if (n < 0) {
             zip_source_close(buffer.get());
-            fail("cannot read zip for", source_, zip_source_error(buffer.get()));
+            fail(i18n::tr("cannot read zip for '{1}'", {source_}), zip_source_error(buffer.get()));
         }
         if (n == 0) break;
         bytes.append(chunk, static_cast<std::size_t>(n));
@@ -268,14 +271,14 @@ void Package::save(const std::filesystem::path& path) const {
                            temporary_name(platform::from_path(path.filename()).size());
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) throw PackageError("cannot save '" + target + "': cannot create a file in its folder");
+        if (!out) throw PackageError(i18n::tr("cannot save '{1}': cannot create a file in its folder", {target}));
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.flush();
         if (!out) {
             out.close();
             std::error_code ignored;
             std::filesystem::remove(temporary, ignored);
-            throw PackageError("cannot save '" + target + "': writing failed");
+            throw PackageError(i18n::tr("cannot save '{1}': writing failed", {target}));
         }
     }
     std::error_code ec;
@@ -283,7 +286,7 @@ void Package::save(const std::filesystem::path& path) const {
     if (ec) {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
-        throw PackageError("cannot save '" + target + "': " + ec.message());
+        throw PackageError(i18n::tr("{1}: {2}", {i18n::tr("cannot save '{1}'", {target}), ec.message()}));
     }
 }
 
@@ -306,7 +309,7 @@ void Package::read_parts(zip_t* archive, const Limits& limits) {
     for (zip_int64_t i = 0; i < count; ++i) {
         const auto index = static_cast<zip_uint64_t>(i);
         const char* name = zip_get_name(archive, index, ZIP_FL_ENC_GUESS);
-        if (!name) fail_archive("cannot read", source_, archive);
+        if (!name) fail_archive(i18n::tr("cannot read '{1}'", {source_}), archive);
         std::string part_name = name;
         if (part_name.ends_with('/')) continue;  // folder entries are not parts
         std::string bytes = read_part(archive, index, part_name, source_, limits, inflated);
@@ -319,7 +322,7 @@ bool Package::has_part(const std::string& name) const { return find(name) != nul
 
 const std::string& Package::part(const std::string& name) const {
     if (const Part* p = find(name)) return p->bytes;
-    throw PackageError("'" + source_ + "' has no part '" + name + "'");
+    throw PackageError(i18n::tr("'{1}' has no part '{2}'", {source_, name}));
 }
 
 void Package::set_part(const std::string& name, std::string bytes) {

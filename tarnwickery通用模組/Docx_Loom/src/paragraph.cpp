@@ -5,6 +5,7 @@
 #include "detail/xml_text.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <i18n/tr.hpp>
 #include <docx_loom/value_ranges.hpp>
 
 #include <algorithm>
@@ -24,10 +25,9 @@ pugi::xml_node paragraph_property(pugi::xml_node p, const detail::WordNames& nam
 
 std::string twips(Length length) { return std::to_string(std::llround(length.pt() * 20)); }
 
-void require_points(Length length, const ValueRange& range, const char* what) {
+void require_points(Length length, const ValueRange& range, const std::string& what) {
     if (!range.holds(length.pt()))
-        throw TemplateError(std::string(what) + " of " + std::to_string(length.pt()) + " pt is not " + range.text() +
-                            " pt");
+        throw TemplateError(i18n::tr("{1} of {2} pt is not {3} pt", {what, std::to_string(length.pt()), range.text()}));
 }
 
 void add_prefixes(pugi::xml_node node, std::set<std::string>& prefixes) {
@@ -64,7 +64,7 @@ std::string Paragraph::text(TextReading reading) const {
 bool Paragraph::holds_only_text() const { return detail::holds_only_text(node_, part_->names, true); }
 
 void Paragraph::set_text(std::string_view text) {
-    detail::require_xml_text(text, "paragraph text", true);
+    detail::require_xml_text(text, i18n::tr("paragraph text"), true);
     clear();
     add_run(text);
 }
@@ -106,17 +106,17 @@ std::vector<Run> Paragraph::runs() const {
 
 void Paragraph::set_alignment(std::string_view justification) {
     if (!is_justification(justification))
-        throw TemplateError("'" + std::string(justification) + "' is not a paragraph alignment (w:jc value)");
+        throw TemplateError(i18n::tr("'{1}' is not a paragraph alignment (w:jc value)", {justification}));
     part_->names.set_attribute(paragraph_property(node_, part_->names, "jc"), "val", justification);
 }
 
 void Paragraph::set_left_indent(Length indent) {
-    require_points(indent, kLeftIndentPoints, "a left indent");
+    require_points(indent, kLeftIndentPoints, i18n::tr("a left indent"));
     part_->names.set_attribute(paragraph_property(node_, part_->names, "ind"), "left", twips(indent));
 }
 
 void Paragraph::set_line_spacing(Length spacing) {
-    require_points(spacing, kLineSpacingPoints, "a line spacing");
+    require_points(spacing, kLineSpacingPoints, i18n::tr("a line spacing"));
     auto element = paragraph_property(node_, part_->names, "spacing");
     part_->names.set_attribute(element, "line", twips(spacing));
     part_->names.set_attribute(element, "lineRule", "exact");

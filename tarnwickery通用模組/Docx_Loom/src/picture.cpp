@@ -4,6 +4,7 @@
 #include "detail/xml_text.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <i18n/tr.hpp>
 #include <platform/regular_file.hpp>
 #include <platform/root_folder.hpp>
 
@@ -32,7 +33,7 @@ std::string read_picture(const std::string& path) {
     try {
         return platform::read_regular_file(platform::to_path(path), kMaxPictureBytes);
     } catch (const platform::FileReadError& error) {
-        throw PictureError("cannot open picture file '" + path + "': " + error.reason());
+        throw PictureError(i18n::tr("cannot open picture file '{1}': {2}", {path, error.reason()}));
     }
 }
 
@@ -59,13 +60,13 @@ Picture load_picture(const std::string& path) {
     Picture picture;
     picture.bytes = read_picture(path);
     picture.kind = kind_of(picture.bytes);
-    if (!picture.kind) throw PictureError("'" + path + "' is not a PNG, JPEG, GIF or BMP picture");
+    if (!picture.kind) throw PictureError(i18n::tr("'{1}' is not a PNG, JPEG, GIF or BMP picture", {path}));
     int components = 0;
     if (!stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(picture.bytes.data()),
                                static_cast<int>(picture.bytes.size()), &picture.size.width,
                                &picture.size.height, &components) ||
         picture.size.width <= 0 || picture.size.height <= 0)
-        throw PictureError("cannot read the size of picture '" + path + "': " + stbi_failure_reason());
+        throw PictureError(i18n::tr("cannot read the size of picture '{1}': {2}", {path, stbi_failure_reason()}));
     return picture;
 }
 
@@ -90,10 +91,10 @@ void Run::add_picture(const std::string& path, std::optional<Length> width, std:
         cy = std::llround(pixels_high * Length::kEmuPerInch / 96.0);
     }
     if (cx <= 0 || cy <= 0 || cx > kMaxExtent || cy > kMaxExtent)
-        throw PictureError("picture '" + path + "' would have no size, or more than DrawingML can hold");
+        throw PictureError(i18n::tr("picture '{1}' would have no size, or more than DrawingML can hold", {path}));
     const std::string file_name = platform::from_path(platform::to_path(path).filename());
     if (const auto problem = detail::xml_text_problem(file_name))
-        throw PictureError("the name of picture '" + path + "' " + *problem);
+        throw PictureError(i18n::tr("the name of picture '{1}' {2}", {path, *problem}));
 
     const std::string relationship = part_->picture_relationship(picture.bytes, picture.kind->extension, picture.kind->content_type);
     const unsigned id = ++part_->owner->last_drawing_id;

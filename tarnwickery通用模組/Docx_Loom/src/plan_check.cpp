@@ -6,6 +6,7 @@
 #include <docx_loom/value_ranges.hpp>
 
 #include <bounded_input/cut.hpp>
+#include <i18n/tr.hpp>
 
 #include <cstdio>
 #include <optional>
@@ -45,17 +46,17 @@ std::optional<std::string> entry_problem(const PlanEntry& entry) {
                    {"line_spacing", entry.line_spacing, kLineSpacingPoints}};
     for (const auto& length : lengths)
         if (length.points && !length.range.holds(*length.points))
-            return std::string(length.option) + " " + number_text(*length.points) + " is not a number of points " +
-                   length.range.text();
+            return i18n::tr("{1} {2} is not a number of points {3}",
+                            {length.option, number_text(*length.points), length.range.text()});
 
     if (entry.font_color)
         for (int component : {entry.font_color->red, entry.font_color->green, entry.font_color->blue})
             if (!kColourComponent.holds(component))
-                return "font_color component " + std::to_string(component) + " is not " + kColourComponent.text();
+                return i18n::tr("font_color component {1} is not {2}", {std::to_string(component), kColourComponent.text()});
 
     if (!is_justification(entry.new_alignment))
-        return "new_alignment '" + bounded_input::cut(entry.new_alignment, kPlaceholderShown) +
-               "' is not a paragraph alignment (w:jc value)";
+        return i18n::tr("new_alignment '{1}' is not a paragraph alignment (w:jc value)",
+                        {bounded_input::cut(entry.new_alignment, kPlaceholderShown)});
     return std::nullopt;
 }
 
@@ -66,8 +67,8 @@ void check_plan(const ReplacementPlan& plan) {
     for (const auto& [placeholder, entry] : plan) {
         ++number;
         if (auto problem = entry_problem(entry))
-            throw TemplateError("replacement plan entry " + std::to_string(number) + " ('" +
-                                bounded_input::cut(placeholder, kPlaceholderShown) + "'): " + *problem);
+            throw TemplateError(i18n::tr("replacement plan entry {1} ('{2}'): {3}",
+                                         {std::to_string(number), bounded_input::cut(placeholder, kPlaceholderShown), *problem}));
     }
 }
 

@@ -6,6 +6,8 @@
 #include "detail/word_state.hpp"
 #include "detail/xml_text.hpp"
 
+#include <i18n/tr.hpp>
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -100,7 +102,7 @@ void cut_text_elements(const detail::SpannedText& text, const std::vector<std::s
 
 std::vector<Run> Paragraph::replace_texts(const std::vector<std::size_t>& starts, std::size_t size,
                                           std::string_view value, TextReading reading) {
-    detail::require_xml_text(value, "replacement text", true);
+    detail::require_xml_text(value, i18n::tr("replacement text"), true);
     const auto& names = part_->names;
     std::vector<Run> runs(starts.size());
     if (size == 0) return runs;

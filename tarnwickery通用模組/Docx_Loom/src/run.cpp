@@ -5,6 +5,7 @@
 #include "detail/xml_text.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <i18n/tr.hpp>
 #include <docx_loom/value_ranges.hpp>
 
 #include <cmath>
@@ -31,7 +32,7 @@ std::string Run::text() const {
 }
 
 void Run::set_text(std::string_view text) {
-    detail::require_xml_text(text, "run text", true);
+    detail::require_xml_text(text, i18n::tr("run text"), true);
     const auto& names = part_->names;
     for (auto child = node_.first_child(); child;) {
         auto next = child.next_sibling();
@@ -53,7 +54,8 @@ void Run::set_east_asian_font(std::string_view name) {
 
 void Run::set_size(Length size) {
     if (!kFontSizePoints.holds(size.pt()))
-        throw TemplateError("font size " + std::to_string(size.pt()) + " pt is not " + kFontSizePoints.text() + " pt");
+        throw TemplateError(
+            i18n::tr("font size {1} pt is not {2} pt", {std::to_string(size.pt()), kFontSizePoints.text()}));
     const double half_points = std::round(size.pt() * 2);
     part_->names.set_attribute(run_property(node_, part_->names, "sz"), "val",
                                 std::to_string(static_cast<long long>(half_points)));
@@ -62,8 +64,8 @@ void Run::set_size(Length size) {
 void Run::set_color(int red, int green, int blue) {
     for (int component : {red, green, blue})
         if (!kColourComponent.holds(component))
-            throw TemplateError("colour component " + std::to_string(component) + " is not " +
-                                kColourComponent.text());
+            throw TemplateError(
+                i18n::tr("colour component {1} is not {2}", {std::to_string(component), kColourComponent.text()}));
     auto color = run_property(node_, part_->names, "color");
     for (auto theme : {"themeColor", "themeTint", "themeShade"})
         if (auto attr = part_->names.attribute(color, theme)) color.remove_attribute(attr);

@@ -5,6 +5,7 @@
 #include "detail/xml_text.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <i18n/tr.hpp>
 
 #include <algorithm>
 #include <array>
@@ -171,7 +172,7 @@ std::string Cell::text(TextReading reading) const {
 }
 
 void Cell::set_text(std::string_view text) {
-    detail::require_xml_text(text, "cell text", true);
+    detail::require_xml_text(text, i18n::tr("cell text"), true);
     const auto& names = part_->names;
     for (auto child = node_.first_child(); child;) {
         auto next = child.next_sibling();
@@ -218,7 +219,7 @@ void Cell::set_width(Length width) {
 
 void Cell::set_vertical_alignment(std::string_view alignment) {
     if (std::find(kVerticalAlignments.begin(), kVerticalAlignments.end(), alignment) == kVerticalAlignments.end())
-        throw TemplateError("'" + std::string(alignment) + "' is not a vertical alignment (w:vAlign value)");
+        throw TemplateError(i18n::tr("'{1}' is not a vertical alignment (w:vAlign value)", {alignment}));
     part_->names.set_attribute(cell_property(node_, part_->names, "vAlign"), "val", alignment);
 }
 
@@ -226,7 +227,7 @@ Cell Cell::merge(const Cell& other) {
     const auto& names = part_->names;
     if (other.node_ == node_) return *this;
     const auto row = enclosing(node_, "tr", names);
-    if (!row || enclosing(other.node_, "tr", names) != row) throw Error("only cells of one table row can be merged");
+    if (!row || enclosing(other.node_, "tr", names) != row) throw Error(i18n::tr("only cells of one table row can be merged"));
 
     const Column start = std::min(first_column(node_, names), first_column(other.node_, names));
     const Column end = std::max(first_column(node_, names) + grid_span(node_, names),
@@ -308,8 +309,7 @@ std::vector<Row> Table::rows() const {
 Row Table::row(int index) const {
     const auto all = rows();
     if (index < 0 || static_cast<std::size_t>(index) >= all.size())
-        throw Error("the table has no row " + std::to_string(index) + ": it has " + std::to_string(all.size()) +
-                    " rows");
+        throw Error(i18n::tr("the table has no row {1}: it has {2} rows", {std::to_string(index), std::to_string(all.size())}));
     return all[static_cast<std::size_t>(index)];
 }
 
@@ -318,8 +318,8 @@ Cell Table::cell(int row_index, int column) const {
     const auto tr = row(row_index).node();
     const auto tc = column < 0 ? pugi::xml_node{} : cell_at(tr, column, names);
     if (!tc)
-        throw Error("row " + std::to_string(row_index) + " of the table has no column " + std::to_string(column) +
-                    ": it has " + std::to_string(grid_columns(tr, names)) + " grid columns");
+        throw Error(i18n::tr("row {1} of the table has no column {2}: it has {3} grid columns",
+                             {std::to_string(row_index), std::to_string(column), std::to_string(grid_columns(tr, names))}));
     return Cell(merge_origin(tr, tc, column, names), part_);
 }
 
@@ -351,7 +351,7 @@ void Table::set_style(std::string_view name) {
     const detail::WordState& document = *part_->owner;
     const std::string part = document.main.related_part(detail::kStylesRel);
     if (part.empty() || !document.package.has_part(part))
-        throw Error("no table style named '" + std::string(name) + "': the document has no styles part");
+        throw Error(i18n::tr("no table style named '{1}': the document has no styles part", {name}));
     pugi::xml_document styles;
     detail::parse_part(styles, document.package, part);
     detail::WordNames style_names;
@@ -368,14 +368,13 @@ void Table::set_style(std::string_view name) {
                             style_names.attribute(style, "styleId").value());
         return;
     }
-    throw Error("no table style named '" + std::string(name) + "' in part '" + part + "' of '" +
-                document.package.source() + "'");
+    throw Error(i18n::tr("no table style named '{1}' in part '{2}' of '{3}'", {name, part, document.package.source()}));
 }
 
 Table WordDocument::add_table(int rows, int cols) {
     if (rows < 1 || cols < 1)
-        throw Error("a table needs at least one row and one column, not " + std::to_string(rows) + " x " +
-                    std::to_string(cols));
+        throw Error(i18n::tr("a table needs at least one row and one column, not {1} x {2}",
+                             {std::to_string(rows), std::to_string(cols)}));
     const auto& names = state_->main.names;
     const std::string width = std::to_string(text_width(body(), names) / cols);
 

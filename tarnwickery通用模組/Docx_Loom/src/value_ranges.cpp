@@ -1,5 +1,7 @@
 #include <docx_loom/value_ranges.hpp>
 
+#include <i18n/tr.hpp>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -14,9 +16,10 @@ constexpr std::array<std::string_view, 12> kJustifications = {
 }  // namespace
 
 std::string ValueRange::text() const {
-    char text[64];
-    std::snprintf(text, sizeof text, "from %g to %g", lowest, highest);
-    return text;
+    char low[32], high[32];
+    std::snprintf(low, sizeof low, "%g", lowest);
+    std::snprintf(high, sizeof high, "%g", highest);
+    return i18n::tr("from {1} to {2}", {low, high});
 }
 
 bool is_justification(std::string_view value) {

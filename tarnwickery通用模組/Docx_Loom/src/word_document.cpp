@@ -5,6 +5,7 @@
 #include "detail/xml_text.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <i18n/tr.hpp>
 
 #include <algorithm>
 #include <charconv>
@@ -72,20 +73,21 @@ void parse_part(pugi::xml_document& xml, const Package& package, const std::stri
     const std::string& bytes = package.part(part);
     const auto result = xml.load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_auto);
     const auto malformed = [&](const std::string& why) {
-        return XmlError("malformed XML in part '" + part + "' of '" + package.source() + "': " + why);
+        return XmlError(i18n::tr("malformed XML in part '{1}' of '{2}': {3}", {part, package.source(), why}));
     };
-    if (!result) throw malformed(std::string(result.description()) + " at byte " + std::to_string(result.offset));
+    if (!result)
+        throw malformed(i18n::tr("{1} at byte {2}", {result.description(), std::to_string(result.offset)}));
     // The parser keeps bytes that are not UTF-8 as they are, and saving them under a
     // UTF-8 declaration would write a malformed part; so would any declared encoding the
     // parser does not know, which it reads as UTF-8.
     if (result.encoding == pugi::encoding_utf8)
-        if (const auto problem = detail::utf8_problem(bytes)) throw malformed("the text " + *problem);
+        if (const auto problem = detail::utf8_problem(bytes)) throw malformed(i18n::tr("the text {1}", {*problem}));
     // The part is held, and written back, as UTF-8 whatever it was read in; a
     // declaration that kept naming another encoding would make the saved part malformed.
     const auto declaration = xml.first_child();
     if (declaration.type() == pugi::node_declaration)
         if (auto encoding = declaration.attribute("encoding")) encoding.set_value("UTF-8");
-    check_depth(xml, "part '" + part + "' of '" + package.source() + "'");
+    check_depth(xml, i18n::tr("part '{1}' of '{2}'", {part, package.source()}));
 }
 
 std::string serialize(const pugi::xml_document& xml) {
@@ -211,17 +213,17 @@ WordDocument WordDocument::from_package(Package package) {
     state->package = std::move(package);
     const std::string& source = state->package.source();
     const auto not_docx = [&](const std::string& why) {
-        return PackageError("'" + source + "' is not a .docx package: " + why);
+        return PackageError(i18n::tr("'{1}' is not a .docx package: {2}", {source, why}));
     };
     // Strict documents name every element in other namespaces; filling one as if it were
     // transitional would find nothing, and saving it as transitional would change it.
     const auto strict = [&] {
-        return PackageError("'" + source +
-                            "' is saved as Strict Open XML, which is not supported: save it as a Word document "
-                            "(.docx) and try again");
+        return PackageError(i18n::tr("'{1}' is saved as Strict Open XML, which is not supported: save it as a Word "
+                                     "document (.docx) and try again",
+                                     {source}));
     };
 
-    if (!state->package.has_part("_rels/.rels")) throw not_docx("it has no package relationships");
+    if (!state->package.has_part("_rels/.rels")) throw not_docx(i18n::tr("it has no package relationships"));
     pugi::xml_document package_rels;
     parse_part(package_rels, state->package, "_rels/.rels");
     std::string main_part;
@@ -233,16 +235,16 @@ WordDocument WordDocument::from_package(Package package) {
             break;
         }
     }
-    if (main_part.empty()) throw not_docx("no main document part is named");
-    if (!state->package.has_part(main_part)) throw not_docx("its main document part '" + main_part + "' is missing");
-    if (!state->package.has_part("[Content_Types].xml")) throw not_docx("it has no [Content_Types].xml");
+    if (main_part.empty()) throw not_docx(i18n::tr("no main document part is named"));
+    if (!state->package.has_part(main_part)) throw not_docx(i18n::tr("its main document part '{1}' is missing", {main_part}));
+    if (!state->package.has_part("[Content_Types].xml")) throw not_docx(i18n::tr("it has no [Content_Types].xml"));
 
     StoryPart& main = state->main;
     main.load(*state, main_part);
     auto root = main.xml.document_element();
     if (is_in(root, kStrictWordMl, "document")) throw strict();
     if (!main.names.is(root, "document") || !main.names.child(root, "body"))
-        throw not_docx("its main part '" + main_part + "' is not a WordprocessingML document");
+        throw not_docx(i18n::tr("its main part '{1}' is not a WordprocessingML document", {main_part}));
     parse_part(state->content_types, state->package, "[Content_Types].xml");
     state->last_drawing_id = highest_drawing_id(main.xml, 0);
 

@@ -1,6 +1,7 @@
 #include "detail/xml_depth.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <i18n/tr.hpp>
 
 namespace docx_loom::detail {
 
@@ -10,8 +11,8 @@ void check_depth(pugi::xml_node root, const std::string& what) {
         if (node.first_child()) {
             node = node.first_child();
             if (++depth > kMaxXmlDepth)
-                throw XmlError(what + " nests elements more than " + std::to_string(kMaxXmlDepth) +
-                               " levels deep; refusing it as damaged or hostile");
+                throw XmlError(i18n::tr("{1} nests elements more than {2} levels deep; refusing it as damaged or hostile",
+                                        {what, std::to_string(kMaxXmlDepth)}));
             continue;
         }
         while (!node.next_sibling()) {

@@ -1,6 +1,7 @@
 #include "detail/xml_text.hpp"
 
 #include <docx_loom/errors.hpp>
+#include <i18n/tr.hpp>
 
 #include <cstdio>
 
@@ -45,8 +46,8 @@ std::size_t sequence_length(std::string_view text, std::size_t at, char32_t& cod
 }
 
 std::string not_utf8(std::string_view text, std::size_t at) {
-    return "is not UTF-8 (byte " + hex("0x%02X", static_cast<unsigned char>(text[at])) + " at byte " + std::to_string(at) +
-           ")";
+    return i18n::tr("is not UTF-8 (byte {1} at byte {2})",
+                    {hex("0x%02X", static_cast<unsigned char>(text[at])), std::to_string(at)});
 }
 
 }  // namespace
@@ -68,7 +69,7 @@ std::optional<std::string> xml_text_problem(std::string_view text, bool vertical
         if (length == 0) return not_utf8(text, at);
         const bool allowed_control = c == '\t' || c == '\n' || c == '\r' || (c == '\v' && vertical_tab_is_line_break);
         if ((c < 0x20 && !allowed_control) || c == 0xFFFE || c == 0xFFFF)
-            return "holds the character " + hex("U+%04X", static_cast<unsigned>(c)) + ", which XML cannot hold";
+            return i18n::tr("holds the character {1}, which XML cannot hold", {hex("U+%04X", static_cast<unsigned>(c))});
         at += length;
     }
     return std::nullopt;

@@ -1,5 +1,7 @@
 #include <bounded_input/json.hpp>
 
+#include <i18n/tr.hpp>
+
 #include <utility>
 #include <vector>
 
@@ -109,20 +111,21 @@ std::string parser_message(const Json::exception& error) {
 }  // namespace
 
 DuplicateKeyError::DuplicateKeyError(std::string key, std::string pointer)
-    : JsonError("the key \"" + cut(key, 100) + "\" appears twice in one object" +
-                (pointer.empty() ? "" : " (at " + cut(pointer, 100) + ")")),
+    : JsonError(pointer.empty() ? i18n::tr("the key \"{1}\" appears twice in one object", {cut(key, 100)})
+                                : i18n::tr("the key \"{1}\" appears twice in one object (at {2})",
+                                           {cut(key, 100), cut(pointer, 100)})),
       key_(std::move(key)),
       pointer_(std::move(pointer)) {}
 
 Json parse_json(std::string_view text) {
     // The parser takes a NUL for the end of the text and would ignore what follows.
-    if (text.find('\0') != std::string_view::npos) throw JsonError("the text holds a NUL byte");
+    if (text.find('\0') != std::string_view::npos) throw JsonError(i18n::tr("the text holds a NUL byte"));
     try {
         Builder builder;
         Json::sax_parse(text.begin(), text.end(), &builder);
         return std::move(builder.result);
     } catch (const TooDeep&) {
-        throw JsonError("JSON nested more than " + std::to_string(kMaxJsonDepth) + " levels deep");
+        throw JsonError(i18n::tr("JSON nested more than {1} levels deep", {std::to_string(kMaxJsonDepth)}));
     } catch (const Json::exception& error) {
         throw JsonError(parser_message(error));
     }

@@ -56,8 +56,9 @@ nlohmann::json load_json(const std::string& path) {
         const auto [stop, failed] = std::from_chars(at.data() + std::min<std::size_t>(1, at.size()), end, index);
         const bool in_array = text.find_first_not_of(" \t\r\n") == text.find('[');
         if (in_array && at.starts_with('/') && failed == std::errc() && (stop == end || *stop == '/'))
-            throw docx_loom::cli::PlanError(i18n::tr("plan '{1}': plan entry {2} has the key \"{3}\" twice; give each key once",
-                                                     {path, std::to_string(index + 1), bounded_input::cut(error.key(), 100)}));
+            throw docx_loom::cli::PlanError(
+                i18n::tr("plan '{1}': plan entry {2} has the key \"{3}\" twice; give each key once",
+                         {path, std::to_string(index + 1), bounded_input::cut(error.key(), 100)}));
         throw docx_loom::cli::PlanError(i18n::tr("plan '{1}': {2}", {path, error.what()}));
     } catch (const bounded_input::JsonError& error) {
         throw docx_loom::cli::PlanError(i18n::tr("plan '{1}' is not JSON: {2}", {path, error.what()}));

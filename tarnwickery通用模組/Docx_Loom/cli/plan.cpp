@@ -25,8 +25,8 @@ struct Field {
         // JSON text cannot hold an infinite number, but a value built by a program can,
         // and it would be written out as null.
         const bool infinite = value.is_number_float() && !std::isfinite(value.get<double>());
-        throw PlanError(i18n::tr("{1} must be {2}, not {3}",
-                                 {where, expected, infinite ? i18n::tr("a number too large") : bounded_input::excerpt(value, kShown)}));
+        const std::string given = infinite ? i18n::tr("a number too large") : bounded_input::excerpt(value, kShown);
+        throw PlanError(i18n::tr("{1} must be {2}, not {3}", {where, expected, given}));
     }
     std::string text() const {
         if (!value.is_string()) wrong(i18n::tr("text"));
@@ -121,11 +121,13 @@ std::vector<PlanItem> read_plan(const Json& plan) {
         for (const auto& [key, value] : plan[i].items()) {
             const auto setter = setters().find(key);
             if (setter == setters().end())
-                throw PlanError(i18n::tr("plan entry {1} has an unknown key \"{2}\"", {number, bounded_input::cut(key, kShown)}));
+                throw PlanError(
+                    i18n::tr("plan entry {1} has an unknown key \"{2}\"", {number, bounded_input::cut(key, kShown)}));
             setter->second(item, Field{value, i18n::tr("plan entry {1}, key \"{2}\",", {number, key})});
         }
         // An empty placeholder is found everywhere and nowhere.
-        if (item.old_text.empty()) throw PlanError(i18n::tr("plan entry {1}, key \"old_text\", must not be empty", {number}));
+        if (item.old_text.empty())
+            throw PlanError(i18n::tr("plan entry {1}, key \"old_text\", must not be empty", {number}));
         items.push_back(std::move(item));
     }
     return items;

@@ -55,7 +55,8 @@ std::string Document::ttff(std::string_view xml) const {
     const auto root = fragment.document_element();
     const auto prefix = detail::prefix_of(root.name());
     if (detail::namespace_uri(root, prefix) != detail::kWordMl)
-        throw XmlError(i18n::tr("paragraph XML does not bind its prefix '{1}' to the WordprocessingML namespace", {prefix}));
+        throw XmlError(
+            i18n::tr("paragraph XML does not bind its prefix '{1}' to the WordprocessingML namespace", {prefix}));
 
     detail::WordNames names;
     names.bind(root);

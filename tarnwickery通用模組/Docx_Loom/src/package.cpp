@@ -73,8 +73,9 @@ std::string package_too_large(const std::string& source, const Package::Limits& 
 }
 
 std::string xml_too_large(const std::string& source, const Package::Limits& limits) {
-    return i18n::tr("the XML parts of '{1}' inflate to more than {2} in all, more text than a document may hold in memory",
-                    {source, mib(limits.xml)});
+    return i18n::tr(
+        "the XML parts of '{1}' inflate to more than {2} in all, more text than a document may hold in memory",
+        {source, mib(limits.xml)});
 }
 
 std::string too_many_tags(const std::string& source, const Package::Limits& limits) {
@@ -245,7 +246,8 @@ std::string Package::save_to_bytes() const {
     if (zip_close(archive.get()) != 0) fail_archive(i18n::tr("cannot write zip for '{1}'", {source_}), archive.get());
     archive.release();  // closed
 
-    if (zip_source_open(buffer.get()) != 0) fail(i18n::tr("cannot read zip for '{1}'", {source_}), zip_source_error(buffer.get()));
+    if (zip_source_open(buffer.get()) != 0)
+        fail(i18n::tr("cannot read zip for '{1}'", {source_}), zip_source_error(buffer.get()));
     std::string bytes;
     char chunk[64 * 1024];
     for (;;) {

@@ -52,7 +52,8 @@ std::optional<std::string> entry_problem(const PlanEntry& entry) {
     if (entry.font_color)
         for (int component : {entry.font_color->red, entry.font_color->green, entry.font_color->blue})
             if (!kColourComponent.holds(component))
-                return i18n::tr("font_color component {1} is not {2}", {std::to_string(component), kColourComponent.text()});
+                return i18n::tr("font_color component {1} is not {2}",
+                                {std::to_string(component), kColourComponent.text()});
 
     if (!is_justification(entry.new_alignment))
         return i18n::tr("new_alignment '{1}' is not a paragraph alignment (w:jc value)",
@@ -67,8 +68,9 @@ void check_plan(const ReplacementPlan& plan) {
     for (const auto& [placeholder, entry] : plan) {
         ++number;
         if (auto problem = entry_problem(entry))
-            throw TemplateError(i18n::tr("replacement plan entry {1} ('{2}'): {3}",
-                                         {std::to_string(number), bounded_input::cut(placeholder, kPlaceholderShown), *problem}));
+            throw TemplateError(
+                i18n::tr("replacement plan entry {1} ('{2}'): {3}",
+                         {std::to_string(number), bounded_input::cut(placeholder, kPlaceholderShown), *problem}));
     }
 }
 

@@ -227,7 +227,8 @@ Cell Cell::merge(const Cell& other) {
     const auto& names = part_->names;
     if (other.node_ == node_) return *this;
     const auto row = enclosing(node_, "tr", names);
-    if (!row || enclosing(other.node_, "tr", names) != row) throw Error(i18n::tr("only cells of one table row can be merged"));
+    if (!row || enclosing(other.node_, "tr", names) != row)
+        throw Error(i18n::tr("only cells of one table row can be merged"));
 
     const Column start = std::min(first_column(node_, names), first_column(other.node_, names));
     const Column end = std::max(first_column(node_, names) + grid_span(node_, names),
@@ -309,7 +310,8 @@ std::vector<Row> Table::rows() const {
 Row Table::row(int index) const {
     const auto all = rows();
     if (index < 0 || static_cast<std::size_t>(index) >= all.size())
-        throw Error(i18n::tr("the table has no row {1}: it has {2} rows", {std::to_string(index), std::to_string(all.size())}));
+        throw Error(
+            i18n::tr("the table has no row {1}: it has {2} rows", {std::to_string(index), std::to_string(all.size())}));
     return all[static_cast<std::size_t>(index)];
 }
 
@@ -319,7 +321,8 @@ Cell Table::cell(int row_index, int column) const {
     const auto tc = column < 0 ? pugi::xml_node{} : cell_at(tr, column, names);
     if (!tc)
         throw Error(i18n::tr("row {1} of the table has no column {2}: it has {3} grid columns",
-                             {std::to_string(row_index), std::to_string(column), std::to_string(grid_columns(tr, names))}));
+                             {std::to_string(row_index), std::to_string(column),
+                              std::to_string(grid_columns(tr, names))}));
     return Cell(merge_origin(tr, tc, column, names), part_);
 }
 

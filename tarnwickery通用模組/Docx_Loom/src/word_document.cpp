@@ -236,7 +236,8 @@ WordDocument WordDocument::from_package(Package package) {
         }
     }
     if (main_part.empty()) throw not_docx(i18n::tr("no main document part is named"));
-    if (!state->package.has_part(main_part)) throw not_docx(i18n::tr("its main document part '{1}' is missing", {main_part}));
+    if (!state->package.has_part(main_part))
+        throw not_docx(i18n::tr("its main document part '{1}' is missing", {main_part}));
     if (!state->package.has_part("[Content_Types].xml")) throw not_docx(i18n::tr("it has no [Content_Types].xml"));
 
     StoryPart& main = state->main;

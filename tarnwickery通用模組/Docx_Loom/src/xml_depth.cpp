@@ -11,8 +11,9 @@ void check_depth(pugi::xml_node root, const std::string& what) {
         if (node.first_child()) {
             node = node.first_child();
             if (++depth > kMaxXmlDepth)
-                throw XmlError(i18n::tr("{1} nests elements more than {2} levels deep; refusing it as damaged or hostile",
-                                        {what, std::to_string(kMaxXmlDepth)}));
+                throw XmlError(
+                    i18n::tr("{1} nests elements more than {2} levels deep; refusing it as damaged or hostile",
+                             {what, std::to_string(kMaxXmlDepth)}));
             continue;
         }
         while (!node.next_sibling()) {

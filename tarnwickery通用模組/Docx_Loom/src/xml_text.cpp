@@ -69,7 +69,8 @@ std::optional<std::string> xml_text_problem(std::string_view text, bool vertical
         if (length == 0) return not_utf8(text, at);
         const bool allowed_control = c == '\t' || c == '\n' || c == '\r' || (c == '\v' && vertical_tab_is_line_break);
         if ((c < 0x20 && !allowed_control) || c == 0xFFFE || c == 0xFFFF)
-            return i18n::tr("holds the character {1}, which XML cannot hold", {hex("U+%04X", static_cast<unsigned>(c))});
+            return i18n::tr("holds the character {1}, which XML cannot hold",
+                            {hex("U+%04X", static_cast<unsigned>(c))});
         at += length;
     }
     return std::nullopt;

@@ -118,8 +118,9 @@ void check_entry_names(const ZipReader& read, std::uint64_t size, const std::str
 
         if (const auto unicode = extra_field(extra, kUtf8NameField); unicode && unicode->size() >= 5 &&
                                                                      (*unicode)[0] == 1 && unicode->substr(5) != name)
-            throw PackageError(i18n::tr("'{1}' is ambiguous: its entry '{2}' names itself '{3}' in its Unicode-path field",
-                                        {source, printable(name), printable(unicode->substr(5))}));
+            throw PackageError(
+                i18n::tr("'{1}' is ambiguous: its entry '{2}' names itself '{3}' in its Unicode-path field",
+                         {source, printable(name), printable(unicode->substr(5))}));
 
         std::uint64_t local = little_endian(directory, at + 42, 4);
         if (local == 0xFFFFFFFF) {

@@ -34,6 +34,7 @@ TEST(CommandLineLanguage, RefusalsOfArgumentsInBothLanguages) {
         {"docx-loom", "", "A subcommand is required", "請指定一個子命令"},
         {"docx-loom", "text /nonexistent.docx", "TEMPLATE: File does not exist: /nonexistent.docx",
          "TEMPLATE：找不到檔案 /nonexistent.docx"},
+        {"docx-loom", "text /", "TEMPLATE: File is actually a directory: /", "TEMPLATE：/ 是資料夾，不是檔案"},
     };
     for (const auto& refusal : refusals) {
         SCOPED_TRACE(refusal.command + " " + refusal.arguments);

@@ -54,6 +54,7 @@ std::string refusal_text(const CLI::ParseError& error) {
         {std::regex("(\\S+) requires (.+)"), msgid("{1} requires {2}")},
         {std::regex("(\\S+) excludes (.+)"), msgid("{1} excludes {2}")},
         {std::regex("(.+): File does not exist: (.+)"), msgid("{1}: File does not exist: {2}")},
+        {std::regex("(.+): File is actually a directory: (.+)"), msgid("{1}: File is actually a directory: {2}")},
         {std::regex("(.+): Value (.+) not in range (.+) to (.+)"), msgid("{1}: Value {2} not in range {3} to {4}")},
     };
     std::smatch found;

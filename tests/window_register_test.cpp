@@ -253,6 +253,42 @@ TEST_F(Window_Register, TheMonthlyLimitLineTurnsAmberFrom80PercentAndRedAbove) {
     EXPECT_EQ(colour(), Widget_Kit::theme().error);
 }
 
+// The main window's line under the total holds this month against the same limit, read
+// again after a receipt is written and when the book closes.
+TEST_F(Window_Register, TheMainWindowsTotalAreaHoldsThisMonthAgainstTheLimit) {
+    receipt_window::write_service_trade(platform::root_folder() + "settings.ini", true);
+    add(1, "大同商行", this_month_day(1), this_month_day(1), 79'000);
+    auto window = open_window();
+    QLabel* line = window->limit_line;
+    const auto colour = [&] { return line->palette().color(QPalette::WindowText); };
+    EXPECT_EQ(line->text().toStdString(), "This month NT$79,000 of the NT$100,000 monthly limit (79 %)");
+    EXPECT_EQ(colour(), Widget_Kit::theme().text);
+    EXPECT_EQ(line->toolTip().toStdString(),
+              "The limit line is for your own guidance; the tax office decides whether you may keep writing these receipts.");
+
+    add(2, "大同商行", this_month_day(2), this_month_day(2), 1'000);
+    Register_Window* book = &open_book(*window);
+    EXPECT_EQ(line->text().toStdString(), "This month NT$79,000 of the NT$100,000 monthly limit (79 %)");
+    book->close();
+    ASSERT_TRUE(window_test::wait_for([&] { return !window->register_window; }));
+    EXPECT_EQ(line->text().toStdString(), "This month NT$80,000 of the NT$100,000 monthly limit (80 %)");
+    EXPECT_EQ(colour(), Widget_Kit::theme().warning);
+
+    const std::string pdf = add(3, "大同商行", this_month_day(3), this_month_day(3), 21'000);
+    queues["outcome"].put(ReceiptOutcome{.written = true, .pdf_path = pdf, .number = 3});
+    ASSERT_TRUE(window_test::wait_for([&] { return line->text().contains("101 %"); })) << line->text().toStdString();
+    EXPECT_EQ(line->text().toStdString(), "This month NT$101,000 of the NT$100,000 monthly limit (101 %)");
+    EXPECT_EQ(colour(), Widget_Kit::theme().error);
+
+    // A register that cannot be read leaves the line empty and says why when pointed at.
+    const std::string register_file = folder + std::string(receipt_register::kRegisterFileName);
+    for (const char* end : {"", "-wal", "-shm"}) std::filesystem::remove(platform::to_path(register_file + end));
+    fixture::write_file(register_file, std::string(4096, 'x'));
+    window->show_month_limit();
+    EXPECT_EQ(line->text().toStdString(), "");
+    EXPECT_NE(line->toolTip().toStdString().find(register_file), std::string::npos) << line->toolTip().toStdString();
+}
+
 // Rows reach the view a page at a time as it scrolls, while the sums cover every
 // receipt selected from the start.
 TEST_F(Window_Register, ALongRegisterIsShownAPageAtATime) {

@@ -24,7 +24,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <cstdio>
 #include <filesystem>
 
 namespace receipt_window {
@@ -34,13 +33,6 @@ namespace {
 QString text_of(const std::string& text) { return QString::fromStdString(text); }
 
 std::string money(long long amount) { return QLocale(QLocale::English).toString(amount).toStdString(); }
-
-std::string this_month() {
-    const platform::LocalDate today = platform::local_today();
-    char month[8];
-    std::snprintf(month, sizeof month, "%04d-%02d", today.year, today.month);
-    return month;
-}
 
 QPushButton* action_button(QWidget* parent, const std::string& text, void (Register_Window::*action)(),
                            Register_Window* window) {
@@ -180,15 +172,7 @@ void Register_Window::show_sums() {
     const receipt_register::Listing_Sum& shown = model->shown_sum();
     shown_line->setText(text_of(i18n::tr("Shown: {1} receipts ({2} void), total NT${3}",
                                          {std::to_string(shown.issued), std::to_string(shown.voided), money(shown.total)})));
-    const long long limit = service_trade->isChecked() ? kServiceTradeLimit : kMonthlyLimit;
-    limit_line->setText(text_of(i18n::tr("This month NT${1} of the NT${2} monthly limit ({3} %)",
-                                         {money(month.total), money(limit), std::to_string(month.total * 100 / limit)})));
-    const Widget_Kit::Theme& theme = Widget_Kit::theme();
-    switch (limit_level(month.total, limit)) {
-    case Limit_Level::clear: paint_text(limit_line, theme.text); break;
-    case Limit_Level::near: paint_text(limit_line, theme.warning); break;
-    case Limit_Level::over: paint_text(limit_line, theme.error); break;
-    }
+    show_limit(limit_line, month.total, trade_limit(service_trade->isChecked()));
 }
 
 void Register_Window::show_message(const std::string& text, bool failed) {
@@ -303,6 +287,9 @@ void open_register_window(Receipt_Window& window) {
         window.status_line->show_refusal(error.what());
         return;
     }
+    // Receipts voided and the trade chosen in the book count in the main window's line.
+    QObject::connect(window.register_window, &Widget_Kit::Window::closed, window.app.get(),
+                     [&window] { window.show_month_limit(); });
     window.register_window->bring_to_front();
 }
 

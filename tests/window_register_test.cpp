@@ -2,6 +2,7 @@
 // Qt's offscreen platform: search and date range, voiding with its confirmation, and
 // printing again only what the register says was issued.
 #include "docx_fixture.hpp"
+#include "last_backup.hpp"
 #include "monthly_limit.hpp"
 #include "register_dates.hpp"
 #include "register_window.hpp"
@@ -11,6 +12,7 @@
 
 #include <platform/clock.hpp>
 #include <platform/root_folder.hpp>
+#include <receipt_register/backup.hpp>
 #include <receipt_register/receipt_files.hpp>
 #include <receipt_register/receipt_register.hpp>
 #include <receipt_register/sha256.hpp>
@@ -18,6 +20,7 @@
 #include <sqlite3.h>
 
 #include <QCheckBox>
+#include <QProgressBar>
 #include <QScrollBar>
 #include <QTableView>
 #include <widget_kit/theme.hpp>
@@ -287,6 +290,55 @@ TEST_F(Window_Register, TheMainWindowsTotalAreaHoldsThisMonthAgainstTheLimit) {
     window->show_month_limit();
     EXPECT_EQ(line->text().toStdString(), "");
     EXPECT_NE(line->toolTip().toStdString().find(register_file), std::string::npos) << line->toolTip().toStdString();
+}
+
+// The book's backup button writes an archive that checks whole, keeps its time, and the
+// line beside it reminds once the last backup is over 30 days old.
+TEST_F(Window_Register, TheBackupButtonWritesACheckedArchiveAndRemindsAfter30Days) {
+    add(1, "大同商行", this_month_day(1), this_month_day(1), 1'000);
+    add(2, "小林書店", this_month_day(2), this_month_day(2), 2'000);
+    const std::string settings = platform::root_folder() + "settings.ini";
+    const QDateTime now(QDate(2026, 12, 8), QTime(10, 0));
+    const std::string destination = tools::fresh_folder(test_name() + "-usb");
+    std::string chosen = destination;
+    const auto open = [&] {
+        return std::make_unique<Register_Window>(nullptr, receipt_window::Register_Window_Setup{
+            .folder = folder, .settings_file = settings, .choose_folder = [&](QWidget*) { return chosen; },
+            .now = [&] { return now; }});
+    };
+    const auto line = [](Register_Window& book) { return book.backup_line->text().toStdString(); };
+    const auto colour = [](Register_Window& book) { return book.backup_line->palette().color(QPalette::WindowText); };
+
+    receipt_window::write_last_backup(settings, now.addDays(-29));
+    auto book = open();
+    EXPECT_EQ(line(*book), "Last backup 2026-11-09 10:00");
+    EXPECT_EQ(colour(*book), Widget_Kit::theme().text);
+    receipt_window::write_last_backup(settings, now.addDays(-31));
+    book = open();
+    EXPECT_EQ(line(*book), "Last backup 2026-11-07 10:00, over 30 days ago; back up now.");
+    EXPECT_EQ(colour(*book), Widget_Kit::theme().warning);
+
+    click(book->backup_button);
+    ASSERT_TRUE(window_test::wait_for([&] { return book->backup_button->isEnabled(); })) << message(*book);
+    const std::string prefix = "Backup written: ";
+    ASSERT_TRUE(message(*book).starts_with(prefix)) << message(*book);
+    const std::string archive = message(*book).substr(prefix.size());
+    EXPECT_TRUE(archive.starts_with(destination)) << archive;
+    const receipt_register::Archive_Contents contents = receipt_register::check_archive(archive);
+    EXPECT_TRUE(contents.has_register);
+    EXPECT_EQ(contents.pdfs, 2u);
+    EXPECT_EQ(contents.issued, 2u);
+    EXPECT_TRUE(book->backup_progress->isHidden());
+    EXPECT_EQ(book->backup_progress->value(), 3) << "the register and two PDFs";
+    EXPECT_EQ(receipt_window::read_last_backup(settings), now);
+    EXPECT_EQ(line(*book), "Last backup 2026-12-08 10:00");
+    EXPECT_EQ(colour(*book), Widget_Kit::theme().text);
+
+    chosen = destination + "/no such folder/backup.zip";
+    click(book->backup_button);
+    ASSERT_TRUE(window_test::wait_for([&] { return book->backup_button->isEnabled(); }));
+    EXPECT_TRUE(message(*book).starts_with("The backup was not written: ")) << message(*book);
+    EXPECT_FALSE(std::filesystem::exists(platform::to_path(chosen)));
 }
 
 // Rows reach the view a page at a time as it scrolls, while the sums cover every

@@ -1,5 +1,6 @@
 #include "register_window.hpp"
 
+#include "last_backup.hpp"
 #include "monthly_limit.hpp"
 #include "receipt_printing.hpp"
 #include "receipt_window.hpp"
@@ -9,17 +10,20 @@
 #include <i18n/tr.hpp>
 #include <platform/clock.hpp>
 #include <platform/root_folder.hpp>
+#include <receipt_register/backup.hpp>
 #include <receipt_register/receipt_files.hpp>
 #include <receipt_register/receipt_register.hpp>
 #include <widget_kit/handlers.hpp>
 #include <widget_kit/theme.hpp>
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -118,6 +122,13 @@ Register_Window::Register_Window(QWidget* master, Register_Window_Setup setup) :
     void_button = action_button(this, i18n::tr("Void…"), &Register_Window::void_selected, this);
     for (QPushButton* button : {open_button, print_button, void_button}) actions->addWidget(button);
     actions->addStretch(1);
+    backup_line = new QLabel(this);
+    actions->addWidget(backup_line);
+    backup_progress = new QProgressBar(this);
+    backup_progress->hide();
+    actions->addWidget(backup_progress);
+    backup_button = action_button(this, i18n::tr("Back up…"), &Register_Window::back_up, this);
+    actions->addWidget(backup_button);
     layout->addLayout(actions);
     message = new QLabel(this);
     message->setTextFormat(Qt::PlainText);
@@ -137,7 +148,68 @@ Register_Window::Register_Window(QWidget* master, Register_Window_Setup setup) :
         show_message(error.what(), true);
     }
     connect(service_trade, &QCheckBox::toggled, this, [this] { Widget_Kit::call_handler([this] { choose_trade(); }); });
+    show_last_backup();
     reload();
+}
+
+void Register_Window::show_last_backup() {
+    std::optional<QDateTime> last;
+    try {
+        last = read_last_backup(setup_.settings_file);
+    } catch (const std::exception& error) {
+        show_message(error.what(), true);
+    }
+    const bool due = backup_due(last, setup_.now());
+    const std::string when = last ? last->toString("yyyy-MM-dd HH:mm").toStdString() : "";
+    if (!last)
+        backup_line->setText(text_of(i18n::tr("No backup made yet; back up now, to a USB stick for example.")));
+    else if (due)
+        backup_line->setText(text_of(i18n::tr("Last backup {1}, over 30 days ago; back up now.", {when})));
+    else
+        backup_line->setText(text_of(i18n::tr("Last backup {1}", {when})));
+    paint_text(backup_line, due ? Widget_Kit::theme().warning : Widget_Kit::theme().text);
+}
+
+void Register_Window::back_up() {
+    if (backup_thread_.joinable()) return;
+    const std::string destination = setup_.choose_folder(this);
+    if (destination.empty()) return;
+    backup_button->setEnabled(false);
+    backup_progress->setRange(0, 0);
+    backup_progress->show();
+    show_message(i18n::tr("Backing up into {1}…", {destination}), false);
+    backup_thread_ = std::jthread([this, folder = setup_.folder, destination] {
+        std::string archive, failure;
+        try {
+            const auto progress = [this](std::size_t done, std::size_t total) {
+                QMetaObject::invokeMethod(this, [this, done, total] {
+                    backup_progress->setRange(0, static_cast<int>(total));
+                    backup_progress->setValue(static_cast<int>(done));
+                }, Qt::QueuedConnection);
+            };
+            archive = receipt_register::write_backup(folder, destination, progress).archive;
+        } catch (const std::exception& error) {
+            failure = error.what();
+        }
+        QMetaObject::invokeMethod(this, [this, archive, failure] { end_backup(archive, failure); }, Qt::QueuedConnection);
+    });
+}
+
+void Register_Window::end_backup(const std::string& archive, const std::string& failure) {
+    backup_thread_.join();
+    backup_progress->hide();
+    backup_button->setEnabled(true);
+    if (!failure.empty()) {
+        show_message(i18n::tr("The backup was not written: {1}", {failure}), true);
+        return;
+    }
+    show_message(i18n::tr("Backup written: {1}", {archive}), false);
+    try {
+        write_last_backup(setup_.settings_file, setup_.now());
+    } catch (const std::exception& error) {
+        show_message(error.what(), true);
+    }
+    show_last_backup();
 }
 
 void Register_Window::choose_trade() {
@@ -280,6 +352,10 @@ void open_register_window(Receipt_Window& window) {
             },
         .printing = window.printing.get(),
         .settings_file = platform::root_folder() + "settings.ini",
+        .choose_folder =
+            [](QWidget* parent) {
+                return QFileDialog::getExistingDirectory(parent, text_of(i18n::tr("Choose a folder for the backup"))).toStdString();
+            },
     };
     try {
         window.register_window = new Register_Window(window.app.get(), std::move(setup));

@@ -341,6 +341,41 @@ TEST_F(Window_Register, TheBackupButtonWritesACheckedArchiveAndRemindsAfter30Day
     EXPECT_FALSE(std::filesystem::exists(platform::to_path(chosen)));
 }
 
+// The export holds every receipt the search selects, as shown, read back as a
+// spreadsheet program reads it.
+TEST_F(Window_Register, ExportWritesTheReceiptsTheSearchSelects) {
+    ASSERT_FALSE(std::string(PYTHON3_WITH_OPENPYXL).ends_with("NOTFOUND"))
+        << "no python3 on PATH imports openpyxl: install the Debian package python3-openpyxl and configure again";
+    add(1, "大同商行", this_month_day(1), this_month_day(1), 1'000);
+    add(2, "小林書店", this_month_day(2), this_month_day(2), 2'000);
+    add(3, "大同商行", this_month_day(3), this_month_day(3), 4'000);
+    add(4, "大同商行", this_month_day(4), this_month_day(4), 8'000);
+    receipt_register::Receipt_Register::open(folder).void_receipt(3, "重開", "2026-01-01 10:00:00");
+    const std::string out = tools::fresh_folder(test_name() + "-out");
+    std::string chosen = out + "/大同";
+    Register_Window book(nullptr, {.folder = folder, .settings_file = platform::root_folder() + "settings.ini",
+                                   .choose_workbook = [&](QWidget*) { return chosen; }});
+    book.search->setText("大同");
+    ASSERT_EQ(book.model->shown_count(), 3);
+    click(book.export_button);
+    const std::string workbook = out + "/大同.xlsx";
+    EXPECT_EQ(message(book), "Exported 3 receipts to " + workbook);
+
+    const std::string script = out + "/read.py";
+    fixture::write_file(script, R"py(
+import sys, openpyxl
+for row in openpyxl.load_workbook(sys.argv[1])["收據"].iter_rows(min_row=2, values_only=True):
+    print("|".join("" if value is None else str(value) for value in (row[0], row[3], row[6], row[7])))
+)py");
+    const auto read = tools::run(tools::quote(PYTHON3_WITH_OPENPYXL) + " " + tools::quote(script) + " " + tools::quote(workbook));
+    ASSERT_EQ(read.status, 0) << read.output;
+    EXPECT_EQ(read.output, "000004|大同商行|8000|已開立\n000003|大同商行|4000|作廢\n000001|大同商行|1000|已開立\n||9000|\n");
+
+    chosen = out + "/no such folder/x.xlsx";
+    click(book.export_button);
+    EXPECT_TRUE(message(book).starts_with("The workbook was not written: ")) << message(book);
+}
+
 // Rows reach the view a page at a time as it scrolls, while the sums cover every
 // receipt selected from the start.
 TEST_F(Window_Register, ALongRegisterIsShownAPageAtATime) {

@@ -13,6 +13,7 @@
 #include <receipt_register/backup.hpp>
 #include <receipt_register/receipt_files.hpp>
 #include <receipt_register/receipt_register.hpp>
+#include <receipt_register/receipt_workbook.hpp>
 #include <widget_kit/handlers.hpp>
 #include <widget_kit/theme.hpp>
 
@@ -29,6 +30,7 @@
 #include <QVBoxLayout>
 
 #include <filesystem>
+#include <unordered_map>
 
 namespace receipt_window {
 
@@ -120,16 +122,20 @@ Register_Window::Register_Window(QWidget* master, Register_Window_Setup setup) :
     open_button = action_button(this, i18n::tr("Open PDF"), &Register_Window::open_selected, this);
     print_button = action_button(this, i18n::tr("Print again"), &Register_Window::print_selected, this);
     void_button = action_button(this, i18n::tr("Void…"), &Register_Window::void_selected, this);
-    for (QPushButton* button : {open_button, print_button, void_button}) actions->addWidget(button);
+    export_button = action_button(this, i18n::tr("Export to Excel…"), &Register_Window::export_shown, this);
+    for (QPushButton* button : {open_button, print_button, void_button, export_button}) actions->addWidget(button);
     actions->addStretch(1);
-    backup_line = new QLabel(this);
-    actions->addWidget(backup_line);
-    backup_progress = new QProgressBar(this);
-    backup_progress->hide();
-    actions->addWidget(backup_progress);
     backup_button = action_button(this, i18n::tr("Back up…"), &Register_Window::back_up, this);
     actions->addWidget(backup_button);
     layout->addLayout(actions);
+    auto* backup_row = new QHBoxLayout;
+    backup_line = new QLabel(this);
+    backup_line->setWordWrap(true);
+    backup_row->addWidget(backup_line, 1);
+    backup_progress = new QProgressBar(this);
+    backup_progress->hide();
+    backup_row->addWidget(backup_progress, 1);
+    layout->addLayout(backup_row);
     message = new QLabel(this);
     message->setTextFormat(Qt::PlainText);
     message->setWordWrap(true);
@@ -150,6 +156,26 @@ Register_Window::Register_Window(QWidget* master, Register_Window_Setup setup) :
     connect(service_trade, &QCheckBox::toggled, this, [this] { Widget_Kit::call_handler([this] { choose_trade(); }); });
     show_last_backup();
     reload();
+}
+
+void Register_Window::export_shown() {
+    std::string file = setup_.choose_workbook(this);
+    if (file.empty()) return;
+    if (!file.ends_with(".xlsx")) file += ".xlsx";
+    std::vector<receipt_register::Receipt_Record> records;
+    try {
+        auto book = receipt_register::Receipt_Register::open_read_only(setup_.folder);
+        std::unordered_map<long long, receipt_register::Receipt_Record> by_number;
+        if (book)
+            for (auto& record : book->receipts()) by_number.emplace(record.number, std::move(record));
+        for (const long long number : model->shown_numbers())
+            if (const auto found = by_number.find(number); found != by_number.end()) records.push_back(std::move(found->second));
+        receipt_register::write_receipt_workbook(file, records);
+    } catch (const std::exception& error) {
+        show_message(i18n::tr("The workbook was not written: {1}", {error.what()}), true);
+        return;
+    }
+    show_message(i18n::tr("Exported {1} receipts to {2}", {std::to_string(records.size()), file}), false);
 }
 
 void Register_Window::show_last_backup() {
@@ -355,6 +381,12 @@ void open_register_window(Receipt_Window& window) {
         .choose_folder =
             [](QWidget* parent) {
                 return QFileDialog::getExistingDirectory(parent, text_of(i18n::tr("Choose a folder for the backup"))).toStdString();
+            },
+        .choose_workbook =
+            [](QWidget* parent) {
+                return QFileDialog::getSaveFileName(parent, text_of(i18n::tr("Export to Excel…")), QString(),
+                                                    text_of(i18n::tr("Excel workbook (*.xlsx)")))
+                    .toStdString();
             },
     };
     try {

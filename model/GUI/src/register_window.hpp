@@ -39,6 +39,9 @@ struct Register_Window_Setup {
     // user cancels.
     std::function<std::string(QWidget* parent)> choose_folder;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    // Asks for the .xlsx file the receipts shown are exported to; empty when the user
+    // cancels.
+    std::function<std::string(QWidget* parent)> choose_workbook;
 };
 
 // The receipt book (收據簿): every receipt of the register, newest first, found by buyer
@@ -62,6 +65,9 @@ public:
     // Asks for a folder and writes a backup archive into it on a thread of its own, the
     // progress bar following; says the archive's name or why it was not written.
     void back_up();
+    // Writes every receipt the search and the range select, not only the rows scrolled
+    // to, into an .xlsx workbook for the bookkeeper.
+    void export_shown();
 
     Register_Table_Model* model = nullptr;
     QTableView* table = nullptr;
@@ -76,6 +82,7 @@ public:
     // This month's total against the limit: amber from 80 %, red above it.
     QLabel* limit_line = nullptr;
     QCheckBox* service_trade = nullptr;
+    QPushButton* export_button = nullptr;
     QPushButton* backup_button = nullptr;
     QProgressBar* backup_progress = nullptr;
     // When the last backup was made; amber once a backup is due.

@@ -324,8 +324,10 @@ TEST_F(Window_Register, TheBackupButtonWritesACheckedArchiveAndRemindsAfter30Day
     ASSERT_TRUE(message(*book).starts_with(prefix)) << message(*book);
     const std::string archive = message(*book).substr(prefix.size());
     EXPECT_TRUE(archive.starts_with(destination)) << archive;
+    const auto verified = tools::run(tools::quote(tools::program_dir() + "/tarnwickery-receipt") + " verify --archive " +
+                                     tools::quote(archive) + " 2>&1");
+    EXPECT_EQ(verified.status, 0) << verified.output;
     const receipt_register::Archive_Contents contents = receipt_register::check_archive(archive);
-    EXPECT_TRUE(contents.has_register);
     EXPECT_EQ(contents.pdfs, 2u);
     EXPECT_EQ(contents.issued, 2u);
     EXPECT_TRUE(book->backup_progress->isHidden());

@@ -2,6 +2,7 @@
 // Qt's offscreen platform: search and date range, voiding with its confirmation, and
 // printing again only what the register says was issued.
 #include "docx_fixture.hpp"
+#include "last_backup.hpp"
 #include "monthly_limit.hpp"
 #include "register_dates.hpp"
 #include "register_window.hpp"
@@ -11,6 +12,7 @@
 
 #include <platform/clock.hpp>
 #include <platform/root_folder.hpp>
+#include <receipt_register/backup.hpp>
 #include <receipt_register/receipt_files.hpp>
 #include <receipt_register/receipt_register.hpp>
 #include <receipt_register/sha256.hpp>
@@ -18,6 +20,7 @@
 #include <sqlite3.h>
 
 #include <QCheckBox>
+#include <QProgressBar>
 #include <QScrollBar>
 #include <QTableView>
 #include <widget_kit/theme.hpp>
@@ -251,6 +254,128 @@ TEST_F(Window_Register, TheMonthlyLimitLineTurnsAmberFrom80PercentAndRedAbove) {
     book = &open_book(*window);
     EXPECT_TRUE(book->service_trade->isChecked());
     EXPECT_EQ(colour(), Widget_Kit::theme().error);
+}
+
+// The main window's line under the total holds this month against the same limit, read
+// again after a receipt is written and when the book closes.
+TEST_F(Window_Register, TheMainWindowsTotalAreaHoldsThisMonthAgainstTheLimit) {
+    receipt_window::write_service_trade(platform::root_folder() + "settings.ini", true);
+    add(1, "大同商行", this_month_day(1), this_month_day(1), 79'000);
+    auto window = open_window();
+    QLabel* line = window->limit_line;
+    const auto colour = [&] { return line->palette().color(QPalette::WindowText); };
+    EXPECT_EQ(line->text().toStdString(), "This month NT$79,000 of the NT$100,000 monthly limit (79 %)");
+    EXPECT_EQ(colour(), Widget_Kit::theme().text);
+    EXPECT_EQ(line->toolTip().toStdString(),
+              "The limit line is for your own guidance; the tax office decides whether you may keep writing these receipts.");
+
+    add(2, "大同商行", this_month_day(2), this_month_day(2), 1'000);
+    Register_Window* book = &open_book(*window);
+    EXPECT_EQ(line->text().toStdString(), "This month NT$79,000 of the NT$100,000 monthly limit (79 %)");
+    book->close();
+    ASSERT_TRUE(window_test::wait_for([&] { return !window->register_window; }));
+    EXPECT_EQ(line->text().toStdString(), "This month NT$80,000 of the NT$100,000 monthly limit (80 %)");
+    EXPECT_EQ(colour(), Widget_Kit::theme().warning);
+
+    const std::string pdf = add(3, "大同商行", this_month_day(3), this_month_day(3), 21'000);
+    queues["outcome"].put(ReceiptOutcome{.written = true, .pdf_path = pdf, .number = 3});
+    ASSERT_TRUE(window_test::wait_for([&] { return line->text().contains("101 %"); })) << line->text().toStdString();
+    EXPECT_EQ(line->text().toStdString(), "This month NT$101,000 of the NT$100,000 monthly limit (101 %)");
+    EXPECT_EQ(colour(), Widget_Kit::theme().error);
+
+    // A register that cannot be read leaves the line empty and says why when pointed at.
+    const std::string register_file = folder + std::string(receipt_register::kRegisterFileName);
+    for (const char* end : {"", "-wal", "-shm"}) std::filesystem::remove(platform::to_path(register_file + end));
+    fixture::write_file(register_file, std::string(4096, 'x'));
+    window->show_month_limit();
+    EXPECT_EQ(line->text().toStdString(), "");
+    EXPECT_NE(line->toolTip().toStdString().find(register_file), std::string::npos) << line->toolTip().toStdString();
+}
+
+// The book's backup button writes an archive that checks whole, keeps its time, and the
+// line beside it reminds once the last backup is over 30 days old.
+TEST_F(Window_Register, TheBackupButtonWritesACheckedArchiveAndRemindsAfter30Days) {
+    add(1, "大同商行", this_month_day(1), this_month_day(1), 1'000);
+    add(2, "小林書店", this_month_day(2), this_month_day(2), 2'000);
+    const std::string settings = platform::root_folder() + "settings.ini";
+    const QDateTime now(QDate(2026, 12, 8), QTime(10, 0));
+    const std::string destination = tools::fresh_folder(test_name() + "-usb");
+    std::string chosen = destination;
+    const auto open = [&] {
+        return std::make_unique<Register_Window>(nullptr, receipt_window::Register_Window_Setup{
+            .folder = folder, .settings_file = settings, .choose_folder = [&](QWidget*) { return chosen; },
+            .now = [&] { return now; }});
+    };
+    const auto line = [](Register_Window& book) { return book.backup_line->text().toStdString(); };
+    const auto colour = [](Register_Window& book) { return book.backup_line->palette().color(QPalette::WindowText); };
+
+    receipt_window::write_last_backup(settings, now.addDays(-29));
+    auto book = open();
+    EXPECT_EQ(line(*book), "Last backup 2026-11-09 10:00");
+    EXPECT_EQ(colour(*book), Widget_Kit::theme().text);
+    receipt_window::write_last_backup(settings, now.addDays(-31));
+    book = open();
+    EXPECT_EQ(line(*book), "Last backup 2026-11-07 10:00, over 30 days ago; back up now.");
+    EXPECT_EQ(colour(*book), Widget_Kit::theme().warning);
+
+    click(book->backup_button);
+    ASSERT_TRUE(window_test::wait_for([&] { return book->backup_button->isEnabled(); })) << message(*book);
+    const std::string prefix = "Backup written: ";
+    ASSERT_TRUE(message(*book).starts_with(prefix)) << message(*book);
+    const std::string archive = message(*book).substr(prefix.size());
+    EXPECT_TRUE(archive.starts_with(destination)) << archive;
+    const auto verified = tools::run(tools::quote(tools::program_dir() + "/tarnwickery-receipt") + " verify --archive " +
+                                     tools::quote(archive) + " 2>&1");
+    EXPECT_EQ(verified.status, 0) << verified.output;
+    const receipt_register::Archive_Contents contents = receipt_register::check_archive(archive);
+    EXPECT_EQ(contents.pdfs, 2u);
+    EXPECT_EQ(contents.issued, 2u);
+    EXPECT_TRUE(book->backup_progress->isHidden());
+    EXPECT_EQ(book->backup_progress->value(), 3) << "the register and two PDFs";
+    EXPECT_EQ(receipt_window::read_last_backup(settings), now);
+    EXPECT_EQ(line(*book), "Last backup 2026-12-08 10:00");
+    EXPECT_EQ(colour(*book), Widget_Kit::theme().text);
+
+    chosen = destination + "/no such folder/backup.zip";
+    click(book->backup_button);
+    ASSERT_TRUE(window_test::wait_for([&] { return book->backup_button->isEnabled(); }));
+    EXPECT_TRUE(message(*book).starts_with("The backup was not written: ")) << message(*book);
+    EXPECT_FALSE(std::filesystem::exists(platform::to_path(chosen)));
+}
+
+// The export holds every receipt the search selects, as shown, read back as a
+// spreadsheet program reads it.
+TEST_F(Window_Register, ExportWritesTheReceiptsTheSearchSelects) {
+    ASSERT_FALSE(std::string(PYTHON3_WITH_OPENPYXL).ends_with("NOTFOUND"))
+        << "no python3 on PATH imports openpyxl: install the Debian package python3-openpyxl and configure again";
+    add(1, "大同商行", this_month_day(1), this_month_day(1), 1'000);
+    add(2, "小林書店", this_month_day(2), this_month_day(2), 2'000);
+    add(3, "大同商行", this_month_day(3), this_month_day(3), 4'000);
+    add(4, "大同商行", this_month_day(4), this_month_day(4), 8'000);
+    receipt_register::Receipt_Register::open(folder).void_receipt(3, "重開", "2026-01-01 10:00:00");
+    const std::string out = tools::fresh_folder(test_name() + "-out");
+    std::string chosen = out + "/大同";
+    Register_Window book(nullptr, {.folder = folder, .settings_file = platform::root_folder() + "settings.ini",
+                                   .choose_workbook = [&](QWidget*) { return chosen; }});
+    book.search->setText("大同");
+    ASSERT_EQ(book.model->shown_count(), 3);
+    click(book.export_button);
+    const std::string workbook = out + "/大同.xlsx";
+    EXPECT_EQ(message(book), "Exported 3 receipts to " + workbook);
+
+    const std::string script = out + "/read.py";
+    fixture::write_file(script, R"py(
+import sys, openpyxl
+for row in openpyxl.load_workbook(sys.argv[1])["收據"].iter_rows(min_row=2, values_only=True):
+    print("|".join("" if value is None else str(value) for value in (row[0], row[3], row[6], row[7])))
+)py");
+    const auto read = tools::run(tools::quote(PYTHON3_WITH_OPENPYXL) + " " + tools::quote(script) + " " + tools::quote(workbook));
+    ASSERT_EQ(read.status, 0) << read.output;
+    EXPECT_EQ(read.output, "000004|大同商行|8000|已開立\n000003|大同商行|4000|作廢\n000001|大同商行|1000|已開立\n||9000|\n");
+
+    chosen = out + "/no such folder/x.xlsx";
+    click(book.export_button);
+    EXPECT_TRUE(message(book).starts_with("The workbook was not written: ")) << message(book);
 }
 
 // Rows reach the view a page at a time as it scrolls, while the sums cover every

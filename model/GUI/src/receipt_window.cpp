@@ -2,6 +2,7 @@
 
 #include "print_dialog.hpp"
 #include "question_dialog.hpp"
+#include "monthly_limit.hpp"
 #include "receipt_rows.hpp"
 #include "register_window.hpp"
 #include "seal_check.hpp"
@@ -143,6 +144,11 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
                                                    .bg_color = "#2b2b2b",
                                                    .fg_color = "white"});
     Widget_Kit::grid(mylabel_time, {.row = 0, .column = 0, .sticky = "nsew"});
+    limit_line = new QLabel(frame3);
+    limit_line->setFont(Widget_Kit::point_font(kFont, 9, false));
+    limit_line->setAlignment(Qt::AlignCenter);
+    Widget_Kit::grid(limit_line, {.row = 1, .column = 0, .sticky = "ew"});
+    show_month_limit();
 
     entry_table = std::make_unique<Entry_Table>(frame0);
     entry_table->add_entry_name("商品名稱", 200);
@@ -414,6 +420,16 @@ void Receipt_Window::button_event_006() {
                       });
 }
 
+void Receipt_Window::show_month_limit() {
+    try {
+        const long long limit = trade_limit(read_service_trade(platform::root_folder() + "settings.ini"));
+        show_limit(limit_line, this_month_total(output_folder()), limit);
+    } catch (const std::exception& error) {
+        limit_line->clear();
+        limit_line->setToolTip(QString::fromStdString(error.what()));
+    }
+}
+
 void Receipt_Window::take_outcome(const ReceiptOutcome& outcome) {
     nlohmann::json request;
     if (!requests_awaited.empty()) {
@@ -426,6 +442,7 @@ void Receipt_Window::take_outcome(const ReceiptOutcome& outcome) {
     }
     last_written = outcome;
     last_written_request = std::move(request);
+    show_month_limit();
     print_button->setEnabled(true);
     if (!print_each) {
         status_line->show_outcome(outcome);

@@ -95,6 +95,10 @@ public:
     // text, the worker's latest outcome, today's date unless one was picked, amounts,
     // and the next run.
     void status_loop_run();
+    // The line under the total: this month's total of the register against the monthly
+    // limit, read again; when the register cannot be read, the line is empty and
+    // pointing at it says why.
+    void show_month_limit();
     // The web-page button, unguarded: the secure address, else the plain one.
     void open_product_page();
     // The seal boxes: a box checked whose picture is not in the seals folder says so.
@@ -119,6 +123,8 @@ public:
                       *frame5 = nullptr;
     Widget_Kit::Text_Variable* mylabel_time_text = nullptr;
     QLabel* mylabel_time = nullptr;
+    // Under the total; kept by show_month_limit.
+    QLabel* limit_line = nullptr;
     std::unique_ptr<Entry_Table> entry_table;
     std::unique_ptr<Widget_Kit::Set_Table> set_table;
     // Owned by the 買受人 field.

@@ -33,6 +33,8 @@ public:
     // Every receipt the filter selects, not only the rows read so far.
     const receipt_register::Listing_Sum& shown_sum() const { return shown_sum_; }
     int shown_count() const { return static_cast<int>(shown_.size()); }
+    // The numbers of every receipt the filter selects, in the order shown.
+    const std::vector<long long>& shown_numbers() const { return shown_; }
     const receipt_register::Listing_Sum& month_sum() const { return month_sum_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;

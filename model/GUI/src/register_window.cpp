@@ -1,5 +1,6 @@
 #include "register_window.hpp"
 
+#include "last_backup.hpp"
 #include "monthly_limit.hpp"
 #include "receipt_printing.hpp"
 #include "receipt_window.hpp"
@@ -9,23 +10,27 @@
 #include <i18n/tr.hpp>
 #include <platform/clock.hpp>
 #include <platform/root_folder.hpp>
+#include <receipt_register/backup.hpp>
 #include <receipt_register/receipt_files.hpp>
 #include <receipt_register/receipt_register.hpp>
+#include <receipt_register/receipt_workbook.hpp>
 #include <widget_kit/handlers.hpp>
 #include <widget_kit/theme.hpp>
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <cstdio>
 #include <filesystem>
+#include <unordered_map>
 
 namespace receipt_window {
 
@@ -34,13 +39,6 @@ namespace {
 QString text_of(const std::string& text) { return QString::fromStdString(text); }
 
 std::string money(long long amount) { return QLocale(QLocale::English).toString(amount).toStdString(); }
-
-std::string this_month() {
-    const platform::LocalDate today = platform::local_today();
-    char month[8];
-    std::snprintf(month, sizeof month, "%04d-%02d", today.year, today.month);
-    return month;
-}
 
 QPushButton* action_button(QWidget* parent, const std::string& text, void (Register_Window::*action)(),
                            Register_Window* window) {
@@ -124,9 +122,20 @@ Register_Window::Register_Window(QWidget* master, Register_Window_Setup setup) :
     open_button = action_button(this, i18n::tr("Open PDF"), &Register_Window::open_selected, this);
     print_button = action_button(this, i18n::tr("Print again"), &Register_Window::print_selected, this);
     void_button = action_button(this, i18n::tr("Void…"), &Register_Window::void_selected, this);
-    for (QPushButton* button : {open_button, print_button, void_button}) actions->addWidget(button);
+    export_button = action_button(this, i18n::tr("Export to Excel…"), &Register_Window::export_shown, this);
+    for (QPushButton* button : {open_button, print_button, void_button, export_button}) actions->addWidget(button);
     actions->addStretch(1);
+    backup_button = action_button(this, i18n::tr("Back up…"), &Register_Window::back_up, this);
+    actions->addWidget(backup_button);
     layout->addLayout(actions);
+    auto* backup_row = new QHBoxLayout;
+    backup_line = new QLabel(this);
+    backup_line->setWordWrap(true);
+    backup_row->addWidget(backup_line, 1);
+    backup_progress = new QProgressBar(this);
+    backup_progress->hide();
+    backup_row->addWidget(backup_progress, 1);
+    layout->addLayout(backup_row);
     message = new QLabel(this);
     message->setTextFormat(Qt::PlainText);
     message->setWordWrap(true);
@@ -145,7 +154,88 @@ Register_Window::Register_Window(QWidget* master, Register_Window_Setup setup) :
         show_message(error.what(), true);
     }
     connect(service_trade, &QCheckBox::toggled, this, [this] { Widget_Kit::call_handler([this] { choose_trade(); }); });
+    show_last_backup();
     reload();
+}
+
+void Register_Window::export_shown() {
+    std::string file = setup_.choose_workbook(this);
+    if (file.empty()) return;
+    if (!file.ends_with(".xlsx")) file += ".xlsx";
+    std::vector<receipt_register::Receipt_Record> records;
+    try {
+        auto book = receipt_register::Receipt_Register::open_read_only(setup_.folder);
+        std::unordered_map<long long, receipt_register::Receipt_Record> by_number;
+        if (book)
+            for (auto& record : book->receipts()) by_number.emplace(record.number, std::move(record));
+        for (const long long number : model->shown_numbers())
+            if (const auto found = by_number.find(number); found != by_number.end()) records.push_back(std::move(found->second));
+        receipt_register::write_receipt_workbook(file, records);
+    } catch (const std::exception& error) {
+        show_message(i18n::tr("The workbook was not written: {1}", {error.what()}), true);
+        return;
+    }
+    show_message(i18n::tr("Exported {1} receipts to {2}", {std::to_string(records.size()), file}), false);
+}
+
+void Register_Window::show_last_backup() {
+    std::optional<QDateTime> last;
+    try {
+        last = read_last_backup(setup_.settings_file);
+    } catch (const std::exception& error) {
+        show_message(error.what(), true);
+    }
+    const bool due = backup_due(last, setup_.now());
+    const std::string when = last ? last->toString("yyyy-MM-dd HH:mm").toStdString() : "";
+    if (!last)
+        backup_line->setText(text_of(i18n::tr("No backup made yet; back up now, to a USB stick for example.")));
+    else if (due)
+        backup_line->setText(text_of(i18n::tr("Last backup {1}, over 30 days ago; back up now.", {when})));
+    else
+        backup_line->setText(text_of(i18n::tr("Last backup {1}", {when})));
+    paint_text(backup_line, due ? Widget_Kit::theme().warning : Widget_Kit::theme().text);
+}
+
+void Register_Window::back_up() {
+    if (backup_thread_.joinable()) return;
+    const std::string destination = setup_.choose_folder(this);
+    if (destination.empty()) return;
+    backup_button->setEnabled(false);
+    backup_progress->setRange(0, 0);
+    backup_progress->show();
+    show_message(i18n::tr("Backing up into {1}…", {destination}), false);
+    backup_thread_ = std::jthread([this, folder = setup_.folder, destination] {
+        std::string archive, failure;
+        try {
+            const auto progress = [this](std::size_t done, std::size_t total) {
+                QMetaObject::invokeMethod(this, [this, done, total] {
+                    backup_progress->setRange(0, static_cast<int>(total));
+                    backup_progress->setValue(static_cast<int>(done));
+                }, Qt::QueuedConnection);
+            };
+            archive = receipt_register::write_backup(folder, destination, progress).archive;
+        } catch (const std::exception& error) {
+            failure = error.what();
+        }
+        QMetaObject::invokeMethod(this, [this, archive, failure] { end_backup(archive, failure); }, Qt::QueuedConnection);
+    });
+}
+
+void Register_Window::end_backup(const std::string& archive, const std::string& failure) {
+    backup_thread_.join();
+    backup_progress->hide();
+    backup_button->setEnabled(true);
+    if (!failure.empty()) {
+        show_message(i18n::tr("The backup was not written: {1}", {failure}), true);
+        return;
+    }
+    show_message(i18n::tr("Backup written: {1}", {archive}), false);
+    try {
+        write_last_backup(setup_.settings_file, setup_.now());
+    } catch (const std::exception& error) {
+        show_message(error.what(), true);
+    }
+    show_last_backup();
 }
 
 void Register_Window::choose_trade() {
@@ -180,15 +270,7 @@ void Register_Window::show_sums() {
     const receipt_register::Listing_Sum& shown = model->shown_sum();
     shown_line->setText(text_of(i18n::tr("Shown: {1} receipts ({2} void), total NT${3}",
                                          {std::to_string(shown.issued), std::to_string(shown.voided), money(shown.total)})));
-    const long long limit = service_trade->isChecked() ? kServiceTradeLimit : kMonthlyLimit;
-    limit_line->setText(text_of(i18n::tr("This month NT${1} of the NT${2} monthly limit ({3} %)",
-                                         {money(month.total), money(limit), std::to_string(month.total * 100 / limit)})));
-    const Widget_Kit::Theme& theme = Widget_Kit::theme();
-    switch (limit_level(month.total, limit)) {
-    case Limit_Level::clear: paint_text(limit_line, theme.text); break;
-    case Limit_Level::near: paint_text(limit_line, theme.warning); break;
-    case Limit_Level::over: paint_text(limit_line, theme.error); break;
-    }
+    show_limit(limit_line, month.total, trade_limit(service_trade->isChecked()));
 }
 
 void Register_Window::show_message(const std::string& text, bool failed) {
@@ -296,6 +378,16 @@ void open_register_window(Receipt_Window& window) {
             },
         .printing = window.printing.get(),
         .settings_file = platform::root_folder() + "settings.ini",
+        .choose_folder =
+            [](QWidget* parent) {
+                return QFileDialog::getExistingDirectory(parent, text_of(i18n::tr("Choose a folder for the backup"))).toStdString();
+            },
+        .choose_workbook =
+            [](QWidget* parent) {
+                return QFileDialog::getSaveFileName(parent, text_of(i18n::tr("Export to Excel…")), QString(),
+                                                    text_of(i18n::tr("Excel workbook (*.xlsx)")))
+                    .toStdString();
+            },
     };
     try {
         window.register_window = new Register_Window(window.app.get(), std::move(setup));
@@ -303,6 +395,9 @@ void open_register_window(Receipt_Window& window) {
         window.status_line->show_refusal(error.what());
         return;
     }
+    // Receipts voided and the trade chosen in the book count in the main window's line.
+    QObject::connect(window.register_window, &Widget_Kit::Window::closed, window.app.get(),
+                     [&window] { window.show_month_limit(); });
     window.register_window->bring_to_front();
 }
 

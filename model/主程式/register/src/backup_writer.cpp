@@ -77,18 +77,25 @@ Snapshot take_snapshot(const std::string& folder, const std::string& register_co
 }
 
 void write_archive(const std::string& path, const std::string& folder, const std::string& register_copy,
-                   const Snapshot& snapshot) {
+                   const Snapshot& snapshot, const Backup_Progress& progress) {
+    const std::size_t total = snapshot.pdfs.size() + (snapshot.has_register ? 1 : 0);
+    std::size_t done = 0;
+    const auto step = [&] {
+        if (progress) progress(++done, total);
+    };
     archive_manifest::Entries manifest;
     zip_archive::Writer archive(path);
     if (snapshot.has_register) {
         const std::string entry = backup_names::entry_of(kRegisterFileName);
         manifest[entry] = sha256_of_file(platform::to_path(register_copy));
         archive.add_file(entry, register_copy, true);
+        step();
     }
     for (const auto& name : snapshot.pdfs) {
         // A PDF changed after this and before the archive reads it is caught by the check.
         manifest[backup_names::entry_of(name)] = sha256_of_file(platform::to_path(folder + name));
         archive.add_file(backup_names::entry_of(name), folder + name, false);
+        step();
     }
     archive.add_bytes(std::string(kManifestName), archive_manifest::text_of(manifest));
     archive.close();
@@ -96,7 +103,7 @@ void write_archive(const std::string& path, const std::string& folder, const std
 
 }  // namespace
 
-Written_Backup write_backup(const std::string& folder, const std::string& destination) {
+Written_Backup write_backup(const std::string& folder, const std::string& destination, const Backup_Progress& progress) {
     const std::string final_path = archive_path(destination);
     const std::string partial = final_path + ".partial";
     std::error_code ec;
@@ -107,7 +114,7 @@ Written_Backup write_backup(const std::string& folder, const std::string& destin
     const std::string register_copy = scratch.path() + std::string(kRegisterFileName);
     const Snapshot snapshot = take_snapshot(folder, register_copy);
     try {
-        write_archive(partial, folder, register_copy, snapshot);
+        write_archive(partial, folder, register_copy, snapshot, progress);
         Written_Backup written{final_path, check_archive(partial)};
         platform::publish_file(platform::to_path(partial), platform::to_path(final_path));
         return written;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -38,13 +39,16 @@ struct Written_Backup {
     Archive_Contents contents;
 };
 
+// Called on the writing thread after each file put into the archive: files done, of all.
+using Backup_Progress = std::function<void(std::size_t done, std::size_t total)>;
+
 // Writes a backup of the receipt folder `folder` (ending in "/") to `destination`: into
 // a new archive named by the time when it is an existing folder, else to that file,
 // which must not exist yet. The register is copied through SQLite's backup interface
 // while the lock the worker numbers receipts under is held, together with the list of
 // receipt PDFs, so that no receipt is half in it. The archive is written under a
 // temporary name beside its final one, read back and checked, and only then renamed.
-Written_Backup write_backup(const std::string& folder, const std::string& destination);
+Written_Backup write_backup(const std::string& folder, const std::string& destination, const Backup_Progress& progress = {});
 
 // Reads every entry of `archive` back and checks it against the manifest, and the
 // archived register against the archived PDFs. Throws Backup_Error for an archive that

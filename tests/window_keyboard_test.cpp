@@ -33,12 +33,12 @@ protected:
         std::vector<QWidget*> path{window.set_table->entry("買受人"), window.set_table->entry("統一編號")};
         for (int row = 0; row < 7; ++row)
             for (const char* column : {"商品名稱", "商品數量", "商品單價"}) path.push_back(cell(window, column, row));
-        // Left to right as they show: the 列印 switch, then 日期; the web page, calendar, folder and print icons;
-        // the receipt book last.
+        // Left to right as they show: the 列印 switch, then 日期; the receipt book, then the web page, calendar,
+        // folder and print icons.
         const auto icons = top_bar_buttons(window);
         for (QWidget* control : std::initializer_list<QWidget*>{window.checkbox_1, window.checkbox_2, window.switch_2,
                                                                window.switch_1, window.set_button.button("輸出單據"),
-                                                               icons[2], icons[1], icons[0], icons[3], icons[4]})
+                                                               icons[4], icons[2], icons[1], icons[0], icons[3]})
             path.push_back(control);
         return path;
     }

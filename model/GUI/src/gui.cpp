@@ -26,6 +26,9 @@ void run_gui(Queue_All_variable& queues, Event_All_variable& events, Window_Setu
             QEventLoop loop;
             QObject::connect(window.app.get(), &Widget_Kit::Window::closed, &loop, &QEventLoop::quit);
             window.app->show();
+            // Keys reach 買受人 from the first moment, also where no window manager hands
+            // a new window the focus.
+            window.app->activateWindow();
             if (opened) opened(window);
             if (window.app->isVisible()) loop.exec();
         }

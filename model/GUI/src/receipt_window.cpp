@@ -252,9 +252,9 @@ void Receipt_Window::set_up_keyboard() {
     for (QLineEdit* field : form_fields()) path.push_back(field);
     // The switches and icons left to right, as they show: 列印 before 日期; the web page,
     // the calendar, the folder, then printing.
-    // The receipt book's button, made after the four icons, comes last.
-    for (QWidget* control : std::initializer_list<QWidget*>{checkbox_1, checkbox_2, switch_2, switch_1, output, icons.at(2),
-                                                           icons.at(1), icons.at(0), icons.at(3), icons.at(4)})
+    // The receipt book's button stands left of the four icons, though made after them.
+    for (QWidget* control : std::initializer_list<QWidget*>{checkbox_1, checkbox_2, switch_2, switch_1, output, icons.at(4),
+                                                           icons.at(2), icons.at(1), icons.at(0), icons.at(3)})
         path.push_back(control);
     for (std::size_t i = 1; i < path.size(); ++i) QWidget::setTabOrder(path[i - 1], path[i]);
     set_table->entry("買受人")->setFocus();

@@ -84,6 +84,24 @@ protected:
 
     // Receipts 1 to 3, the third void, each with its PDF; and a PDF from before the
     // register.
+    // Receipt 4, recorded in May for a sale dated in April, with its PDF.
+    void add_receipt_recorded_after_its_date(const std::string& buyer, const std::string& tax_number = "",
+                                             long long total = 0) {
+        Receipt_Register book = Receipt_Register::open(folder);
+        Receipt_Record r;
+        r.number = 4;
+        r.record_date = "2025-05-02";
+        r.receipt_date = "2025-04-28";
+        r.buyer = buyer;
+        r.tax_number = tax_number;
+        r.total = total;
+        r.file_name = "免用統一發票收據000004 - 測試.pdf";
+        fixture::write_file(folder + r.file_name, "%PDF-1.7 receipt 4");
+        r.sha256 = sha256_of("%PDF-1.7 receipt 4");
+        book.add_pending(r);
+        book.mark_issued(4);
+    }
+
     void make_receipts() {
         std::filesystem::create_directories(platform::to_path(folder));
         Receipt_Register book = Receipt_Register::open(folder);
@@ -164,19 +182,7 @@ TEST_F(Commands, ListShowsATableOrCsvAndCountsPdfsTheRegisterDoesNotKnow) {
 // Receipt 4 was recorded in May for a sale dated in April.
 TEST_F(Commands, ListSelectsByTheReceiptDateInEitherCalendarOrByTheDayRecordedAndByBuyer) {
     make_receipts();
-    {
-        Receipt_Register book = Receipt_Register::open(folder);
-        Receipt_Record r;
-        r.number = 4;
-        r.record_date = "2025-05-02";
-        r.receipt_date = "2025-04-28";
-        r.buyer = "大同五金";
-        r.file_name = "免用統一發票收據000004 - 測試.pdf";
-        fixture::write_file(folder + r.file_name, "%PDF-1.7 receipt 4");
-        r.sha256 = sha256_of("%PDF-1.7 receipt 4");
-        book.add_pending(r);
-        book.mark_issued(4);
-    }
+    add_receipt_recorded_after_its_date("大同五金");
     const auto numbers = [&](const std::string& arguments) {
         const Result listed = launcher("list --csv - " + arguments);
         EXPECT_EQ(listed.status, 0) << arguments << ": " << listed.err;
@@ -344,20 +350,7 @@ TEST_F(Commands, XlsxKeepsLeadingZerosNumbersAndRocDatesAndHoldsNoFormula) {
     ASSERT_FALSE(std::string(PYTHON3_WITH_OPENPYXL).ends_with("NOTFOUND"))
         << "no python3 on PATH imports openpyxl: install the Debian package python3-openpyxl and configure again";
     make_receipts();
-    {
-        Receipt_Register book = Receipt_Register::open(folder);
-        Receipt_Record r;
-        r.number = 4;
-        r.record_date = "2025-05-02";
-        r.receipt_date = "2025-04-28";
-        r.buyer = "=1+1";
-        r.tax_number = "04595257";
-        r.total = 1200;
-        r.file_name = "免用統一發票收據000004 - 測試.pdf";
-        r.sha256 = sha256_of("%PDF-1.7 receipt 4");
-        book.add_pending(r);
-        book.mark_issued(4);
-    }
+    add_receipt_recorded_after_its_date("=1+1", "04595257", 1200);
     const std::string workbook = platform::root_folder() + "收據.xlsx", script = platform::root_folder() + "read.py";
     const Result written = launcher("list --xlsx " + tools::quote(workbook));
     ASSERT_EQ(written.status, 0) << written.err;

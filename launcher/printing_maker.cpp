@@ -1,5 +1,6 @@
 #include "printing_maker.hpp"
 
+#include <i18n/tr.hpp>
 #include <platform/printing.hpp>
 
 ReceiptOutcome Printing_Maker::make(const nlohmann::json& request) {
@@ -8,7 +9,7 @@ ReceiptOutcome Printing_Maker::make(const nlohmann::json& request) {
     try {
         platform::print_pdf(outcome.pdf_path, {.printer = printer_});
     } catch (const platform::PrintError& error) {
-        outcome.warnings.push_back("not printed: " + error.reason());
+        outcome.warnings.push_back(i18n::tr("not printed: {1}", {error.reason()}));
     }
     return outcome;
 }

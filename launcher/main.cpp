@@ -1,6 +1,5 @@
 #include "backup_commands.hpp"
 #include "batch.hpp"
-#include "day_argument.hpp"
 #include "print_command.hpp"
 #include "printers_command.hpp"
 #include "printing_maker.hpp"
@@ -13,6 +12,7 @@
 #include <platform/regular_file_stream.hpp>
 #include <platform/root_folder.hpp>
 #include <receipt_channels/channels.hpp>
+#include <receipt_channels/request_rules.hpp>
 #include <receipt_channels/worker_entry.hpp>
 
 #include <i18n/command_line.hpp>
@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     const std::optional<long long> number = receipt_number(number_argument);
     for (auto* date : {&list_options.from, &list_options.to}) {
         if (!*date) continue;
-        const auto day = day_of_argument(**date);
+        const auto day = request_rules::typed_day(**date);
         // The refusal keeps its first wording, which scripts may match; --help names every form.
         if (!day) return bad_arguments(i18n::tr("'{1}' is not a date of the form YYYY-MM-DD", {**date}));
         *date = day;

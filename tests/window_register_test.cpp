@@ -4,7 +4,7 @@
 #include "docx_fixture.hpp"
 #include "last_backup.hpp"
 #include "monthly_limit.hpp"
-#include "register_dates.hpp"
+#include <receipt_channels/request_rules.hpp>
 #include "register_window.hpp"
 #include "test_env.hpp"
 #include "void_dialog.hpp"
@@ -82,7 +82,7 @@ protected:
 };
 
 TEST(Register_Dates, RocAndGregorianDatesAreReadAndNothingElse) {
-    using receipt_window::typed_day;
+    using request_rules::typed_day;
     EXPECT_EQ(typed_day("115/11/01"), "2026-11-01");
     EXPECT_EQ(typed_day(" 115-11-1 "), "2026-11-01");
     EXPECT_EQ(typed_day("2026/11/30"), "2026-11-30");
@@ -90,8 +90,8 @@ TEST(Register_Dates, RocAndGregorianDatesAreReadAndNothingElse) {
     EXPECT_EQ(typed_day("113/02/29"), "2024-02-29");
     for (const char* wrong : {"", "115/02/29", "115/13/01", "115/11", "2026/11-01", "115/11/01x", "0/01/01", "11５/11/01"})
         EXPECT_EQ(typed_day(wrong), std::nullopt) << wrong;
-    EXPECT_EQ(receipt_window::roc_day("2026-11-01"), "115/11/01");
-    EXPECT_EQ(receipt_window::roc_day("1911-11-01"), "1911-11-01") << "no ROC year to give";
+    EXPECT_EQ(request_rules::roc_date_text("2026-11-01"), "115/11/01");
+    EXPECT_EQ(request_rules::roc_date_text("1911-11-01"), "1911-11-01") << "no ROC year to give";
 }
 
 TEST_F(Window_Register, SearchAsTypedAndARangeOfReceiptDates) {

@@ -1,6 +1,6 @@
 #include "register_table_model.hpp"
 
-#include "register_dates.hpp"
+#include <receipt_channels/request_rules.hpp>
 
 #include <i18n/tr.hpp>
 #include <receipt_register/receipt_files.hpp>
@@ -76,7 +76,7 @@ QVariant Register_Table_Model::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {
     case number: return QString::fromStdString(receipt_register::number_text(receipt->number));
-    case day: return QString::fromStdString(roc_day(receipt->day));
+    case day: return QString::fromStdString(request_rules::roc_date_text(receipt->day));
     case buyer: return QString::fromStdString(receipt->buyer);
     case tax_number: return QString::fromStdString(receipt->tax_number);
     case total: return QLocale(QLocale::English).toString(receipt->total);

@@ -4,7 +4,7 @@
 #include "monthly_limit.hpp"
 #include "receipt_printing.hpp"
 #include "receipt_window.hpp"
-#include "register_dates.hpp"
+#include <receipt_channels/request_rules.hpp>
 #include "void_dialog.hpp"
 
 #include <i18n/tr.hpp>
@@ -56,7 +56,7 @@ void paint_text(QLabel* label, const QColor& colour) {
 // A date field: empty or a real day, else marked and left out of the range.
 std::optional<std::string> range_end(QLineEdit* field, bool& readable) {
     const std::string typed = field->text().trimmed().toStdString();
-    const auto day = typed.empty() ? std::nullopt : typed_day(typed);
+    const auto day = typed.empty() ? std::nullopt : request_rules::typed_day(typed);
     const bool fault = !typed.empty() && !day;
     field->setStyleSheet(fault ? QString("border: 1px solid %1;").arg(Widget_Kit::theme().error.name()) : QString());
     readable = readable && !fault;

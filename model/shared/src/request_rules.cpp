@@ -5,6 +5,7 @@
 #include <bounded_input/cut.hpp>
 #include <i18n/tr.hpp>
 
+#include <array>
 #include <charconv>
 #include <cstdio>
 
@@ -89,6 +90,32 @@ std::optional<std::string> date_refusal(long long year, long long month, long lo
     return std::nullopt;
 }
 
+std::optional<std::string> typed_day(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    const std::size_t first = text.find_first_of("-/");
+    if (first == std::string_view::npos) return std::nullopt;
+    const char separator = text[first];
+    const std::size_t second = text.find(separator, first + 1);
+    if (second == std::string_view::npos) return std::nullopt;
+    const std::array<std::string_view, 3> parts = {text.substr(0, first), text.substr(first + 1, second - first - 1),
+                                                   text.substr(second + 1)};
+    // Digits only: from_chars alone would take a sign, and the lengths tell the forms apart.
+    std::array<long long, 3> numbers{};
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string_view part = parts[i];
+        if (part.empty() || part.size() > (i == 0 ? 4u : 2u) || part.find_first_not_of("0123456789") != std::string_view::npos)
+            return std::nullopt;
+        std::from_chars(part.data(), part.data() + part.size(), numbers[i]);
+    }
+    auto [year, month, day] = numbers;
+    if (parts[0].size() < 4) year += 1911;
+    if (date_refusal(year, month, day)) return std::nullopt;
+    char iso[16];
+    std::snprintf(iso, sizeof iso, "%04lld-%02lld-%02lld", year, month, day);
+    return iso;
+}
+
 std::string roc_date_text(int year, int month, int day) {
     char text[48];
     std::snprintf(text, sizeof text, "%d/%02d/%02d", year - 1911, month, day);
@@ -102,7 +129,7 @@ std::string roc_date_text(std::string_view iso_date) {
     };
     int year = 0, month = 0, day = 0;
     if (iso_date.size() != 10 || iso_date[4] != '-' || iso_date[7] != '-' || !digits(0, 4, year) ||
-        !digits(5, 2, month) || !digits(8, 2, day))
+        !digits(5, 2, month) || !digits(8, 2, day) || year < 1912)
         return std::string(iso_date);
     return roc_date_text(year, month, day);
 }

@@ -52,9 +52,17 @@ std::optional<std::string> total_refusal(std::string_view total);
 // nullopt for a good one.
 std::optional<std::string> date_refusal(long long year, long long month, long long day);
 
+// A day as owners and bookkeepers type it: 2026-11-01, 2026/11/01, or in the
+// Republic-of-China form 115/11/01 (a year of one to three digits counts from 1911); a
+// month or day may have one digit, and spaces around the whole are passed over. The day
+// as YYYY-MM-DD, or nullopt when `text` is in none of these forms or names no real day
+// from 1912-01-01.
+std::optional<std::string> typed_day(std::string_view text);
+
 // The date in the Republic-of-China form receipts and bookkeepers use: "115/12/07".
 std::string roc_date_text(int year, int month, int day);
-// "2025-03-09" as "114/03/09"; text that is no such date comes back as it is.
+// "2025-03-09" as "114/03/09"; text that is no such date, or a date before the
+// Republic-of-China years, comes back as it is.
 std::string roc_date_text(std::string_view iso_date);
 
 }  // namespace request_rules

@@ -130,7 +130,7 @@ Archive_Contents restore_backup(const std::string& archive, const std::string& f
     fs::create_directories(platform::to_path(folder), ec);
     if (ec) throw Backup_Error(i18n::tr("cannot make the folder {1}: {2}", {folder, ec.message()}));
     // No receipt is issued here while the folder is being filled.
-    const auto lock = platform::FileLock::acquire(platform::to_path(folder + std::string(backup_names::kNumberingLock)));
+    const auto lock = platform::FileLock::acquire(platform::to_path(folder + std::string(kLockFileName)));
     if (holds_receipts(folder))
         throw Backup_Error(i18n::tr("{1} holds receipts already; a backup is restored only into an empty root folder", {folder}));
     // Beside the receipts, so that each file is moved into place, not copied.

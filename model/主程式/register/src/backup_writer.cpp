@@ -59,7 +59,7 @@ Snapshot take_snapshot(const std::string& folder, const std::string& register_co
     std::error_code ec;
     if (!fs::is_directory(platform::to_path(folder), ec))
         throw Backup_Error(i18n::tr("there is nothing to back up: {1} does not exist", {folder}));
-    const auto lock = platform::FileLock::acquire(platform::to_path(folder + std::string(backup_names::kNumberingLock)));
+    const auto lock = platform::FileLock::acquire(platform::to_path(folder + std::string(kLockFileName)));
     Snapshot snapshot;
     const std::string book = folder + std::string(kRegisterFileName);
     snapshot.has_register = fs::exists(platform::to_path(book), ec);

@@ -1,6 +1,7 @@
 #include <receipt_register/monthly_totals.hpp>
 #include <receipt_register/receipt_files.hpp>
 
+#include "read_only.hpp"
 #include "schema.hpp"
 #include "sqlite.hpp"
 
@@ -29,9 +30,8 @@ std::vector<Month_Total> monthly_totals(const std::string& folder, const Totals_
     const std::string path = folder + std::string(kRegisterFileName);
     std::error_code ec;
     if (!std::filesystem::exists(platform::to_path(path), ec)) return {};
-    sqlite::Connection book(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
-    book.check(sqlite3_busy_timeout(book.get(), 30'000), "set its busy time-out");
-    schema::refuse_unreadable(book);
+    const auto connection = connect_read_only(path);
+    const sqlite::Connection& book = *connection;
 
     const std::string buyer_columns = filter.by_buyer ? "buyer, tax_number" : "'', ''";
     const std::string query_text =

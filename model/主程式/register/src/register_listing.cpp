@@ -1,6 +1,7 @@
 #include <receipt_register/receipt_files.hpp>
 #include <receipt_register/register_listing.hpp>
 
+#include "read_only.hpp"
 #include "schema.hpp"
 #include "sqlite.hpp"
 
@@ -51,10 +52,7 @@ std::optional<Receipt_Listing> Receipt_Listing::open(const std::string& folder) 
     const std::string path = folder + std::string(kRegisterFileName);
     std::error_code ec;
     if (!std::filesystem::exists(platform::to_path(path), ec)) return std::nullopt;
-    auto book = std::make_unique<sqlite::Connection>(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
-    book->check(sqlite3_busy_timeout(book->get(), 30'000), "set its busy time-out");
-    schema::refuse_unreadable(*book);
-    return Receipt_Listing(std::move(book));
+    return Receipt_Listing(connect_read_only(path));
 }
 
 Receipt_Listing::Receipt_Listing(std::unique_ptr<sqlite::Connection> connection) : connection_(std::move(connection)) {}

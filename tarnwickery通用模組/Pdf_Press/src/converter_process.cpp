@@ -195,7 +195,11 @@ bool ConverterProcess::send(const Job& job) {
         return false;
     }
     try {
-        process_->write_stdin("convert\t" + file_url(job.source) + "\t" + file_url(job.result) + "\n");
+        std::string request = "convert\t" + file_url(job.source) + "\t" + file_url(job.result);
+        if (!job.watermark.empty()) {
+            request += "\t" + job.watermark;
+        }
+        process_->write_stdin(request + "\n");
         return true;
     } catch (const platform::ProcessError&) {
         return false;

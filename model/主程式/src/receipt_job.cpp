@@ -117,6 +117,16 @@ Queued_Receipt queue_receipt(docx_loom::Document& document, const ReceiptRequest
 // "No. 000123": six digits at least, as in the file name.
 std::string printed_number(long long number) { return "No. " + receipt_register::number_text(number); }
 
+// Where a receipt's number goes; a preview's has none.
+void set_number(docx_loom::Document& document, const std::string& printed) {
+    document.set(kNumberPlaceholder, printed,
+                 docx_loom::SetOptions{.new_font_size = docx_loom::Pt(12), .new_alignment = "right"});
+}
+
+constexpr const char* kUnnumbered = "No. ------";
+// Across every page of a preview, so that a printed or saved one never passes for a receipt.
+constexpr const char* kPreviewMark = "預覽";
+
 std::string iso_date(const Date& date) {
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
@@ -154,12 +164,14 @@ Folders Folders::under_root() {
     folders.seals = folders.output + "印章/";
     folders.working = folders.root + "temp/";
     folders.notice_folder = folders.working + "免用統一發票收據/";
+    folders.previews = folders.working + "預覽/";
     return folders;
 }
 
 Receipt_Job::Receipt_Job(const std::string& resource_folder)
     : folders_(Folders::under_root()), issuer_(folders_.output), seals_(folders_.working) {
-    for (const auto* folder : {&folders_.root, &folders_.output, &folders_.seals, &folders_.working, &folders_.notice_folder}) {
+    for (const auto* folder :
+         {&folders_.root, &folders_.output, &folders_.seals, &folders_.working, &folders_.notice_folder, &folders_.previews}) {
         std::error_code ignored;  // an existing folder, or one we may not create, is passed over
         platform::create_private_folder(platform::to_path(*folder), ignored);
     }
@@ -169,6 +181,7 @@ Receipt_Job::Receipt_Job(const std::string& resource_folder)
     };
     copy_notice(resource_folder, folders_);
     remove_leftover_seal_copies(folders_.working);
+    remove_previews();  // of a program that was killed
     document_.set_word_version_path(kVersion, resource_folder + "格式範本001.docx");
     document_.pdf_press.start_converter(document_.version_path.at(kVersion));
     try {
@@ -198,8 +211,7 @@ ReceiptOutcome Receipt_Job::make(const nlohmann::json& taken) {
         if (!request.tax_number.empty() && !request_rules::passes_check_digit(request.tax_number))
             queued.warnings.push_back(request_rules::check_digit_warning(request.tax_number));
         const auto issued = issuer_.issue([&](long long number, const std::string& scratch) {
-            document_.set(kNumberPlaceholder, printed_number(number),
-                          docx_loom::SetOptions{.new_font_size = docx_loom::Pt(12), .new_alignment = "right"});
+            set_number(document_, printed_number(number));
             const std::string name = receipt_file_name(number, request.buyer, request.tax_number, now);
             for (const auto& taken_name : {folders_.output + name + ".pdf", folders_.output + name + ".docx"})
                 if (fs::exists(platform::to_path(taken_name)))
@@ -232,6 +244,61 @@ ReceiptOutcome Receipt_Job::make(const nlohmann::json& taken) {
     }
 }
 
+PreviewOutcome Receipt_Job::preview(const nlohmann::json& asked) {
+    PreviewOutcome outcome;
+    const std::string base = folders_.previews + "預覽-";
+    std::string docx, pdf;
+    try {
+        outcome.id = asked.at("id").get<long long>();
+        const ReceiptRequest request = read_request(asked.at("request"), platform::local_today());
+        docx = base + std::to_string(outcome.id) + ".docx";
+        pdf = base + std::to_string(outcome.id) + ".pdf";
+        document_.run_version(kVersion, folders_.previews);
+        queue_receipt(document_, request, folders_, seals_);
+        set_number(document_, kUnnumbered);
+        document_.execute_set();
+        document_.doc->save(platform::to_path(docx));
+        document_.pdf_press.convert(docx, pdf, true, kPreviewMark);
+        outcome.made = true;
+        outcome.pdf_path = pdf;
+    } catch (const std::exception& error) {
+        outcome.error = error.what();
+        std::error_code ignored;
+        if (!pdf.empty()) fs::remove(platform::to_path(pdf), ignored);
+    }
+    std::error_code ignored;
+    if (!docx.empty()) fs::remove(platform::to_path(docx), ignored);
+    // A receipt pass queues every placeholder again; nothing of a preview stays for it.
+    document_.delete_();
+    return outcome;
+}
+
+void Receipt_Job::remove_previews() const {
+    std::error_code ec;
+    for (fs::directory_iterator entry(platform::to_path(folders_.previews), ec), end; !ec && entry != end;
+         entry.increment(ec)) {
+        std::error_code ignored;
+        fs::remove(entry->path(), ignored);
+    }
+}
+
+namespace {
+
+// Makes the newest preview asked for, one after another, until a receipt request waits.
+void serve_previews(Receipt_Job& job, Queue& requests, Queue& previews, Queue& done, const Event& end) {
+    for (;;) {
+        const std::uint64_t seen = requests.wakes();
+        if (!requests.empty() || end.is_set()) return;
+        if (const auto asked = previews.take_newest()) {
+            done.put(job.preview(*asked));
+            continue;
+        }
+        requests.wait_for_item_or_wake(seen);
+    }
+}
+
+}  // namespace
+
 void run_receipts(Receipt_Job& job, Queue_All_variable& queues, Event_All_variable& events) {
     Queue& requests = queues.at("get_receipt");
     Event& busy = events.at("get_receipt");
@@ -242,12 +309,18 @@ void run_receipts(Receipt_Job& job, Queue_All_variable& queues, Event_All_variab
             std::cerr << waiting << std::endl;
             notice.put(waiting);
         };
+    const auto previews = queues.find("preview"), previews_done = queues.find("preview_done");
+    const bool previewing = previews != queues.end() && previews_done != queues.end();
     for (;;) {
         // Idle only when nothing waits: a request queued during the pass keeps the window
         // from sending another.
         requests.clear_when_empty(busy);
+        if (previewing) serve_previews(job, requests, previews->second, previews_done->second, end);
         const nlohmann::json request = requests.get();
-        if (end.is_set()) return;
+        if (end.is_set()) {
+            job.remove_previews();
+            return;
+        }
         busy.set();  // a queue linked to the flag has set it already
         const ReceiptOutcome outcome = job.make(request);
         queues.at("outcome").put(outcome);

@@ -20,6 +20,7 @@ struct Folders {
     std::string seals;           // 免用統一發票收據/印章/
     std::string working;         // temp/
     std::string notice_folder;   // temp/免用統一發票收據/
+    std::string previews;        // temp/預覽/: previews until the window takes them
 
     static Folders under_root();
 };
@@ -39,6 +40,15 @@ public:
     // what the owner should check (a tax number's check digit) comes back as warnings.
     ReceiptOutcome make(const nlohmann::json& request) override;
 
+    // A look at the receipt `asked` ({"id": n, "request": {...}}) would make, as the
+    // next pass would write it but numbered "No. ------" and marked 預覽: no number is
+    // taken, nothing is recorded and nothing is written to the receipt folder. The PDF
+    // is left in folders().previews for the taker to remove. Failures come back in the
+    // outcome, never thrown.
+    PreviewOutcome preview(const nlohmann::json& asked);
+    // Removes the previews nobody took.
+    void remove_previews() const;
+
     const Folders& folders() const { return folders_; }
     // Numbers, records and moves each receipt into place.
     Receipt_Issuer& issuer() { return issuer_; }
@@ -53,6 +63,8 @@ private:
 // The worker's life: passes until the window sets "end", each reported on the queue
 // "outcome", pausing a second after a pass that failed. Event "get_receipt" is set
 // while a request is being made or waits, and clear only when the worker is idle.
+// Between receipts it makes the newest preview asked for on queue "preview" and
+// answers on "preview_done"; a receipt request waiting always comes first.
 void run_receipts(Receipt_Job& job, Queue_All_variable& queues, Event_All_variable& events);
 
 }  // namespace receipt_worker

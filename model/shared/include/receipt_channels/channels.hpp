@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -35,13 +36,36 @@ public:
         set_on_put_ = &flag;
     }
 
+    // From now on every item put here also wakes whoever waits on `other` with
+    // wait_for_item_or_wake, so that one thread can wait for either queue.
+    void wake_on_put(Queue& other) {
+        std::lock_guard lock(mutex_);
+        wake_on_put_ = &other;
+    }
+
     void put(nlohmann::json item) {
+        Queue* wake = nullptr;
         {
             std::lock_guard lock(mutex_);
             if (set_on_put_ && !item.is_null()) set_on_put_->set();
             items_.push_back(std::move(item));
+            wake = wake_on_put_;
         }
-        ready_.notify_one();
+        ready_.notify_all();
+        if (wake) wake->wake();
+    }
+
+    // How often this queue has been woken; read it before looking at the other queues.
+    std::uint64_t wakes() const {
+        std::lock_guard lock(mutex_);
+        return wakes_;
+    }
+
+    // Returns once an item waits here or the queue has been woken since `wakes()` read
+    // `seen`; blocks without a time limit until then.
+    void wait_for_item_or_wake(std::uint64_t seen) {
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [&] { return !items_.empty() || wakes_ != seen; });
     }
 
     // Clears `flag` unless an item waits, in one step with respect to `put`: a flag
@@ -68,21 +92,43 @@ public:
         return item;
     }
 
+    // Takes every item waiting and returns the newest; nothing when none waits.
+    std::optional<nlohmann::json> take_newest() {
+        std::lock_guard lock(mutex_);
+        if (items_.empty()) return std::nullopt;
+        nlohmann::json newest = std::move(items_.back());
+        items_.clear();
+        return newest;
+    }
+
     bool empty() const {
         std::lock_guard lock(mutex_);
         return items_.empty();
     }
 
 private:
+    void wake() {
+        {
+            std::lock_guard lock(mutex_);
+            ++wakes_;
+        }
+        ready_.notify_all();
+    }
+
     mutable std::mutex mutex_;
     std::condition_variable ready_;
     std::deque<nlohmann::json> items_;
     Event* set_on_put_ = nullptr;
+    Queue* wake_on_put_ = nullptr;
+    std::uint64_t wakes_ = 0;
 };
 
 // Both registries hold the entries "get_receipt" and "end", and the queue registry
-// also "outcome", on which the worker reports each pass to the window, and "notice", on
-// which it says what holds a pass up while the pass lasts (a text); all are
+// also "outcome", on which the worker reports each pass to the window, "notice", on
+// which it says what holds a pass up while the pass lasts (a text), and "preview" and
+// "preview_done": the window asks for a look at the receipt its form would make, and
+// the worker answers between receipts. A preview request neither sets nor clears the
+// busy flag, and the worker makes only the newest of those waiting. All are
 // created before either side starts, and the maps are not changed afterwards, so
 // looking entries up needs no lock.
 using Queue_All_variable = std::map<std::string, Queue>;
@@ -94,6 +140,9 @@ inline Queue_All_variable make_queue_registry() {
     queues["end"];
     queues["outcome"];
     queues["notice"];
+    // A worker idle on "get_receipt" wakes for a preview as well.
+    queues["preview"].wake_on_put(queues["get_receipt"]);
+    queues["preview_done"];
     return queues;
 }
 

@@ -22,6 +22,19 @@ struct ReceiptOutcome {
 // As it travels on the queue "outcome"; keys that are missing keep their defaults.
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(ReceiptOutcome, written, pdf_path, error, number, warnings)
 
+// A look at the receipt a request would make, asked for on queue "preview" as
+// {"id": n, "request": {...}} and answered on queue "preview_done". The PDF carries no
+// number and a 預覽 mark, is in the worker's temporary folder, and is the taker's to
+// remove.
+struct PreviewOutcome {
+    long long id = 0;
+    bool made = false;
+    std::string pdf_path;  // when made
+    std::string error;     // when not
+};
+
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(PreviewOutcome, id, made, pdf_path, error)
+
 // Makes receipts one at a time, synchronously, with the same pass as `receipt`.
 class Receipt_Maker {
 public:

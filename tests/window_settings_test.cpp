@@ -77,6 +77,30 @@ TEST_F(Window_Settings_Test, ADamagedSettingsFileIsIgnoredWithAWarningAndReplace
     EXPECT_THROW(settings.save({}), std::runtime_error);
 }
 
+TEST_F(Window_Settings_Test, ThePreviewsPlaceIsKeptAcrossSavesAndADamagedOneCostsOnlyThePlace) {
+    Window_Settings settings(settings_file);
+    EXPECT_EQ(settings.choices().preview_place, std::nullopt);
+    Remembered_Choices chosen{.owner_seal = true, .preview_place = receipt_window::Window_Place{-1200, 40, 620, 560}};
+    settings.save(chosen);
+    EXPECT_EQ(Window_Settings(settings_file).choices(), chosen);
+    // The seal boxes save their choices without a place: the one saved stays.
+    settings.save({.exemption_seal = true});
+    EXPECT_EQ(settings.choices().preview_place, chosen.preview_place);
+    EXPECT_EQ(Window_Settings(settings_file).choices().preview_place, chosen.preview_place);
+    EXPECT_TRUE(Window_Settings(settings_file).choices().exemption_seal);
+
+    const std::string kept = "[seals]\nowner_seal=true\n[printing]\nprinter=櫃台印表機\n[preview]\n";
+    for (const std::string& damaged : {std::string("x=10\ny=ten\nwidth=600\nheight=500\n"), std::string("x=10\ny=10\nwidth=600\n"),
+                                       std::string("x=10\ny=10\nwidth=0\nheight=500\n")}) {
+        fixture::write_file(settings_file, kept + damaged);
+        const Window_Settings reread(settings_file);
+        EXPECT_EQ(reread.warning(), "the preview window's place in the settings file " + settings_file +
+                                        " cannot be read; it opens beside the window")
+            << damaged;
+        EXPECT_EQ(reread.choices(), (Remembered_Choices{.owner_seal = true, .printer = "櫃台印表機"})) << damaged;
+    }
+}
+
 TEST_F(Window_Settings_Test, ASealBoxCheckedWithoutItsPictureSaysSoBeforeThePress) {
     auto window = open_window();
     const std::string seals = receipt_window::Receipt_Window::seal_folder();

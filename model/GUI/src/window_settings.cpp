@@ -20,6 +20,7 @@ constexpr const char* kExemptionSeal = "seals/exemption_seal";
 constexpr const char* kOwnerSeal = "seals/owner_seal";
 constexpr const char* kPrintEach = "printing/print_each";
 constexpr const char* kPrinter = "printing/printer";
+constexpr const char* kPreviewPlace[] = {"preview/x", "preview/y", "preview/width", "preview/height"};
 
 // Qt's INI reader takes nearly anything; a file that is not text was not written by
 // the window, whatever Qt makes of it.
@@ -42,6 +43,23 @@ std::optional<bool> truth(const QSettings& settings, const char* key) {
     return std::nullopt;
 }
 
+// The preview window's place: an empty place when the file has none, nothing at all when
+// it has a damaged one (a key missing, a value that is no whole number, an empty size).
+std::optional<std::optional<Window_Place>> preview_place(const QSettings& settings) {
+    int present = 0;
+    int values[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        if (!settings.contains(kPreviewPlace[i])) continue;
+        ++present;
+        bool whole = false;
+        values[i] = settings.value(kPreviewPlace[i]).toString().trimmed().toInt(&whole);
+        if (!whole) return std::nullopt;
+    }
+    if (present == 0) return std::optional<Window_Place>();
+    if (present != 4 || values[2] <= 0 || values[3] <= 0) return std::nullopt;
+    return std::optional<Window_Place>(Window_Place{values[0], values[1], values[2], values[3]});
+}
+
 }  // namespace
 
 std::string Window_Settings::default_file() { return platform::root_folder() + "settings.ini"; }
@@ -60,7 +78,12 @@ Window_Settings::Window_Settings(std::string file) : file_(std::move(file)) {
         warning_ = i18n::tr("the settings file {1} cannot be read; the window starts with its usual choices", {file_});
         return;
     }
-    choices_ = {*exemption, *owner, *print_each, printer.toString().toStdString()};
+    choices_ = {*exemption, *owner, *print_each, printer.toString().toStdString(), {}};
+    // A damaged place costs only the place: the preview opens beside the window.
+    if (const auto place = preview_place(settings))
+        choices_.preview_place = *place;
+    else
+        warning_ = i18n::tr("the preview window's place in the settings file {1} cannot be read; it opens beside the window", {file_});
 }
 
 void Window_Settings::save(const Remembered_Choices& choices) {
@@ -72,10 +95,16 @@ void Window_Settings::save(const Remembered_Choices& choices) {
     settings.setValue(kOwnerSeal, choices.owner_seal);
     settings.setValue(kPrintEach, choices.print_each);
     settings.setValue(kPrinter, QString::fromStdString(choices.printer));
+    if (const auto& place = choices.preview_place) {
+        const int values[4] = {place->x, place->y, place->width, place->height};
+        for (int i = 0; i < 4; ++i) settings.setValue(kPreviewPlace[i], values[i]);
+    }
     settings.sync();
     if (settings.status() != QSettings::NoError)
         throw std::runtime_error(i18n::tr("cannot write the settings file {1}", {file_}));
+    const std::optional<Window_Place> kept = choices.preview_place ? choices.preview_place : choices_.preview_place;
     choices_ = choices;
+    choices_.preview_place = kept;
     warning_.clear();
 }
 

@@ -1,5 +1,5 @@
 // Draws the receipt window's pictures into the folder named by its argument: the
-// logo (PNG and a Windows icon of several sizes), the word mark and the four button
+// logo (PNG and a Windows icon of several sizes), the word mark and the five button
 // icons; and into its menu-icons/ folder the logo at the sizes desktop menus ask for.
 // The results are kept in the repository; run the build target draw_window_pictures
 // after changing a drawing.
@@ -172,6 +172,20 @@ void draw_printer(QPainter& p) {
     p.drawEllipse(QPointF(99, 59), 5, 5);
 }
 
+// An open eye: the preview of the receipt before it is issued.
+void draw_eye(QPainter& p) {
+    QPainterPath lids;
+    lids.moveTo(10, 64);
+    lids.cubicTo(36, 24, 92, 24, 118, 64);
+    lids.cubicTo(92, 104, 36, 104, 10, 64);
+    lids.closeSubpath();
+    p.drawPath(lids);
+    p.drawEllipse(QPointF(64, 64), 20, 20);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kLine);
+    p.drawEllipse(QPointF(64, 64), 8, 8);
+}
+
 void append_le(QByteArray& out, quint32 value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
@@ -241,7 +255,8 @@ int main(int argc, char** argv) {
                    save(line_icon(draw_folder), folder + "資料夾.png") &&
                    save(line_icon(draw_calendar), folder + "日曆001.png") &&
                    save(line_icon(draw_question), folder + "問號001.png") &&
-                   save(line_icon(draw_printer), folder + "列印001.png");
+                   save(line_icon(draw_printer), folder + "列印001.png") &&
+                   save(line_icon(draw_eye), folder + "預覽001.png");
     QFile icon(folder + "logo.ico");
     written = written && icon.open(QIODevice::WriteOnly) && icon.write(icon_file({16, 24, 32, 48, 64, 128})) > 0;
     written = written && QDir(folder).mkpath("menu-icons");

@@ -26,12 +26,14 @@ using receipt_window::preview_placement;
 
 namespace {
 
-// A5 landscape pages, each with a black block in its middle and white elsewhere.
+// A5 landscape pages, each with a black block in its middle and white elsewhere; PDF/A
+// with its sRGB output intent, as the converter writes receipts.
 QByteArray receipt_pdf(int pages) {
     QByteArray pdf;
     QBuffer buffer(&pdf);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
+    writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A5), QPageLayout::Landscape, QMarginsF()));
     writer.setResolution(72);
     QPainter painter(&writer);

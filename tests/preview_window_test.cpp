@@ -114,6 +114,8 @@ TEST_F(Preview_Window_Test, DrawsEveryPageToTheWidthAtTheScreensPixelRatio) {
     const std::vector<QImage> images = view->page_images();
     ASSERT_EQ(images.size(), 2u);
     const double page_width = 595.0 * 96 / 72 * view->zoom();
+    QApplication::processEvents();  // the scroll bar comes for two pages
+    ASSERT_TRUE(view->verticalScrollBar()->isVisible());
     EXPECT_NEAR(page_width, view->viewport()->width() - 24, 2) << "the page fits the width";
     for (const QImage& image : images) {
         EXPECT_NEAR(image.width(), 2 * page_width, 2) << "device pixels, not logical ones";

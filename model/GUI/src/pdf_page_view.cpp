@@ -118,8 +118,6 @@ Pdf_Page_View::Pdf_Page_View(QWidget* parent) : QScrollArea(parent), pages_(new 
     QPalette ground = palette();
     ground.setColor(QPalette::Dark, kGround);
     setPalette(ground);
-    // The scroll bar keeps its room, so that fitting the width never makes it come and go.
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
 Pdf_Page_View::~Pdf_Page_View() = default;
@@ -170,6 +168,8 @@ void Pdf_Page_View::resizeEvent(QResizeEvent* event) {
 void Pdf_Page_View::lay_out() {
     if (document_ == nullptr) return;
     if (fit_width_) {
+        // The room of the scroll bar is kept whether it shows or not: a width that made it
+        // come would narrow the view, and the page with it, until it went again.
         const int room = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width() - 2 * kMargin;
         zoom_ = std::clamp(room / (pages_->widest_page() * kPixelsPerPoint), kMinimumZoom, kMaximumZoom);
     }

@@ -156,8 +156,15 @@ void Pdf_Page_View::wheelEvent(QWheelEvent* event) {
         return;
     }
     const int notches = event->angleDelta().y();
-    if (notches != 0) set_zoom(zoom_ * std::pow(kZoomStep, notches / 120.0));
     event->accept();
+    if (notches == 0) return;
+    const double before = zoom_;
+    set_zoom(zoom_ * std::pow(kZoomStep, notches / 120.0));
+    // The point under the mouse stays under it.
+    const QPointF at = event->position();
+    const double scale = zoom_ / before;
+    horizontalScrollBar()->setValue(qRound((horizontalScrollBar()->value() + at.x()) * scale - at.x()));
+    verticalScrollBar()->setValue(qRound((verticalScrollBar()->value() + at.y()) * scale - at.y()));
 }
 
 void Pdf_Page_View::resizeEvent(QResizeEvent* event) {

@@ -124,8 +124,9 @@ Pdf_Page_View::~Pdf_Page_View() = default;
 
 void Pdf_Page_View::show_pdf(const QByteArray& pdf) {
     std::unique_ptr<Poppler::Document> document = Poppler::Document::loadFromData(without_output_intent(pdf));
-    if (document == nullptr || document->isLocked() || document->numPages() == 0)
-        throw std::runtime_error(i18n::tr("the preview's PDF cannot be read"));
+    bool readable = document != nullptr && !document->isLocked() && document->numPages() > 0;
+    for (int i = 0; readable && i < document->numPages(); ++i) readable = document->page(i) != nullptr;
+    if (!readable) throw std::runtime_error(i18n::tr("the preview's PDF cannot be read"));
     document->setRenderHint(Poppler::Document::Antialiasing);
     document->setRenderHint(Poppler::Document::TextAntialiasing);
     pages_->set_document(document.get());

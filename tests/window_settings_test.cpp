@@ -86,8 +86,7 @@ TEST_F(Window_Settings_Test, ThePreviewsPlaceIsKeptAcrossSavesAndADamagedOneCost
     // The seal boxes save their choices without a place: the one saved stays.
     settings.save({.exemption_seal = true});
     EXPECT_EQ(settings.choices().preview_place, chosen.preview_place);
-    EXPECT_EQ(Window_Settings(settings_file).choices().preview_place, chosen.preview_place);
-    EXPECT_TRUE(Window_Settings(settings_file).choices().exemption_seal);
+    EXPECT_EQ(Window_Settings(settings_file).choices(), (Remembered_Choices{.exemption_seal = true, .preview_place = chosen.preview_place}));
 
     const std::string kept = "[seals]\nowner_seal=true\n[printing]\nprinter=櫃台印表機\n[preview]\n";
     for (const std::string& damaged : {std::string("x=10\ny=ten\nwidth=600\nheight=500\n"), std::string("x=10\ny=10\nwidth=600\n"),

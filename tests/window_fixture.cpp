@@ -106,7 +106,7 @@ void Window_Test::click(QWidget* widget) {
 
 std::vector<QPushButton*> Window_Test::top_bar_buttons(receipt_window::Receipt_Window& window) {
     auto buttons = window.FF->findChildren<QPushButton*>(QString(), Qt::FindDirectChildrenOnly);
-    EXPECT_EQ(buttons.size(), 5);
+    EXPECT_EQ(buttons.size(), 6);
     return {buttons.begin(), buttons.end()};
 }
 

@@ -54,7 +54,7 @@ protected:
     // Types the texts of `rows` into the table from row 0 on, as a user does.
     static void type_rows(receipt_window::Receipt_Window& window, const std::vector<Row>& rows);
     static void click(QWidget* widget);
-    // The buttons of the top bar: output folder, calendar, web page, print, receipt book.
+    // The buttons of the top bar: output folder, calendar, web page, print, receipt book, preview.
     static std::vector<QPushButton*> top_bar_buttons(receipt_window::Receipt_Window& window);
 
     Queue_All_variable queues = make_queue_registry();

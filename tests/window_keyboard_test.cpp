@@ -33,12 +33,13 @@ protected:
         std::vector<QWidget*> path{window.set_table->entry("買受人"), window.set_table->entry("統一編號")};
         for (int row = 0; row < 7; ++row)
             for (const char* column : {"商品名稱", "商品數量", "商品單價"}) path.push_back(cell(window, column, row));
-        // Left to right as they show: the 列印 switch, then 日期; the receipt book, then the web page, calendar,
-        // folder and print icons.
+        // Left to right as they show: the 列印 switch, then 日期; the receipt book, then the preview, web page,
+        // calendar, folder and print icons.
         const auto icons = top_bar_buttons(window);
         for (QWidget* control : std::initializer_list<QWidget*>{window.checkbox_1, window.checkbox_2, window.switch_2,
                                                                window.switch_1, window.set_button.button("輸出單據"),
-                                                               icons[4], icons[2], icons[1], icons[0], icons[3]})
+                                                               icons[4], icons[5], icons[2], icons[1], icons[0],
+                                                               icons[3]})
             path.push_back(control);
         return path;
     }
@@ -131,18 +132,18 @@ TEST_F(Window_Keyboard, IconsAndSwitchesExplainThemselvesInTheOwnersLanguage) {
         auto window = open_active();
         const auto icons = top_bar_buttons(*window);
         std::vector<std::string> tips;
-        for (QWidget* control : std::initializer_list<QWidget*>{icons[0], icons[1], icons[2], icons[3], window->switch_1,
+        for (QWidget* control : std::initializer_list<QWidget*>{icons[0], icons[1], icons[2], icons[3], icons[5], window->switch_1,
                                                                window->switch_2, window->checkbox_1, window->checkbox_2,
                                                                window->set_button.button("輸出單據")})
             tips.push_back(window_test::shown_tip(*control));
         const std::vector<std::string> expected =
             language == i18n::Language::english
                 ? std::vector<std::string>{"Open the folder of the receipts", "Choose the receipt date",
-                                           "Open the program's web page", "Print the last receipt again (Ctrl+P)",
+                                           "Open the program's web page", "Print the last receipt again (Ctrl+P)", "Preview",
                                            "Print the date on the receipt", "Print each receipt as soon as it is written",
                                            "Print the seal 免用統一發票章 on the receipt", "Print the seal 負責人章 on the receipt",
                                            "Issue the receipt (Enter here, Ctrl+Enter anywhere)"}
-                : std::vector<std::string>{"開啟收據資料夾", "選擇收據日期", "開啟軟體網頁", "再印一次上一張收據（Ctrl+P）",
+                : std::vector<std::string>{"開啟收據資料夾", "選擇收據日期", "開啟軟體網頁", "再印一次上一張收據（Ctrl+P）", "預覽",
                                            "收據上印出日期", "每張收據輸出後立刻列印", "在收據上印出免用統一發票章",
                                            "在收據上印出負責人章", "開立收據（在此按 Enter，或在任何地方按 Ctrl+Enter）"};
         EXPECT_EQ(tips, expected);

@@ -176,21 +176,26 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
     });
     // Three rows under the button, which sits high in its panel to make room for them.
     Widget_Kit::grid(status_line, {.row = 0, .column = 0, .pady = {0, 2}, .sticky = "s"});
+    // Six in a row right of the title, 37 px apart: the receipt book, the preview, the web
+    // page, the calendar, the folder, printing.
     set_button.add_button(FF, {.image_path = picture("資料夾.png"), .size = {25, 25},
                                .button_event = [this] { button_event_003(); }, .fg_color = "transparent",
-                               .row = 0, .column = 1, .padx = {178, 55}});
+                               .row = 0, .column = 1, .padx = {193, 40}});
     set_button.add_button(FF, {.image_path = picture("日曆001.png"), .size = {25, 25},
                                .button_event = [this] { button_event_004(); }, .fg_color = "transparent",
-                               .row = 0, .column = 1, .padx = {128, 105}});
+                               .row = 0, .column = 1, .padx = {156, 77}});
     set_button.add_button(FF, {.image_path = picture("問號001.png"), .size = {25, 25},
                                .button_event = [this] { button_event_005(); }, .fg_color = "transparent",
-                               .row = 0, .column = 1, .padx = {78, 155}});
+                               .row = 0, .column = 1, .padx = {119, 114}});
     print_button = set_button.add_button(FF, {.button_name = kPrintButton, .image_path = picture("列印001.png"),
                                               .size = {25, 25}, .button_event = [this] { button_event_006(); },
-                                              .fg_color = "transparent", .row = 0, .column = 1, .padx = {228, 5}});
+                                              .fg_color = "transparent", .row = 0, .column = 1, .padx = {230, 3}});
     print_button->setEnabled(false);
     set_button.add_button(FF, {.text = i18n::tr("Receipts"), .button_event = [this] { open_register_window(*this); },
                                .width = 66, .row = 0, .column = 1, .padx = {6, 186}});
+    set_button.add_button(FF, {.image_path = picture("預覽001.png"), .size = {25, 25},
+                               .button_event = [this] { button_event_007(); }, .fg_color = "transparent",
+                               .row = 0, .column = 1, .padx = {82, 151}});
 
     switch_var_001 = new Widget_Kit::Text_Variable("on", app.get());
     switch_1 = new Widget_Kit::Switch(FF, {.text = "日期", .command = [this] { switch_event_001(); },
@@ -223,6 +228,15 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
                          [this, field] { Widget_Kit::call_handler([&] { field_changed(field); }); });
     set_up_keyboard();
     apply_settings();
+    preview = std::make_unique<Receipt_Preview>(
+        app.get(), queues.at("preview"), queues.at("preview_done"),
+        Receipt_Preview::Hooks{.read_form = [this] { return read_form(); },
+                               .issue = [this] { button_event_001(); },
+                               .placed = [this](QRect place) {
+                                   preview_place = place;
+                                   remember_choices();
+                               }},
+        preview_place);
 
     aa = try_except.try_except_log("aa", [this] { status_loop_run(); });
     Widget_Kit::after(app.get(), kStatusPeriod, aa);
@@ -254,7 +268,8 @@ void Receipt_Window::set_up_keyboard() {
     // the calendar, the folder, then printing.
     // The receipt book's button stands left of the four icons, though made after them.
     for (QWidget* control : std::initializer_list<QWidget*>{checkbox_1, checkbox_2, switch_2, switch_1, output, icons.at(4),
-                                                           icons.at(2), icons.at(1), icons.at(0), icons.at(3)})
+                                                           icons.at(5), icons.at(2), icons.at(1), icons.at(0),
+                                                           icons.at(3)})
         path.push_back(control);
     for (std::size_t i = 1; i < path.size(); ++i) QWidget::setTabOrder(path[i - 1], path[i]);
     set_table->entry("買受人")->setFocus();
@@ -279,6 +294,7 @@ void Receipt_Window::set_up_keyboard() {
                                i18n::msgid("Print the last receipt again (Ctrl+P)")};
     for (std::size_t i = 0; i < std::size(icon_tips); ++i) icons[i]->setToolTip(QString::fromStdString(i18n::tr(icon_tips[i])));
     icons.at(4)->setToolTip(QString::fromStdString(i18n::tr("Find, open, print again or void an earlier receipt")));
+    icons.at(5)->setToolTip(QString::fromStdString(i18n::tr("Preview")));
     switch_1->setToolTip(QString::fromStdString(i18n::tr("Print the date on the receipt")));
     switch_2->setToolTip(QString::fromStdString(i18n::tr("Print each receipt as soon as it is written")));
 }
@@ -303,6 +319,7 @@ void Receipt_Window::apply_settings() {
     PP.parameters["顯示免用統一發票章"] = choices.exemption_seal;
     PP.parameters["顯示負責人章"] = choices.owner_seal;
     print_each = choices.print_each;
+    if (const auto& place = choices.preview_place) preview_place = QRect(place->x, place->y, place->width, place->height);
     show_seal_pictures();
 }
 
@@ -311,7 +328,11 @@ void Receipt_Window::remember_choices() {
         settings.save({.exemption_seal = PP.parameters.at("顯示免用統一發票章").get<bool>(),
                        .owner_seal = PP.parameters.at("顯示負責人章").get<bool>(),
                        .print_each = print_each,
-                       .printer = print_choice.printer});
+                       .printer = print_choice.printer,
+                       .preview_place = preview_place ? std::optional<Window_Place>(
+                                                            {preview_place->x(), preview_place->y(),
+                                                             preview_place->width(), preview_place->height()})
+                                                      : std::nullopt});
     } catch (const std::exception& error) {
         status_line->add_problem(error.what());
     }
@@ -331,6 +352,7 @@ void Receipt_Window::show_seal_pictures() {
 }
 
 void Receipt_Window::field_changed(QLineEdit* field) {
+    if (preview) preview->form_changed();
     status_line->field_changed(field);
     std::erase_if(refused_cells,
                   [&](const Unreadable_Cell& refused) { return entry_table->cell(refused.row, refused.column) == field; });
@@ -339,6 +361,29 @@ void Receipt_Window::field_changed(QLineEdit* field) {
     // A number that fails only its check digit is said at once; one still being typed
     // shows by its red border alone.
     if (check.mark == Widget_Kit::Mark::warning) status_line->show_warning(check.reason, {field});
+}
+
+nlohmann::json Receipt_Window::request_of(const Receipt_Rows& rows) const {
+    nlohmann::json request = nlohmann::json::object();
+    request["買受人"] = set_table->get("買受人");
+    request["買受人統一編號"] = set_table->get("統一編號");
+    request["品名"] = rows.names;
+    request["數量"] = rows.quantities;
+    request["單件價格"] = rows.unit_prices;
+    request["存檔路徑"] = output_folder();
+    for (const char* key : {"顯示免用統一發票章", "顯示負責人章", "顯示日期", "年", "月", "日"})
+        request[key] = PP.parameters.at(key);
+    return request;
+}
+
+Form_Reading Receipt_Window::read_form() {
+    PP.follow_today();
+    const auto table = entry_table->get();
+    const Receipt_Rows rows = read_rows(table);
+    if (const auto refusal =
+            send_refusal(table, rows, set_table->get("買受人"), set_table->get("統一編號"), PP.parameters))
+        return {std::nullopt, refusal->reason};
+    return {request_of(rows), {}};
 }
 
 void Receipt_Window::button_event_001() {
@@ -364,15 +409,7 @@ void Receipt_Window::button_event_001() {
     }
     refused_cells.clear();
     entry_table->mark_cells({});
-    nlohmann::json request = nlohmann::json::object();
-    request["買受人"] = set_table->get("買受人");
-    request["買受人統一編號"] = tax_number;
-    request["品名"] = rows.names;
-    request["數量"] = rows.quantities;
-    request["單件價格"] = rows.unit_prices;
-    request["存檔路徑"] = output_folder();
-    for (const char* key : {"顯示免用統一發票章", "顯示負責人章", "顯示日期", "年", "月", "日"})
-        request[key] = PP.parameters.at(key);
+    nlohmann::json request = request_of(rows);
     if (events.at("get_receipt").is_set()) return;
     if (last_written.written && request == last_written_request &&
         !setup.desktop.confirm(app.get(), i18n::tr("The same as the last receipt, No. {1}. Issue it all the same?",
@@ -469,6 +506,7 @@ void Receipt_Window::button_event_004() {
         Widget_Kit::call_handler([&] {
             PP.pick_date(year, month, day);
             date_label->show_date(PP.parameters);
+            if (preview) preview->form_changed();
         });
     });
     setting_window->bring_to_front();
@@ -479,6 +517,8 @@ void Receipt_Window::button_event_004() {
     if (found == days.end()) throw Widget_Kit::Error("the calendar has no day " + held);
     Widget_Kit::configure(found->second, {.fg_color = "#9D9D9D"});
 }
+
+void Receipt_Window::button_event_007() { preview->open(); }
 
 void Receipt_Window::open_product_page() {
     try {
@@ -498,6 +538,7 @@ void Receipt_Window::switch_event_001() {
     if (switch_var_001->get() == "on") PP.parameters["顯示日期"] = true;
     else if (switch_var_001->get() == "off") PP.parameters["顯示日期"] = false;
     date_label->show_date(PP.parameters);
+    if (preview) preview->form_changed();
 }
 
 void Receipt_Window::switch_event_002() {
@@ -511,6 +552,7 @@ void Receipt_Window::checkbox_event_1() {
     else if (check_var_1->get() == "off") PP.parameters["顯示免用統一發票章"] = false;
     remember_choices();
     show_seal_pictures();
+    if (preview) preview->form_changed();
 }
 
 void Receipt_Window::checkbox_event_2() {
@@ -518,6 +560,7 @@ void Receipt_Window::checkbox_event_2() {
     else if (check_var_2->get() == "off") PP.parameters["顯示負責人章"] = false;
     remember_choices();
     show_seal_pictures();
+    if (preview) preview->form_changed();
 }
 
 void Receipt_Window::status_loop_run() {
@@ -566,6 +609,11 @@ void Receipt_Window::status_loop_run() {
 
     PP.follow_today();
     date_label->show_date(PP.parameters);
+    try {
+        preview->check_form();
+    } catch (...) {
+        // The preview follows the next change; the loop must go on.
+    }
 
     entry_table->update();
     Widget_Kit::after(app.get(), kStatusPeriod, aa);

@@ -4,7 +4,9 @@
 #include "date_label.hpp"
 #include "entry_table.hpp"
 #include "parameters.hpp"
+#include "receipt_preview.hpp"
 #include "receipt_printing.hpp"
+#include "receipt_rows.hpp"
 #include "status_line.hpp"
 #include "window_settings.hpp"
 
@@ -86,6 +88,11 @@ public:
     // The calendar button: opens a calendar window and marks the date held in PP; a day
     // picked there becomes the receipt date.
     void button_event_004();
+    // The preview button: opens the preview window beside this one, or brings it up.
+    void button_event_007();
+    // The form as a press would send it, or why a press would be refused; touches nothing
+    // but the receipt date, which follows today until one is picked.
+    Form_Reading read_form();
     void switch_event_001();
     // The 列印 switch: whether each receipt written is printed at once.
     void switch_event_002();
@@ -170,12 +177,18 @@ public:
     Window_Settings settings;
     // Cells a refused press marked; each keeps its mark until it is changed.
     std::vector<Unreadable_Cell> refused_cells;
+    // Where the preview window stood when last moved, kept between runs.
+    std::optional<QRect> preview_place;
+    // Keeps the preview window up with the form; it may save where that stood as it goes.
+    std::unique_ptr<Receipt_Preview> preview;
 
     // Last, so that it goes first: jobs still running finish while the widgets exist.
     std::unique_ptr<Receipt_Printing> printing = std::make_unique<Receipt_Printing>();
 
 private:
     std::string picture(const std::string& file) const { return setup.resource_folder + file; }
+    // The receipt request for `rows` and the rest of the form.
+    nlohmann::json request_of(const Receipt_Rows& rows) const;
     void build_title_area();
     // The keyboard's path through the window, its keys, and what each control tells
     // when pointed at.

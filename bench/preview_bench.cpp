@@ -3,10 +3,11 @@
 //
 // 1. 100 edits of one quantity, each waited out: the time from the keystroke to the
 //    preview of the new form on screen, less the quiet period the window waits first.
-// 2. Presses of 輸出單據 timed from the press to the PDF on disk, alternately with the
-//    preview window closed and with a preview being converted as the press comes.
+// 2. Presses of 輸出單據 timed from the press to the PDF on disk, made 0 to 999 ms after
+//    an edit (the same pauses for both), with the preview window closed and open; and,
+//    the worst moment, presses as a preview's conversion starts.
 // 3. The CPU time the program and its converter take over 10 idle seconds with the
-//    preview window open.
+//    preview window open, and with it closed.
 //
 // Usage: preview_bench PROGRAM_FOLDER [PRESSES]   (8 of each kind unless given)
 #include "bench_support.hpp"
@@ -25,6 +26,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -119,8 +121,8 @@ int main(int argc, char** argv) {
                  receipt_worker::Receipt_Job job(resources);
                  receipt_worker::run_receipts(job, queues, events);
              })};
-    std::vector<double> previews, alone, beside_previews;
-    double idle_cpu = 0;
+    std::vector<double> previews, alone, beside_previews, at_conversion;
+    double idle_cpu = 0, idle_cpu_closed = 0;
     try {
         receipt_window::Window_Setup setup{resources};
         setup.desktop.confirm = [](QWidget*, const std::string&) { return true; };
@@ -142,8 +144,9 @@ int main(int argc, char** argv) {
         }
 
         QPushButton* output = window.set_button.button("輸出單據");
-        const auto press = [&](int round) {
-            window.set_table->entry("買受人")->setText(QString::fromStdString("預覽測試商行" + std::to_string(round)));
+        int round = 0;
+        const auto press = [&] {
+            window.set_table->entry("買受人")->setText(QString::fromStdString("預覽測試商行" + std::to_string(++round)));
             const std::size_t before = pdfs_in(folders.output);
             const auto pressed = Clock::now();
             window.button_event_001();
@@ -155,26 +158,50 @@ int main(int argc, char** argv) {
             wait_for([&] { return !events.at("get_receipt").is_set() && output->isEnabled(); }, "idle worker");
             return took;
         };
-        for (int round = 0; round < given->count; ++round) {
-            window.preview->window()->close();
+        const auto close_preview = [&] {
+            if (window.preview->window() != nullptr) window.preview->window()->close();
             wait_for([&] { return window.preview->window() == nullptr; }, "closed preview");
-            QTest::qWait(300);
-            alone.push_back(press(2 * round));
-
+        };
+        const auto open_preview = [&] {
             window.button_event_007();
             wait_for([&] { return preview_current(window); }, "preview before a press");
-            // An edit, and the press as soon as its preview is being converted.
+        };
+        // The owner presses some time after the last keystroke: within the quiet period
+        // nothing is being previewed yet, after it a preview may be converting. The same
+        // pauses, drawn once, for both kinds of press.
+        std::mt19937 draw(2026);
+        std::uniform_int_distribution<int> pause(0, 999);
+        for (int i = 0; i < given->count; ++i) {
+            const int after_typing = pause(draw);
+            close_preview();
+            QTest::keyClick(quantity, Qt::Key_1);
+            QTest::qWait(after_typing);
+            alone.push_back(press());
+
+            open_preview();
+            QTest::keyClick(quantity, Qt::Key_Backspace);
+            QTest::qWait(after_typing);
+            beside_previews.push_back(press());
+
+            // The worst moment: the press as a preview's conversion starts.
+            open_preview();
             QTest::keyClick(quantity, Qt::Key_1);
             wait_for([&] { return preview_converting(folders.previews); }, "preview conversion");
-            beside_previews.push_back(press(2 * round + 1));
+            at_conversion.push_back(press());
             QTest::keyClick(quantity, Qt::Key_Backspace);
             wait_for([&] { return preview_current(window); }, "preview after a press");
         }
 
-        QTest::qWait(1000);
-        const double cpu_before = program_cpu();
-        QTest::qWait(10'000);
-        idle_cpu = program_cpu() - cpu_before;
+        const auto idle_cpu_for_10_s = [] {
+            QTest::qWait(1000);
+            const double before = program_cpu();
+            QTest::qWait(10'000);
+            return program_cpu() - before;
+        };
+        close_preview();
+        idle_cpu_closed = idle_cpu_for_10_s();
+        open_preview();
+        idle_cpu = idle_cpu_for_10_s();
         window.app->close();
     } catch (const std::exception& error) {
         std::cout.rdbuf(console);
@@ -189,11 +216,16 @@ int main(int argc, char** argv) {
                 "lower quartile %.0f ms, worst %.0f ms\n",
                 receipt_window::Receipt_Preview::kQuietPeriodMs, previews.size(), preview.median, preview.lower_quartile,
                 preview.worst);
-    std::printf("press to PDF, preview window closed, %zu presses: median %.0f ms, worst %.0f ms\n", alone.size(),
-                without.median, without.worst);
-    std::printf("press to PDF, a preview converting as it comes, %zu presses: median %.0f ms, worst %.0f ms\n",
+    const bench::Spread worst_moment = bench::spread_of(at_conversion);
+    std::printf("press to PDF 0-999 ms after an edit, preview window closed, %zu presses: median %.0f ms, worst %.0f ms\n",
+                alone.size(), without.median, without.worst);
+    std::printf("press to PDF 0-999 ms after an edit, preview window open, %zu presses: median %.0f ms, worst %.0f ms\n",
                 beside_previews.size(), with.median, with.worst);
-    std::printf("idle with the preview open: %.0f ms of CPU in 10 s (program and converter)\n", idle_cpu);
+    std::printf("press to PDF as a preview's conversion starts, %zu presses: median %.0f ms, worst %.0f ms (%.2f× closed)\n",
+                at_conversion.size(), worst_moment.median, worst_moment.worst, worst_moment.median / without.median);
+    std::printf("idle for 10 s, CPU of the program and its converter: %.0f ms with the preview window open, %.0f ms "
+                "with it closed\n",
+                idle_cpu, idle_cpu_closed);
     std::printf("preview median %.0f ms, worst %.0f ms; press with previews %.2f× without\n", preview.median, preview.worst,
                 with.median / without.median);
     return 0;

@@ -153,6 +153,9 @@ TEST_F(ReceiptPreview, APressGoesBeforeWaitingPreviewsAndOnlyTheNewestIsMade) {
     if (!tools::require("soffice", "libreoffice-writer-nogui") || !tools::require("pdftotext", "poppler-utils")) return;
     Receipt_Job job(resources);
     const Folders folders = job.folders();
+    // Filled, a preview gives way to a receipt before it converts, and leaves nothing.
+    EXPECT_FALSE(job.preview({{"id", 1}, {"request", full_form("讓路")}}, [] { return true; }));
+    EXPECT_EQ(files_in(folders.previews), 0u);
     testing::internal::CaptureStdout();
     std::thread worker([&] { run_receipts(job, queues, events); });
 

@@ -16,10 +16,6 @@ namespace {
 // Often enough that the answer is on screen a frame or two after the worker wrote it.
 constexpr int kAnswerPollMs = 10;
 
-nlohmann::json reading_key(const Form_Reading& form) {
-    return form.request ? *form.request : nlohmann::json{{"refused", form.refusal}};
-}
-
 // The PDF's bytes, read whole so that its file can go at once.
 QByteArray take_file(const std::string& path) {
     QFile file(QString::fromStdString(path));
@@ -76,7 +72,6 @@ void Receipt_Preview::open() {
             keep_place_->start();
         });
         shown_request_ = nullptr;
-        last_reading_ = nullptr;
         window_->set_issue_enabled(false, i18n::tr("The preview is being made"));
     }
     window_->show();
@@ -95,15 +90,9 @@ void Receipt_Preview::form_changed() {
     quiet_->start();
 }
 
-void Receipt_Preview::check_form() {
-    if (!window_ || quiet_->isActive()) return;
-    if (reading_key(hooks_.read_form()) != last_reading_) form_changed();
-}
-
 void Receipt_Preview::refresh() {
     if (!window_) return;
     const Form_Reading form = hooks_.read_form();
-    last_reading_ = reading_key(form);
     const bool asked_already = !asked_.empty() && asked_.back().request == form.request;
     if (form.request && *form.request != shown_request_ && !asked_already) {
         asked_.push_back({++last_id_, *form.request, QDateTime::currentDateTime()});

@@ -50,8 +50,6 @@ public:
     void open();
     // A field, box, switch or the date changed: the pages shown are from before it.
     void form_changed();
-    // From the status loop: catches what no signal tells, such as a new day.
-    void check_form();
 
     // Empty while no preview window is open.
     Preview_Window* window() const { return window_; }
@@ -90,8 +88,6 @@ private:
     // Asked for and not yet answered, oldest first; the worker answers only the newest.
     std::deque<Asked> asked_;
     nlohmann::json shown_request_;
-    // The last reading the preview was brought up to date with.
-    nlohmann::json last_reading_;
 };
 
 }  // namespace receipt_window

@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <tuple>
 
 namespace receipt_window {
 
@@ -607,13 +608,12 @@ void Receipt_Window::status_loop_run() {
         // The boxes' marks are advice; the next run looks again.
     }
 
+    const auto day_of = [this] { return std::tuple(PP.parameters.at("年"), PP.parameters.at("月"), PP.parameters.at("日")); };
+    const auto day_before = day_of();
     PP.follow_today();
     date_label->show_date(PP.parameters);
-    try {
-        preview->check_form();
-    } catch (...) {
-        // The preview follows the next change; the loop must go on.
-    }
+    // Every other change of the form tells the preview as it happens.
+    if (day_of() != day_before) preview->form_changed();
 
     entry_table->update();
     Widget_Kit::after(app.get(), kStatusPeriod, aa);

@@ -244,7 +244,7 @@ ReceiptOutcome Receipt_Job::make(const nlohmann::json& taken) {
     }
 }
 
-PreviewOutcome Receipt_Job::preview(const nlohmann::json& asked) {
+std::optional<PreviewOutcome> Receipt_Job::preview(const nlohmann::json& asked, const std::function<bool()>& give_way) {
     PreviewOutcome outcome;
     const std::string base = folders_.previews + "預覽-";
     std::string docx, pdf;
@@ -257,6 +257,11 @@ PreviewOutcome Receipt_Job::preview(const nlohmann::json& asked) {
         queue_receipt(document_, request, folders_, seals_);
         set_number(document_, kUnnumbered);
         document_.execute_set();
+        // The conversion is most of a preview's time, and a receipt would wait for all of it.
+        if (give_way && give_way()) {
+            document_.delete_();
+            return std::nullopt;
+        }
         document_.doc->save(platform::to_path(docx));
         document_.pdf_press.convert(docx, pdf, true, kPreviewMark);
         outcome.made = true;
@@ -285,12 +290,21 @@ void Receipt_Job::remove_previews() const {
 namespace {
 
 // Makes the newest preview asked for, one after another, until a receipt request waits.
-void serve_previews(Receipt_Job& job, Queue& requests, Queue& previews, Queue& done, const Event& end) {
+// A preview that gave way to a receipt is kept in `deferred` and made after it, unless a
+// newer one is asked for meanwhile.
+void serve_previews(Receipt_Job& job, Queue& requests, Queue& previews, Queue& done, const Event& end,
+                    std::optional<nlohmann::json>& deferred) {
+    const auto receipt_waits = [&] { return !requests.empty() || end.is_set(); };
     for (;;) {
         const std::uint64_t seen = requests.wakes();
-        if (!requests.empty() || end.is_set()) return;
-        if (const auto asked = previews.take_newest()) {
-            done.put(job.preview(*asked));
+        if (receipt_waits()) return;
+        if (auto newer = previews.take_newest()) deferred = std::move(newer);
+        if (deferred) {
+            const nlohmann::json asked = *deferred;
+            if (const auto outcome = job.preview(asked, receipt_waits)) {
+                deferred.reset();
+                done.put(*outcome);
+            }
             continue;
         }
         requests.wait_for_item_or_wake(seen);
@@ -311,11 +325,12 @@ void run_receipts(Receipt_Job& job, Queue_All_variable& queues, Event_All_variab
         };
     const auto previews = queues.find("preview"), previews_done = queues.find("preview_done");
     const bool previewing = previews != queues.end() && previews_done != queues.end();
+    std::optional<nlohmann::json> deferred_preview;
     for (;;) {
         // Idle only when nothing waits: a request queued during the pass keeps the window
         // from sending another.
         requests.clear_when_empty(busy);
-        if (previewing) serve_previews(job, requests, previews->second, previews_done->second, end);
+        if (previewing) serve_previews(job, requests, previews->second, previews_done->second, end, deferred_preview);
         const nlohmann::json request = requests.get();
         if (end.is_set()) {
             job.remove_previews();

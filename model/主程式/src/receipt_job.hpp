@@ -8,6 +8,7 @@
 #include <receipt_channels/channels.hpp>
 #include <receipt_channels/worker_entry.hpp>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -44,8 +45,9 @@ public:
     // next pass would write it but numbered "No. ------" and marked 預覽: no number is
     // taken, nothing is recorded and nothing is written to the receipt folder. The PDF
     // is left in folders().previews for the taker to remove. Failures come back in the
-    // outcome, never thrown.
-    PreviewOutcome preview(const nlohmann::json& asked);
+    // outcome, never thrown. Gives way, returning nothing, when `give_way` says so once
+    // the receipt is filled, before the conversion that takes most of the time.
+    std::optional<PreviewOutcome> preview(const nlohmann::json& asked, const std::function<bool()>& give_way = {});
     // Removes the previews nobody took.
     void remove_previews() const;
 

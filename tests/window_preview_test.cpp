@@ -128,6 +128,11 @@ TEST_F(Window_Preview, AnswerTheWorkerCannotMakeDimsThePagesUnderItsReason) {
     ASSERT_TRUE(window_test::wait_for([&] { return !preview->reason_line->isHidden(); }));
     EXPECT_EQ(preview->reason_line->text().toStdString(), "the template is missing");
     EXPECT_FALSE(preview->issue_button->isEnabled());
+
+    // Esc puts the preview away; the eye brings it back.
+    QTest::keyClick(preview, Qt::Key_Escape);
+    ASSERT_TRUE(window_test::wait_for([&] { return window->preview->window() == nullptr; }));
+    EXPECT_NE(open_preview(*window), nullptr);
 }
 
 TEST_F(Window_Preview, ThePreviewWindowOpensWhereItWasLeft) {

@@ -81,6 +81,7 @@ Preview_Window::Preview_Window(QWidget* main_window, std::optional<QRect> rememb
     for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter),
                                      QKeySequence(Qt::ControlModifier | Qt::KeypadModifier | Qt::Key_Enter)})
         connect(new QShortcut(keys, this), &QShortcut::activated, this, &Preview_Window::request_issue);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(reason_line);

@@ -585,6 +585,9 @@ void Receipt_Window::status_loop_run() {
         } else {
             set_button.configure(kOutputButton, {.text = kOutputButton});
         }
+        // The preview's 輸出單據 is pressed in vain while the worker is busy, as this one is.
+        if (Preview_Window* shown = preview->window())
+            shown->issue_button->setText(QString::fromStdString(set_button.cget(kOutputButton, "text")));
     } catch (...) {
         // The button's text is cosmetic; the next run tries again.
     }

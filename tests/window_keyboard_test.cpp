@@ -6,6 +6,7 @@
 #include <widget_kit/toggle.hpp>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QTest>
 
 using window_test::Row;
@@ -147,5 +148,9 @@ TEST_F(Window_Keyboard, IconsAndSwitchesExplainThemselvesInTheOwnersLanguage) {
                                            "收據上印出日期", "每張收據輸出後立刻列印", "在收據上印出免用統一發票章",
                                            "在收據上印出負責人章", "開立收據（在此按 Enter，或在任何地方按 Ctrl+Enter）"};
         EXPECT_EQ(tips, expected);
+        // The receipt book's label shows whole in either language.
+        const QPushButton* book = icons[4];
+        EXPECT_LE(QFontMetrics(book->font()).horizontalAdvance(book->text()), book->width() - 12)
+            << book->text().toStdString();
     }
 }

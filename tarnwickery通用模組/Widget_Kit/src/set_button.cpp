@@ -4,6 +4,7 @@
 #include <widget_kit/set_button.hpp>
 #include <widget_kit/theme.hpp>
 
+#include <QFontMetrics>
 #include <QIcon>
 
 #include <iostream>
@@ -27,6 +28,22 @@ void paint(QPushButton* button) {
                                   " QPushButton:disabled { background-color: %1; color: %4; }")
                               .arg(background, colours.text.name(), colours.accent_hover.name(),
                                    colours.disabled_text.name(), colours.focus.name()));
+}
+
+// A label wider than its fixed button, as a translation may be, is drawn smaller rather
+// than cut off; the style sheet's padding and focus ring take 8 px on each side.
+void fit_text(QPushButton* button) {
+    if (button->text().isEmpty()) return;
+    QFont font = button->font();
+    const int room = button->width() - 16;
+    const bool in_pixels = font.pixelSize() > 0;
+    for (;;) {
+        const double size = in_pixels ? font.pixelSize() : font.pointSizeF();
+        if (QFontMetrics(font).horizontalAdvance(button->text()) <= room || size <= 8) break;
+        if (in_pixels) font.setPixelSize(font.pixelSize() - 1);
+        else font.setPointSizeF(size - 0.5);
+    }
+    button->setFont(font);
 }
 
 }  // namespace
@@ -57,6 +74,7 @@ QPushButton* Set_Button::add_button(QWidget* parent, const Button_Options& optio
     const bool picture_only = options.text.empty() && !options.image_path.empty();
     const int width = picture_only ? options.size.width() + 12 : options.width;
     button->setFixedSize(width, std::max(options.height, options.size.height() + 6));
+    fit_text(button);
     const std::function<void()> handler = options.button_event;
     QObject::connect(button, &QPushButton::clicked, button, [handler] { call_handler(handler); });
     grid(button, {.row = options.row, .column = options.column, .padx = options.padx, .pady = options.pady,

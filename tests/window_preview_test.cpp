@@ -77,6 +77,17 @@ TEST_F(Window_Preview, ThePreviewFollowsTheFormAndIssuesOnlyWhatItShows) {
     EXPECT_TRUE(preview->reason_line->isHidden());
     EXPECT_TRUE(preview->issue_button->isEnabled());
 
+    // A seal's picture put into its folder changes the receipt the form makes.
+    fs::create_directories(platform::to_path(receipt_window::Receipt_Window::seal_folder()));
+    fixture::write_file(receipt_window::Receipt_Window::seal_folder() + "負責人章.png", fixture::png_bytes(120, 120));
+    window->status_loop_run();
+    EXPECT_FALSE(preview->lag_line->isHidden());
+    const auto with_seal = asked();
+    ASSERT_TRUE(with_seal);
+    EXPECT_EQ((*with_seal)["request"], (*first)["request"]);
+    answer((*with_seal)["id"]);
+    ASSERT_TRUE(window_test::wait_for([&] { return preview->lag_line->isHidden(); }));
+
     // A burst of typing: the pages lag at once, and one request follows the quiet period.
     QLineEdit* quantity = cell(*window, "商品數量", 0);
     quantity->setFocus();

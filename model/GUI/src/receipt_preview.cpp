@@ -72,6 +72,7 @@ void Receipt_Preview::open() {
             keep_place_->start();
         });
         shown_request_ = nullptr;
+        shown_pictures_.clear();
         window_->set_issue_enabled(false, i18n::tr("The preview is being made"));
     }
     window_->show();
@@ -93,9 +94,10 @@ void Receipt_Preview::form_changed() {
 void Receipt_Preview::refresh() {
     if (!window_) return;
     const Form_Reading form = hooks_.read_form();
-    const bool asked_already = !asked_.empty() && asked_.back().request == form.request;
-    if (form.request && *form.request != shown_request_ && !asked_already) {
-        asked_.push_back({++last_id_, *form.request, QDateTime::currentDateTime()});
+    const bool asked_already =
+        !asked_.empty() && asked_.back().request == form.request && asked_.back().pictures == form.pictures;
+    if (form.request && !shows(form) && !asked_already) {
+        asked_.push_back({++last_id_, *form.request, form.pictures, QDateTime::currentDateTime()});
         previews_.put({{"id", last_id_}, {"request", *form.request}});
         answers_->start();
     }
@@ -122,7 +124,8 @@ void Receipt_Preview::take_answers() {
     if (newest->made) {
         window_->show_receipt(pdf, asked->form_time);
         shown_request_ = asked->request;
-    } else if (form.request == asked->request) {
+        shown_pictures_ = asked->pictures;
+    } else if (form.request == asked->request && form.pictures == asked->pictures) {
         // The form cannot be shown as it is now; what it made before stays, dimmed.
         window_->set_reason(newest->error);
         window_->set_issue_enabled(false, newest->error);
@@ -139,7 +142,7 @@ void Receipt_Preview::show_state(const Form_Reading& form) {
         return;
     }
     window_->set_reason({});
-    const bool current = *form.request == shown_request_;
+    const bool current = shows(form);
     window_->show_lagging(!current && !shown_request_.is_null());
     if (current) window_->set_issue_enabled(true);
     else window_->set_issue_enabled(false, i18n::tr("The preview is catching up with the form"));
@@ -148,11 +151,15 @@ void Receipt_Preview::show_state(const Form_Reading& form) {
 void Receipt_Preview::issue_shown() {
     // Only the receipt on screen is issued: a form changed since waits for its preview.
     const Form_Reading form = hooks_.read_form();
-    if (!form.request || *form.request != shown_request_) {
+    if (!shows(form)) {
         show_state(form);
         return;
     }
     hooks_.issue();
+}
+
+bool Receipt_Preview::shows(const Form_Reading& form) const {
+    return form.request && *form.request == shown_request_ && form.pictures == shown_pictures_;
 }
 
 }  // namespace receipt_window

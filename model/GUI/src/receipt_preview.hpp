@@ -25,6 +25,8 @@ namespace receipt_window {
 struct Form_Reading {
     std::optional<nlohmann::json> request;
     std::string refusal;
+    // The state of the seal pictures the receipt would take, which the request only names.
+    std::string pictures;
 };
 
 // Keeps the preview window showing the receipt the form makes now. A change of the form
@@ -62,8 +64,12 @@ private:
     struct Asked {
         long long id;
         nlohmann::json request;
+        std::string pictures;
         QDateTime form_time;
     };
+
+    // Whether the pages shown are what `form` makes now.
+    bool shows(const Form_Reading& form) const;
 
     // The quiet period is over: asks for a preview of the form unless one is asked for
     // or shown already, or shows why the form would be refused.
@@ -88,6 +94,7 @@ private:
     // Asked for and not yet answered, oldest first; the worker answers only the newest.
     std::deque<Asked> asked_;
     nlohmann::json shown_request_;
+    std::string shown_pictures_;
 };
 
 }  // namespace receipt_window

@@ -229,6 +229,7 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
                          [this, field] { Widget_Kit::call_handler([&] { field_changed(field); }); });
     set_up_keyboard();
     apply_settings();
+    seal_pictures = seal_folder_state(seal_folder());
     preview = std::make_unique<Receipt_Preview>(
         app.get(), queues.at("preview"), queues.at("preview_done"),
         Receipt_Preview::Hooks{.read_form = [this] { return read_form(); },
@@ -383,8 +384,8 @@ Form_Reading Receipt_Window::read_form() {
     const Receipt_Rows rows = read_rows(table);
     if (const auto refusal =
             send_refusal(table, rows, set_table->get("買受人"), set_table->get("統一編號"), PP.parameters))
-        return {std::nullopt, refusal->reason};
-    return {request_of(rows), {}};
+        return {std::nullopt, refusal->reason, {}};
+    return {request_of(rows), {}, seal_folder_state(seal_folder())};
 }
 
 void Receipt_Window::button_event_001() {
@@ -615,8 +616,11 @@ void Receipt_Window::status_loop_run() {
     const auto day_before = day_of();
     PP.follow_today();
     date_label->show_date(PP.parameters);
-    // Every other change of the form tells the preview as it happens.
-    if (day_of() != day_before) preview->form_changed();
+    // Every other change of the form tells the preview as it happens; a seal's picture
+    // put into its folder, or replaced, is found here.
+    const std::string pictures = seal_folder_state(seal_folder());
+    if (day_of() != day_before || pictures != seal_pictures) preview->form_changed();
+    seal_pictures = pictures;
 
     entry_table->update();
     Widget_Kit::after(app.get(), kStatusPeriod, aa);

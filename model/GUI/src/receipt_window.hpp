@@ -177,6 +177,8 @@ public:
     Window_Settings settings;
     // Cells a refused press marked; each keeps its mark until it is changed.
     std::vector<Unreadable_Cell> refused_cells;
+    // The seal folder as the status loop last found it.
+    std::string seal_pictures;
     // Where the preview window stood when last moved, kept between runs.
     std::optional<QRect> preview_place;
     // Keeps the preview window up with the form; it may save where that stood as it goes.

@@ -13,8 +13,12 @@
 namespace receipt_window {
 namespace {
 
-// Often enough that the answer is on screen a frame or two after the worker wrote it.
+// Often enough that the answer is on screen a frame or two after the worker wrote it;
+// an answer that is long in coming (a receipt being written, a worker that is gone) is
+// looked for more calmly.
 constexpr int kAnswerPollMs = 10;
+constexpr int kLateAnswerPollMs = 250;
+constexpr qint64 kAnswerLateAfterMs = 2000;
 
 // The PDF's bytes, read whole so that its file can go at once.
 QByteArray take_file(const std::string& path) {
@@ -99,7 +103,7 @@ void Receipt_Preview::refresh() {
     if (form.request && !shows(form) && !asked_already) {
         asked_.push_back({++last_id_, *form.request, form.pictures, QDateTime::currentDateTime()});
         previews_.put({{"id", last_id_}, {"request", *form.request}});
-        answers_->start();
+        answers_->start(kAnswerPollMs);
     }
     show_state(form);
 }
@@ -111,7 +115,11 @@ void Receipt_Preview::take_answers() {
         if (newest && newest->made) take_file(newest->pdf_path);
         newest = std::move(outcome);
     }
-    if (!newest) return;
+    if (!newest) {
+        if (!asked_.empty() && asked_.back().form_time.msecsTo(QDateTime::currentDateTime()) > kAnswerLateAfterMs)
+            answers_->setInterval(kLateAnswerPollMs);
+        return;
+    }
     std::optional<Asked> asked;
     while (!asked_.empty() && asked_.front().id <= newest->id) {
         asked = std::move(asked_.front());

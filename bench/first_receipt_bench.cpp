@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
         const std::vector<std::string> soffice = {
             "soffice", "--headless", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
             "-env:UserInstallation=" + pdf_press::detail::file_url_of_absolute(platform::from_path(bench_folder / "soffice-profile")),
-            "--convert-to", "pdf:writer_pdf_Export:" + pdf_press::detail::pdf_export_options(),
+            "--convert-to", std::string("pdf:writer_pdf_Export:") + pdf_press::detail::pdf_export_options,
             "--outdir", platform::from_path(bench_folder / "soffice"), platform::from_path(docx)};
         run(soffice, office_options);
 

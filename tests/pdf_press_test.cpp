@@ -3,13 +3,11 @@
 #include "platform/process.hpp"
 #include "platform/root_folder.hpp"
 #include "test_env.hpp"
-#include "tools.hpp"
 
 #include <gtest/gtest.h>
 #include <zip.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <iostream>
@@ -85,17 +83,6 @@ std::string pdf_text(const fs::path& pdf) {
     text << in.rdbuf();
     fs::remove(text_file);
     return text.str();
-}
-
-// Each page's text without white space: a diagonal mark comes out a character a line.
-std::vector<std::string> page_texts(const fs::path& pdf) {
-    std::vector<std::string> pages(1);
-    for (char c : pdf_text(pdf)) {
-        if (c == '\f') pages.emplace_back();
-        else if (!std::isspace(static_cast<unsigned char>(c))) pages.back() += c;
-    }
-    pages.pop_back();  // the form feed that ends the last page
-    return pages;
 }
 
 std::set<std::string> names_in(const fs::path& folder) {
@@ -428,56 +415,4 @@ TEST(PdfPressErrors, MissingLibreOfficeNamesThePackage) {
         EXPECT_NE(std::string(e.what()).find("no-such-soffice"), std::string::npos) << e.what();
     }
     EXPECT_FALSE(fs::exists(output));
-}
-
-TEST_F(PdfPressTest, WatermarkCrossesEveryPageOnBothPaths) {
-    ScopedEnv program_folder("TARNWICKERY_PDF_PRESS_DIR", tools::program_dir().c_str());
-    fs::path input = folder_ / "preview.docx";
-    write_docx(input, receipt_sentence, 120);  // several pages
-    const std::string marked = platform::from_path(folder_ / "marked.pdf");
-    const std::string plain = platform::from_path(folder_ / "plain.pdf");
-    const std::string quoted = platform::from_path(folder_ / "quoted.pdf");
-
-    for (const bool command_line_only : {false, true}) {
-        SCOPED_TRACE(command_line_only ? "command line" : "converter");
-        Pdf_Press press;
-        press.command_line_only = command_line_only;
-        press.convert(platform::from_path(input), marked, true, "預覽");
-        press.convert(platform::from_path(input), plain, true);
-        // Quotes and backslashes must not end the export settings' JSON string early.
-        press.convert(platform::from_path(input), quoted, true, R"("預覽\")");
-        EXPECT_EQ(press.converter_id().has_value(), !command_line_only) << "the other path converted";
-
-        std::vector<std::string> pages = page_texts(marked);
-        ASSERT_GE(pages.size(), 2u);
-        for (std::size_t page = 0; page < pages.size(); ++page) {
-            EXPECT_NE(pages[page].find("預覽"), std::string::npos) << "page " << page + 1 << ": " << pages[page];
-        }
-        EXPECT_EQ(pdf_text(plain).find("預"), std::string::npos);
-        EXPECT_NE(page_texts(quoted).front().find(R"("預覽\")"), std::string::npos) << page_texts(quoted).front();
-    }
-}
-
-TEST(PdfPressErrors, WatermarkOfMoreThanOneLineOfTextIsRefusedBeforeAnythingStarts) {
-    fs::path folder = platform::to_path(platform::working_folder()) / "pdf_press_watermark";
-    fs::create_directories(folder);
-    const fs::path input = folder / "receipt.docx";
-    write_docx(input, receipt_sentence);
-    std::string too_long;
-    for (int i = 0; i < 101; ++i) too_long += "預";
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"預\t覽", "control character"}, {"預覽\n", "control character"}, {"預\xc2\x85覽", "control character"},
-        {"預\xff覽", "not UTF-8"},       {too_long, "101 characters"}};
-    for (const auto& [watermark, reason] : cases) {
-        Pdf_Press press;
-        try {
-            press.convert(platform::from_path(input), platform::from_path(folder / "receipt.pdf"), true, watermark);
-            ADD_FAILURE() << "converted with the watermark " << testing::PrintToString(watermark);
-        } catch (const ConversionError& e) {
-            EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
-            EXPECT_NE(std::string(e.what()).find(platform::from_path(input)), std::string::npos) << e.what();
-        }
-        EXPECT_FALSE(press.converter_id().has_value()) << "a converter started for a refused watermark";
-    }
-    EXPECT_EQ(names_in(folder), std::set<std::string>{"receipt.docx"});
 }

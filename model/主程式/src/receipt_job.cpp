@@ -124,8 +124,10 @@ void set_number(docx_loom::Document& document, const std::string& printed) {
 }
 
 constexpr const char* kUnnumbered = "No. ------";
-// Across every page of a preview, so that a printed or saved one never passes for a receipt.
+// Across every page of a preview, behind the text, so that a printed or saved one never
+// passes for a receipt; in the receipt's own face.
 constexpr const char* kPreviewMark = "預覽";
+constexpr const char* kMarkFont = "標楷體";
 
 std::string iso_date(const Date& date) {
     char text[32];
@@ -262,8 +264,9 @@ std::optional<PreviewOutcome> Receipt_Job::preview(const nlohmann::json& asked, 
             document_.delete_();
             return std::nullopt;
         }
+        document_.doc->add_watermark(kPreviewMark, kMarkFont);
         document_.doc->save(platform::to_path(docx));
-        document_.pdf_press.convert(docx, pdf, true, kPreviewMark);
+        document_.pdf_press.convert(docx, pdf, true);
         outcome.made = true;
         outcome.pdf_path = pdf;
     } catch (const std::exception& error) {

@@ -129,19 +129,7 @@ std::string StoryPart::picture_relationship(const std::string& bytes, std::strin
     while (package.has_part(part));
     package.set_part(part, bytes);
 
-    unsigned highest = 0;
-    for (auto rel : relationships.children()) {
-        std::string_view id = rel.attribute("Id").value();
-        unsigned n = 0;
-        if (id.starts_with("rId") && std::from_chars(id.data() + 3, id.data() + id.size(), n).ec == std::errc{})
-            highest = std::max(highest, n);
-    }
-    const std::string id = "rId" + std::to_string(highest + 1);
-    auto rel = relationships.append_child("Relationship");
-    rel.append_attribute("Id") = id.c_str();
-    rel.append_attribute("Type") = kImageRel;
-    rel.append_attribute("Target") = part.substr(folder.size()).c_str();
-    rels_changed = true;
+    const std::string id = add_relationship(kImageRel, part.substr(folder.size()));
 
     auto types = owner->content_types.document_element();
     bool known = false;
@@ -158,6 +146,33 @@ std::string StoryPart::picture_relationship(const std::string& bytes, std::strin
         owner->content_types_changed = true;
     }
     return id;
+}
+
+std::string StoryPart::add_relationship(std::string_view type, const std::string& target) {
+    auto relationships = rels.document_element();
+    unsigned highest = 0;
+    for (auto rel : relationships.children()) {
+        std::string_view id = rel.attribute("Id").value();
+        unsigned n = 0;
+        if (id.starts_with("rId") && std::from_chars(id.data() + 3, id.data() + id.size(), n).ec == std::errc{})
+            highest = std::max(highest, n);
+    }
+    const std::string id = "rId" + std::to_string(highest + 1);
+    auto rel = relationships.append_child("Relationship");
+    rel.append_attribute("Id") = id.c_str();
+    rel.append_attribute("Type") = std::string(type).c_str();
+    rel.append_attribute("Target") = target.c_str();
+    rels_changed = true;
+    return id;
+}
+
+std::string StoryPart::part_of_relationship(std::string_view id) const {
+    for (auto rel : rels.document_element().children()) {
+        if (id != rel.attribute("Id").value()) continue;
+        if (std::strcmp(rel.attribute("TargetMode").value(), "External") == 0) return {};
+        return resolve_target(folder_of(name), rel.attribute("Target").value());
+    }
+    return {};
 }
 
 std::string StoryPart::related_part(std::string_view type) const {
@@ -184,6 +199,28 @@ Package WordState::current_package() const {
     }
     if (content_types_changed) copy.set_part("[Content_Types].xml", serialize(content_types));
     return copy;
+}
+
+StoryPart* WordState::story(const std::string& name) {
+    for (auto& part : other_parts)
+        if (part->name == name) return part.get();
+    return nullptr;
+}
+
+void WordState::declare_part(const std::string& name, std::string_view content_type) {
+    const std::string_view extension = std::string_view(name).substr(name.rfind('.') + 1);
+    auto types = content_types.document_element();
+    for (auto entry : types.children()) {
+        const std::string_view kind = local_name(entry.name());
+        if (kind == "Override" && std::string_view(entry.attribute("PartName").value()) == "/" + name) return;
+        if (kind == "Default" && equals_ignoring_case(entry.attribute("Extension").value(), extension) &&
+            content_type == entry.attribute("ContentType").value())
+            return;
+    }
+    auto entry = types.append_child("Override");
+    entry.append_attribute("PartName") = ("/" + name).c_str();
+    entry.append_attribute("ContentType") = std::string(content_type).c_str();
+    content_types_changed = true;
 }
 
 pugi::xml_node WordState::append_block(std::string_view local) {

@@ -6,9 +6,6 @@
 //                "unavailable\t<why>"      there is no usable LibreOfficeKit; it exits
 //                "error\t<why>"            anything else that stops it; it exits
 //   request      "convert\t<input file URL>\t<output file URL>"
-//           or   "convert\t<input file URL>\t<output file URL>\t<watermark>"
-//                                          the watermark, UTF-8 text without control
-//                                          characters, is drawn across every page
 //   replies      "taken"                   at once: the request reached a live converter
 //   then         "ok"                      the PDF is written
 //                "error\t<why>"            nothing usable was written; it serves on
@@ -39,7 +36,6 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
-#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -208,8 +204,7 @@ std::string office_error(lok::Office& office, const char* fallback) {
     return text;
 }
 
-std::string convert(lok::Office& office, std::string_view input_url, std::string_view output_url,
-                    std::string_view watermark = {}) {
+std::string convert(lok::Office& office, std::string_view input_url, std::string_view output_url) {
     std::string input_path = path_of(input_url);
     if (input_path.empty() || path_of(output_url).empty()) {
         return "error\tthe request does not name two file URLs";
@@ -224,21 +219,11 @@ std::string convert(lok::Office& office, std::string_view input_url, std::string
     std::string answer = "ok";
     if (document->getDocumentType() != text_document) {
         answer = "error\tthe file is not a Word document (.docx): LibreOffice opened it as another kind of document";
-    } else if (!document->saveAs(std::string(output_url).c_str(), "pdf",
-                                 pdf_press::detail::pdf_export_options(watermark).c_str())) {
+    } else if (!document->saveAs(std::string(output_url).c_str(), "pdf", pdf_press::detail::pdf_export_options)) {
         answer = "error\tLibreOffice cannot write the PDF: " + office_error(office, "no reason given");
     }
     delete document;
     return answer;
-}
-
-std::vector<std::string_view> tab_separated(std::string_view line) {
-    std::vector<std::string_view> fields;
-    for (std::size_t tab; (tab = line.find('\t')) != std::string_view::npos; line.remove_prefix(tab + 1)) {
-        fields.push_back(line.substr(0, tab));
-    }
-    fields.push_back(line);
-    return fields;
 }
 
 bool request_waiting() {
@@ -314,13 +299,15 @@ int main(int argc, char** argv) {
         if (request.back() == '\n') {
             request.remove_suffix(1);
         }
-        std::vector<std::string_view> fields = tab_separated(request);
-        if (fields[0] != "convert" || fields.size() < 3 || fields.size() > 4) {
+        std::size_t first_tab = request.find('\t');
+        std::size_t second_tab = first_tab == std::string_view::npos ? first_tab : request.find('\t', first_tab + 1);
+        if (request.substr(0, first_tab) != "convert" || second_tab == std::string_view::npos) {
             reply("error\tunknown request: " + one_line(request.substr(0, 200)));
             continue;
         }
         reply("taken");
-        reply(convert(*office, fields[1], fields[2], fields.size() == 4 ? fields[3] : std::string_view()));
+        reply(convert(*office, request.substr(first_tab + 1, second_tab - first_tab - 1),
+                      request.substr(second_tab + 1)));
     }
     finish(0);
 }

@@ -84,7 +84,7 @@ void convert_with_command_line(const Job& job, std::chrono::milliseconds time_li
          // Without a fixed import filter an unreadable .docx is imported as plain text
          // and comes out as a PDF full of zip bytes.
          "--infilter=MS Word 2007 XML",
-         "--convert-to", "pdf:writer_pdf_Export:" + pdf_export_options(job.watermark),
+         "--convert-to", std::string("pdf:writer_pdf_Export:") + pdf_export_options,
          "--outdir", platform::from_path(job.scratch.path()), platform::from_path(job.source)},
         options);
     std::optional<platform::ExitStatus> status = office.wait_for(time_limit);

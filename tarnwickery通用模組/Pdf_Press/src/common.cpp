@@ -34,9 +34,8 @@ constexpr std::size_t reported_output_limit = 4000;
 
 }  // namespace
 
-Job::Job(const fs::path& input, const fs::path& output_folder, std::string failure_text, std::string watermark_text)
+Job::Job(const fs::path& input, const fs::path& output_folder, std::string failure_text)
     : failure(std::move(failure_text)),
-      watermark(std::move(watermark_text)),
       scratch(output_folder, ".pdf_press-"),
       source(scratch.path() / "receipt.docx"),
       result(scratch.path() / "receipt.pdf") {

@@ -21,10 +21,9 @@ inline constexpr int profile_slots = 32;
 // scratch folder beside the output, so LibreOffice's lock files and half-written
 // results never show in the user's folder and the last rename stays on one file system.
 struct Job {
-    Job(const fs::path& input, const fs::path& output_folder, std::string failure, std::string watermark);
+    Job(const fs::path& input, const fs::path& output_folder, std::string failure);
 
     std::string failure;  // "cannot convert <input> to PDF: ", the start of every message
-    std::string watermark;  // drawn across every page; none when empty
     platform::TempFolder scratch;
     fs::path source;
     fs::path result;

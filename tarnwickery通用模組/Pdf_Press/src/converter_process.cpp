@@ -195,11 +195,7 @@ bool ConverterProcess::send(const Job& job) {
         return false;
     }
     try {
-        std::string request = "convert\t" + file_url(job.source) + "\t" + file_url(job.result);
-        if (!job.watermark.empty()) {
-            request += "\t" + job.watermark;
-        }
-        process_->write_stdin(request + "\n");
+        process_->write_stdin("convert\t" + file_url(job.source) + "\t" + file_url(job.result) + "\n");
         return true;
     } catch (const platform::ProcessError&) {
         return false;

@@ -3,7 +3,6 @@
 #include "command_line.hpp"
 #include "common.hpp"
 #include "warm_converter.hpp"
-#include "watermark.hpp"
 
 #include "i18n/tr.hpp"
 #include "platform/error.hpp"
@@ -99,12 +98,8 @@ std::optional<int> Pdf_Press::replacement_converter_id() const {
     return state_->converter.replacement_id();
 }
 
-void Pdf_Press::convert(const std::string& input_docx, const std::string& output_pdf, bool keep_active,
-                        const std::string& watermark) {
+void Pdf_Press::convert(const std::string& input_docx, const std::string& output_pdf, bool keep_active) {
     const std::string failure = i18n::tr("cannot convert {1} to PDF: ", {input_docx});
-    if (std::string fault = watermark_fault(watermark); !fault.empty()) {
-        throw ConversionError(failure + fault);
-    }
     fs::path input = platform::to_path(input_docx);
     fs::path output = platform::to_path(output_pdf);
     std::error_code ec;
@@ -123,7 +118,7 @@ void Pdf_Press::convert(const std::string& input_docx, const std::string& output
     std::lock_guard lock(state.mutex);
     WarmConverter& converter = state.converter;
     try {
-        Job job(input, output_folder, failure, watermark);
+        Job job(input, output_folder, failure);
         bool converted = false;
         if (!command_line_only && !state.converter_unavailable) {
             // Whatever happens, a converter asked not to stay goes.

@@ -288,6 +288,13 @@ public:
     Table add_table(int rows, int cols);
     // Appends a paragraph holding one run with a page break (w:br w:type="page").
     Paragraph add_page_break();
+    // Lays `text` in `font` diagonally across the middle of every page, large and light
+    // grey, behind the text, as Word's own watermarks are: a WordArt shape in each
+    // header the pages show, and where a page would show none, in a header of its own
+    // that takes no room. Even pages of a document that sets different even headers but
+    // has none get no mark. Throws TemplateError, changing nothing, for text or a font
+    // name that is empty, not one line, or that XML cannot hold.
+    void add_watermark(std::string_view text, std::string_view font = "Calibri");
     pugi::xml_node body() const;
     // The name of the main document part, e.g. "word/document.xml".
     const std::string& main_part() const;

@@ -39,6 +39,12 @@ struct StoryPart {
     // The part named by this part's first internal relationship of `type`, or "" when
     // there is none.
     std::string related_part(std::string_view type) const;
+    // The part the relationship `id` of this part points at, or "" when it is not an
+    // internal one.
+    std::string part_of_relationship(std::string_view id) const;
+    // Adds a relationship of `type` to `target` (relative to this part's folder) and
+    // returns its id, the next free "rIdN".
+    std::string add_relationship(std::string_view type, const std::string& target);
 };
 
 // Everything an open WordDocument holds; element handles point into its parts.
@@ -59,6 +65,11 @@ struct WordState {
 
     // A new, empty body child `local`, placed before the body's final w:sectPr.
     pugi::xml_node append_block(std::string_view local);
+    // The header, footer or note part named `name`, or nullptr.
+    StoryPart* story(const std::string& name);
+    // Declares `content_type` for the part `name` unless its extension's default or an
+    // override declares it already.
+    void declare_part(const std::string& name, std::string_view content_type);
 };
 
 // Parses one part of the package; throws XmlError naming the part and the file.

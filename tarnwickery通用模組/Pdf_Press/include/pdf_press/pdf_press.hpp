@@ -48,12 +48,7 @@ public:
     // crashed, hung past `time_limit` or answered nonsense is gone by then, and the
     // next call starts a fresh one. `keep_active` keeps the
     // converter running for the next call; false ends it after this one.
-    // A non-empty `watermark` is drawn large, light grey and diagonally across every
-    // page, so that the PDF cannot pass for the document itself; one that is not one
-    // line of text or is longer than 100 characters throws ConversionError before
-    // anything starts.
-    void convert(const std::string& input_docx, const std::string& output_pdf, bool keep_active,
-                 const std::string& watermark = {});
+    void convert(const std::string& input_docx, const std::string& output_pdf, bool keep_active);
 
     // Starts the converter in the background, unless one runs or none can, and returns
     // at once: a call that comes after its start-up does not wait for it. Each converter

@@ -129,7 +129,7 @@ TEST_F(Window_Preview, ThePreviewFollowsTheFormAndIssuesOnlyWhatItShows) {
     EXPECT_TRUE(preview->issue_button->isEnabled());
 }
 
-TEST_F(Window_Preview, AnswerTheWorkerCannotMakeDimsThePagesUnderItsReason) {
+TEST_F(Window_Preview, AnswersThatShowNothingDimThePagesUnderTheirReason) {
     auto window = open_window();
     fill_in(*window);
     Preview_Window* preview = open_preview(*window);
@@ -139,6 +139,18 @@ TEST_F(Window_Preview, AnswerTheWorkerCannotMakeDimsThePagesUnderItsReason) {
     ASSERT_TRUE(window_test::wait_for([&] { return !preview->reason_line->isHidden(); }));
     EXPECT_EQ(preview->reason_line->text().toStdString(), "the template is missing");
     EXPECT_FALSE(preview->issue_button->isEnabled());
+
+    // A PDF that cannot be read is no preview of the form either.
+    QTest::keyClick(cell(*window, "商品數量", 0), Qt::Key_5);
+    const auto second = asked();
+    ASSERT_TRUE(second);
+    const std::string broken = tools::fresh_folder("previews") + "/broken.pdf";
+    fixture::write_file(broken, "%PDF-1.7 and nothing more");
+    queues["preview_done"].put(PreviewOutcome{.id = (*second)["id"], .made = true, .pdf_path = broken});
+    ASSERT_TRUE(window_test::wait_for([&] { return !fs::exists(broken); }));
+    EXPECT_FALSE(preview->reason_line->isHidden());
+    EXPECT_FALSE(preview->issue_button->isEnabled());
+    EXPECT_TRUE(window->preview->shown_request().is_null());
 
     // Esc puts the preview away; the eye brings it back.
     QTest::keyClick(preview, Qt::Key_Escape);

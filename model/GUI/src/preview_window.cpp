@@ -104,16 +104,17 @@ Preview_Window::Preview_Window(QWidget* main_window, std::optional<QRect> rememb
     resize(frame.marginsRemoved(decoration).size());
 }
 
-void Preview_Window::show_receipt(const QByteArray& pdf, const QDateTime& form_time) {
+bool Preview_Window::show_receipt(const QByteArray& pdf, const QDateTime& form_time) {
     try {
         pages->show_pdf(pdf);
     } catch (const std::exception& error) {
         set_reason(error.what());
-        return;
+        return false;
     }
     form_time_ = form_time;
     set_reason({});
     show_lagging(false);
+    return true;
 }
 
 void Preview_Window::show_lagging(bool lagging) {

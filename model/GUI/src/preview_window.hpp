@@ -32,8 +32,8 @@ public:
 
     // Shows `pdf` as the receipt the form read at `form_time` makes: undimmed, without a
     // reason or a lag line. A PDF that cannot be read keeps the pages shown, dimmed,
-    // under the reason.
-    void show_receipt(const QByteArray& pdf, const QDateTime& form_time);
+    // under the reason, and false is returned.
+    bool show_receipt(const QByteArray& pdf, const QDateTime& form_time);
     // Whether the form has changed since the pages shown were made.
     void show_lagging(bool lagging);
     // Non-empty: the pages shown are dimmed under `reason`. Empty: they are not.

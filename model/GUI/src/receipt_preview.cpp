@@ -6,6 +6,7 @@
 #include <widget_kit/handlers.hpp>
 
 #include <QFile>
+#include <QLabel>
 #include <QTimer>
 
 #include <filesystem>
@@ -129,14 +130,14 @@ void Receipt_Preview::take_answers() {
     const QByteArray pdf = newest->made ? take_file(newest->pdf_path) : QByteArray();
     if (!window_ || !asked || asked->id != newest->id) return;
     const Form_Reading form = hooks_.read_form();
-    if (newest->made) {
-        window_->show_receipt(pdf, asked->form_time);
+    if (newest->made && window_->show_receipt(pdf, asked->form_time)) {
         shown_request_ = asked->request;
         shown_pictures_ = asked->pictures;
-    } else if (form.request == asked->request && form.pictures == asked->pictures) {
-        // The form cannot be shown as it is now; what it made before stays, dimmed.
-        window_->set_reason(newest->error);
-        window_->set_issue_enabled(false, newest->error);
+    } else if (newest->made || (form.request == asked->request && form.pictures == asked->pictures)) {
+        // The form cannot be shown as it is now; what it made before stays, dimmed under
+        // why (the window says it when it cannot read the PDF).
+        if (!newest->made) window_->set_reason(newest->error);
+        window_->set_issue_enabled(false, window_->reason_line->text().toStdString());
         return;
     }
     show_state(form);

@@ -132,7 +132,7 @@ TEST(Watermark, TextItCannotCarryChangesNothing) {
     const std::string before = document.package().part("word/document.xml");
     for (const std::string bad : {std::string(), std::string("two\nlines"), std::string("bell\x07")})
         EXPECT_THROW(document.add_watermark(bad), docx_loom::TemplateError) << bad;
-    EXPECT_THROW(document.add_watermark("預覽", ""), docx_loom::TemplateError);
+    for (const char* font : {"", "a\";color:red"}) EXPECT_THROW(document.add_watermark("預覽", font), docx_loom::TemplateError);
     EXPECT_EQ(document.package().part("word/document.xml"), before);
     EXPECT_FALSE(document.package().has_part("word/header-watermark1.xml"));
 }

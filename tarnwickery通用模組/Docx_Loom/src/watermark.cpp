@@ -10,6 +10,7 @@
 #include <i18n/tr.hpp>
 
 #include <cmath>
+#include <cstdio>
 #include <set>
 #include <string>
 
@@ -32,6 +33,14 @@ constexpr const char* kTextShapeType =
     R"(<v:path textpathok="t" o:connecttype="custom" o:connectlocs="@9,0;@10,10800;@11,21600;@12,10800")"
     R"( o:connectangles="270,180,90,0"/><v:textpath on="t" fitshape="t"/><o:lock v:ext="edit" text="t" shapetype="t"/>)"
     R"(</v:shapetype>)";
+
+// A header of one empty paragraph a point high, which pushes no text down; the mark is
+// added to it like to any other header.
+constexpr const char* kMarkHeader =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    R"(<w:hdr xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:p><w:pPr>)"
+    R"(<w:spacing w:before="0" w:after="0" w:line="20" w:lineRule="exact"/><w:rPr><w:sz w:val="2"/></w:rPr>)"
+    R"(</w:pPr></w:p></w:hdr>)";
 
 // A4 portrait, for a section that does not give its page size.
 constexpr double kDefaultPageWidthPt = 595.3, kDefaultPageHeightPt = 841.9;
@@ -92,23 +101,14 @@ void place_mark(detail::StoryPart& part, const Mark& mark, unsigned number) {
     text_path.append_attribute("string") = mark.text.c_str();
 }
 
-// The header part, new in the package and holding one tiny empty paragraph, that a
-// section without a header of its own gets for the mark.
+// The header part, new in the package, that pages without a header get for the mark.
 detail::StoryPart& new_header(detail::WordState& state) {
     const std::string folder = state.main.name.substr(0, state.main.name.rfind('/') + 1);
     std::string name;
     unsigned number = 1;
     do name = folder + "header-watermark" + std::to_string(number++) + ".xml";
     while (state.package.has_part(name));
-    const std::string& w = state.main.names.prefix();
-    const std::string q = w.empty() ? "" : w + ":";
-    // The paragraph is a point high, so that the header pushes no text down.
-    state.package.set_part(
-        name, "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<" + q + "hdr xmlns" +
-                  (w.empty() ? "" : ":" + w) + "=\"" + detail::kWordMl + "\"><" + q + "p><" + q + "pPr><" + q +
-                  "spacing " + q + "before=\"0\" " + q + "after=\"0\" " + q + "line=\"20\" " + q +
-                  "lineRule=\"exact\"/><" + q + "rPr><" + q + "sz " + q + "val=\"2\"/></" + q + "rPr></" + q +
-                  "pPr></" + q + "p></" + q + "hdr>");
+    state.package.set_part(name, kMarkHeader);
     auto story = std::make_unique<detail::StoryPart>();
     story->load(state, name);
     state.other_parts_as_parsed.emplace_back();  // written out on save
@@ -133,6 +133,9 @@ void WordDocument::add_watermark(std::string_view text, std::string_view font) {
         if (given.empty() || given.find_first_of("\t\n\r") != std::string_view::npos)
             throw TemplateError(i18n::tr("a watermark and its font are one line of text, not empty"));
     }
+    // The font's name is written into a style declaration, in quotes.
+    if (font.find_first_of("\";") != std::string_view::npos)
+        throw TemplateError(i18n::tr("the watermark's font '{1}' holds a quote or a semicolon", {std::string(font)}));
     detail::WordState& state = *state_;
     const auto& names = state.main.names;
 

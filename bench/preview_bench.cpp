@@ -15,6 +15,7 @@
 #include "preview_window.hpp"
 #include "receipt_job.hpp"
 #include "receipt_window.hpp"
+#include "worker_thread.hpp"
 
 #include <platform/root_folder.hpp>
 
@@ -109,18 +110,7 @@ int main(int argc, char** argv) {
     const receipt_worker::Folders folders = receipt_worker::Folders::under_root();
     std::ostringstream worker_lines;  // the worker's own lines would drown the figures
     auto* console = std::cout.rdbuf(worker_lines.rdbuf());
-    struct Worker {
-        Queue_All_variable& queues;
-        Event_All_variable& events;
-        std::thread thread;
-        ~Worker() {
-            receipt_window::shutdown_sequence(queues, events);
-            thread.join();
-        }
-    } worker{queues, events, std::thread([&] {
-                 receipt_worker::Receipt_Job job(resources);
-                 receipt_worker::run_receipts(job, queues, events);
-             })};
+    const bench::Worker_Thread worker(resources, queues, events);
     std::vector<double> previews, alone, beside_previews, at_conversion;
     double idle_cpu = 0, idle_cpu_closed = 0;
     try {

@@ -8,6 +8,7 @@
 #include "gui.hpp"
 #include "receipt_job.hpp"
 #include "receipt_window.hpp"
+#include "worker_thread.hpp"
 
 #include <platform/root_folder.hpp>
 
@@ -52,18 +53,7 @@ double one_round(const std::string& program_folder, const fs::path& root) {
     // As the launcher does: the worker on a thread of its own, then the window; closing
     // ends the worker whatever happened.
     const auto started = std::chrono::steady_clock::now();
-    struct Worker {
-        Queue_All_variable& queues;
-        Event_All_variable& events;
-        std::thread thread;
-        ~Worker() {
-            receipt_window::shutdown_sequence(queues, events);
-            thread.join();
-        }
-    } worker{queues, events, std::thread([&] {
-                 receipt_worker::Receipt_Job job(resources);
-                 receipt_worker::run_receipts(job, queues, events);
-             })};
+    const bench::Worker_Thread worker(resources, queues, events);
     double took = 0;
     {
         receipt_window::Receipt_Window window(queues, events, {resources, {[](const std::string&) {}, [](const std::string&) {}}});

@@ -38,15 +38,6 @@ std::vector<std::string> receipts(const Folders& folders) {
     return names;
 }
 
-bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit = 30s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
 // Text boxes of the words on a PDF's first page, from pdftotext -bbox.
 struct Word_Box {
     std::string text;
@@ -88,7 +79,7 @@ protected:
     }
     // Waits until the worker has taken every request sent: the busy flag is set as soon
     // as one is queued.
-    bool taken() { return wait_until([&] { return queues["get_receipt"].empty(); }); }
+    bool taken() { return tools::wait_until([&] { return queues["get_receipt"].empty(); }); }
     void close_window() {
         queues["end"].put(nullptr);
         events["end"].set();
@@ -143,7 +134,7 @@ TEST_F(ReceiptJob, PressesWhileBusySendNothingAndQueuedRequestsAreDroppedAtClose
     EXPECT_FALSE(press(request()));
     EXPECT_TRUE(queues["get_receipt"].empty());
 
-    ASSERT_TRUE(wait_until([&] { return !events["get_receipt"].is_set(); }, 5s));
+    ASSERT_TRUE(tools::wait_until([&] { return !events["get_receipt"].is_set(); }, 5s));
     ASSERT_TRUE(press(json::array()));  // accepted again once the worker is idle
     ASSERT_TRUE(taken());
     // The race of two windows' presses: a request queued behind the running job.
@@ -170,7 +161,7 @@ TEST_F(ReceiptJob, APressIsBusyFromTheMomentItIsQueuedUntilNothingWaits) {
     testing::internal::CaptureStdout();
     std::thread worker([&] { run_receipts(job, queues, events); });
     bool idle_over_a_request = false;
-    const bool idle = wait_until([&] {
+    const bool idle = tools::wait_until([&] {
         // The flag first: the queue cannot fill after it, as nothing else is put here.
         const bool busy = events["get_receipt"].is_set();
         const bool waiting = !queues["get_receipt"].empty();
@@ -254,7 +245,7 @@ TEST_F(ReceiptJob, WrittenReceiptsComeBackWithTheirWarnings) {
     testing::internal::CaptureStdout();
     std::thread worker([&] { run_receipts(job, queues, events); });
     ASSERT_TRUE(press(sent));
-    ASSERT_TRUE(wait_until([&] { return !queues["outcome"].empty(); }, 120s));
+    ASSERT_TRUE(tools::wait_until([&] { return !queues["outcome"].empty(); }, 120s));
     close_window();
     worker.join();
     testing::internal::GetCapturedStdout();
@@ -333,8 +324,8 @@ TEST_F(ReceiptJob, RequestsBecomeNumberedPdfReceipts) {
         testing::internal::CaptureStdout();
         std::thread worker([&] { run_receipts(job, queues, events); });
         ASSERT_TRUE(press(json::object()));  // a bad request is survived
-        ASSERT_TRUE(wait_until([&] { return events["get_receipt"].is_set(); }));
-        ASSERT_TRUE(wait_until([&] { return !events["get_receipt"].is_set(); }));
+        ASSERT_TRUE(tools::wait_until([&] { return events["get_receipt"].is_set(); }));
+        ASSERT_TRUE(tools::wait_until([&] { return !events["get_receipt"].is_set(); }));
         ASSERT_TRUE(press(request()));
         ASSERT_TRUE(taken());
         close_window();  // while the job runs: it is finished first

@@ -37,15 +37,6 @@ json full_form(const std::string& buyer) {
     return form;
 }
 
-bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit = 60s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
 // Every file under `folder` with its size and time: what "nothing written" compares.
 std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> snapshot(const std::string& folder) {
     std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> files;
@@ -91,7 +82,7 @@ protected:
     void ask(long long id, const json& form) { queues["preview"].put({{"id", id}, {"request", form}}); }
     PreviewOutcome answer() {
         std::optional<json> item;
-        EXPECT_TRUE(wait_until([&] { return (item = queues["preview_done"].try_get()).has_value(); }));
+        EXPECT_TRUE(tools::wait_until([&] { return (item = queues["preview_done"].try_get()).has_value(); }));
         return item ? item->get<PreviewOutcome>() : PreviewOutcome{};
     }
     void close_window() {
@@ -143,7 +134,7 @@ TEST_F(ReceiptPreview, PreviewsShowTheReceiptAndSpendNothing) {
     form["單件價格"][0] = 50;
     queues["get_receipt"].put(form);
     std::optional<json> outcome;
-    ASSERT_TRUE(wait_until([&] { return (outcome = queues["outcome"].try_get()).has_value(); }));
+    ASSERT_TRUE(tools::wait_until([&] { return (outcome = queues["outcome"].try_get()).has_value(); }));
     const auto written = outcome->get<ReceiptOutcome>();
     ASSERT_TRUE(written.written) << written.error;
     EXPECT_EQ(written.number, 1) << "previews took no number";
@@ -166,14 +157,14 @@ TEST_F(ReceiptPreview, APressGoesBeforeWaitingPreviewsAndOnlyTheNewestIsMade) {
 
     // The first preview's .docx appears as its conversion starts.
     ask(1, full_form("預覽中的表單"));
-    ASSERT_TRUE(wait_until([&] { return files_in(folders.previews) > 0; }, 60s));
+    ASSERT_TRUE(tools::wait_until([&] { return files_in(folders.previews) > 0; }));
     queues["get_receipt"].put(full_form("按下時的表單"));
     for (long long id = 2; id <= 4; ++id) ask(id, full_form("預覽中的表單" + std::to_string(id)));
 
     std::vector<std::string> order;
     std::optional<json> item;
     while (order.size() < 3) {
-        ASSERT_TRUE(wait_until([&] {
+        ASSERT_TRUE(tools::wait_until([&] {
             return (item = queues["outcome"].try_get()) || (item = queues["preview_done"].try_get());
         }));
         if (item->contains("written")) {

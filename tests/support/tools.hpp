@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <string>
 
 // Outside programs that some tests need. A test whose tool is absent fails and says
@@ -30,5 +32,7 @@ struct PageSize {
 PageSize pdf_page_size(const std::string& pdf);
 // A new empty folder under the test's root folder.
 std::string fresh_folder(const std::string& name);
+// Looks every millisecond until `condition` holds, for at most `limit`; whether it did.
+bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::minutes(1));
 
 }  // namespace tools

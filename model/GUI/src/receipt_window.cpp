@@ -229,7 +229,6 @@ Receipt_Window::Receipt_Window(Queue_All_variable& queues_, Event_All_variable& 
                          [this, field] { Widget_Kit::call_handler([&] { field_changed(field); }); });
     set_up_keyboard();
     apply_settings();
-    seal_pictures = seal_folder_state(seal_folder());
     preview = std::make_unique<Receipt_Preview>(
         app.get(), queues.at("preview"), queues.at("preview_done"),
         Receipt_Preview::Hooks{.read_form = [this] { return read_form(); },
@@ -520,7 +519,10 @@ void Receipt_Window::button_event_004() {
     Widget_Kit::configure(found->second, {.fg_color = "#9D9D9D"});
 }
 
-void Receipt_Window::button_event_007() { preview->open(); }
+void Receipt_Window::button_event_007() {
+    seal_pictures = seal_folder_state(seal_folder());
+    preview->open();
+}
 
 void Receipt_Window::open_product_page() {
     try {
@@ -617,10 +619,13 @@ void Receipt_Window::status_loop_run() {
     PP.follow_today();
     date_label->show_date(PP.parameters);
     // Every other change of the form tells the preview as it happens; a seal's picture
-    // put into its folder, or replaced, is found here.
-    const std::string pictures = seal_folder_state(seal_folder());
-    if (day_of() != day_before || pictures != seal_pictures) preview->form_changed();
-    seal_pictures = pictures;
+    // put into its folder, or replaced, is looked for here while the preview is open.
+    if (day_of() != day_before) preview->form_changed();
+    if (preview->window()) {
+        std::string pictures = seal_folder_state(seal_folder());
+        if (pictures != seal_pictures) preview->form_changed();
+        seal_pictures = std::move(pictures);
+    }
 
     entry_table->update();
     Widget_Kit::after(app.get(), kStatusPeriod, aa);

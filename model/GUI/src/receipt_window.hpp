@@ -177,7 +177,7 @@ public:
     Window_Settings settings;
     // Cells a refused press marked; each keeps its mark until it is changed.
     std::vector<Unreadable_Cell> refused_cells;
-    // The seal folder as the status loop last found it.
+    // The seal folder as the status loop last found it while the preview was open.
     std::string seal_pictures;
     // Where the preview window stood when last moved, kept between runs.
     std::optional<QRect> preview_place;
